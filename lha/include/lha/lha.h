@@ -1,0 +1,94 @@
+#pragma once
+// The LHA engine: reads LHA-family archives, checks and writes their members
+// under a destination directory. No UI: it reports through callbacks, which
+// are always called on the thread that called the entry point.
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lha {
+
+// Why an archive or a member failed. A member's failure does not stop the
+// others; an archive-level error does.
+enum class Error {
+    None,
+    ArchiveUnreadable, // missing, not a regular file, no permission, I/O error
+    NotAnArchive,      // no valid header found
+    Damaged,           // bad header, truncated data, corrupt stream, CRC mismatch
+    UnsupportedMethod, // a method the engine does not know
+    UnsafeName,        // refused: a name with "..", a link that leaves the destination
+    WriteFailed,       // cannot create or write in the destination
+    Exists,            // skipped: the file exists and was not replaced
+    Cancelled,         // stopped by the caller
+};
+
+enum class MemberKind { File, Directory, Symlink };
+
+struct MemberInfo {
+    std::string name;        // UTF-8, relative, '/' separators, as it will be written
+    std::string link_target; // for symbolic links, UTF-8
+    MemberKind kind = MemberKind::File;
+    std::string method;      // "-lh5-"
+    uint64_t original_size = 0;
+    uint64_t packed_size = 0;
+    uint16_t crc = 0;
+    int header_level = 0;
+    char os_id = 0;
+    std::optional<int64_t> mtime;       // Unix seconds
+    std::optional<uint32_t> unix_mode;  // permission bits from the Unix header
+};
+
+struct Progress {
+    std::string member;  // name of the member being worked on
+    uint64_t done = 0;   // original bytes finished, over the whole archive
+    uint64_t total = 0;  // original bytes of all members
+};
+
+enum class OverwriteDecision { Replace, Skip, ReplaceAll, SkipAll, Cancel };
+
+struct MemberOutcome {
+    std::string name;
+    Error error = Error::None;
+    std::string message; // the cause, in English, for reports; empty on success
+};
+
+struct Result {
+    Error error = Error::None; // archive-level error, or None
+    std::string message;       // its cause
+    std::vector<MemberOutcome> members;
+
+    // True when the archive could be read and every member succeeded.
+    bool ok() const;
+    // The archive-level error, else the first member error, else None.
+    Error firstError() const;
+};
+
+struct Options {
+    // Called now and then with the running totals.
+    std::function<void(const Progress &)> progress;
+    // Asked for each member whose file already exists; without it the member
+    // is skipped and reported as Error::Exists.
+    std::function<OverwriteDecision(const std::string &name)> overwrite;
+    // Polled between chunks; when it turns true the run stops, removes the
+    // partial file and reports Error::Cancelled.
+    const std::atomic<bool> *cancel = nullptr;
+    // Members decoded at once; 0 means one per core.
+    unsigned threads = 0;
+};
+
+// Lists the members without decoding them.
+Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members);
+// Decodes every member and checks its size and CRC-16; writes nothing.
+Result test(const std::filesystem::path &archive, const Options &options = {});
+// Extracts every member under destination, restoring the archive's folders.
+Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
+               const Options &options = {});
+
+// A short English description of an error kind.
+const char *describe(Error error);
+
+} // namespace lha
