@@ -36,8 +36,8 @@ public:
 };
 
 struct Method {
-    std::string_view id;       // "-lh5-"
-    bool is_directory;         // "-lhd-": no data
+    std::string_view id; // "-lh5-"
+    bool is_directory;   // "-lhd-": no data
     std::unique_ptr<Decoder> (*create)(ByteSource &in, uint64_t original_size);
 };
 

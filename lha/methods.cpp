@@ -6,10 +6,16 @@
 namespace lha {
 namespace {
 
+template <unsigned WindowBits>
+std::unique_ptr<Decoder> makeLh(ByteSource &in, uint64_t original_size) {
+    return makeStaticHuffmanDecoder(in, original_size, WindowBits);
+}
+
 const std::array kMethods = {
-    Method{"-lh0-", false, makeStoredDecoder},
-    Method{"-lhd-", true, makeStoredDecoder},
-    Method{"-lz4-", false, makeStoredDecoder},
+    Method{"-lh0-", false, makeStoredDecoder}, Method{"-lh4-", false, makeLh<12>},
+    Method{"-lh5-", false, makeLh<13>},        Method{"-lh6-", false, makeLh<15>},
+    Method{"-lh7-", false, makeLh<16>},        Method{"-lh8-", false, makeLh<16>},
+    Method{"-lhd-", true, makeStoredDecoder},  Method{"-lz4-", false, makeStoredDecoder},
     Method{"-pm0-", false, makeStoredDecoder},
 };
 

@@ -1,0 +1,99 @@
+#pragma once
+// Shared output side of the LZ decoders. Output is decoded into one linear
+// buffer: the last `window` bytes of history, then room for a large batch of
+// new bytes and one longest match. Between batches the history slides back to
+// the front, so match copies need no wrap-around or per-byte masking.
+#include "bit_reader.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace lha {
+
+class WindowedDecoder : public Decoder {
+public:
+    std::size_t read(uint8_t *buf, std::size_t n) final {
+        if (m_readPos == m_pos) {
+            if (m_remaining == 0)
+                return 0;
+            decodeBatch();
+        }
+        const std::size_t k = std::min(n, m_pos - m_readPos);
+        std::memcpy(buf, m_buf.data() + m_readPos, k);
+        m_readPos += k;
+        return k;
+    }
+
+protected:
+    // `window` is the farthest a match may reach back; `maxMatch` the longest
+    // match the format can express.
+    WindowedDecoder(uint64_t original_size, std::size_t window, std::size_t maxMatch)
+        : m_window(window), m_buf(window + kBatch + maxMatch + kSlack, 0),
+          m_remaining(original_size), m_maxMatch(maxMatch) {}
+
+    // For formats whose history starts out with known contents: the window's
+    // bytes, oldest first, as if they had been decoded before the member.
+    void prefill(const uint8_t *history) {
+        std::memcpy(m_buf.data(), history, m_window);
+        m_pos = m_readPos = m_window;
+    }
+
+    // Decodes into m_buf from m_pos on; stops once m_pos >= stop and never
+    // writes past end (a match running over end is cut there). Entered with
+    // m_pos < stop <= end.
+    virtual void decode(std::size_t stop, std::size_t end) = 0;
+    // Called after every batch: the decoder checks it did not run past its
+    // input.
+    virtual void finishBatch() = 0;
+
+    // Appends `length` bytes copied from `distance` back at out[pos], cut at
+    // end; returns the new position. Throws when the distance reaches before
+    // the start of the history.
+    std::size_t copyMatch(uint8_t *out, std::size_t pos, std::size_t distance, std::size_t length,
+                          std::size_t end) const {
+        if (distance > pos || distance > m_window || distance == 0)
+            throw DecodeError("match distance before the start of the data");
+        length = std::min(length, end - pos);
+        uint8_t *dst = out + pos;
+        const uint8_t *src = dst - distance;
+        if (distance >= 8) {
+            // Each word reads only bytes already written, and may spill up to
+            // seven bytes into the slack past the match.
+            for (std::size_t i = 0; i < length; i += 8)
+                std::memcpy(dst + i, src + i, 8);
+        } else {
+            for (std::size_t i = 0; i < length; ++i)
+                dst[i] = src[i];
+        }
+        return pos + length;
+    }
+
+    const std::size_t m_window;
+    std::vector<uint8_t> m_buf;
+    std::size_t m_pos = 0;
+
+private:
+    static constexpr std::size_t kBatch = 256 * 1024;
+    static constexpr std::size_t kSlack = 8;
+
+    void decodeBatch() {
+        if (m_pos > m_window) {
+            std::memmove(m_buf.data(), m_buf.data() + m_pos - m_window, m_window);
+            m_pos = m_window;
+        }
+        const std::size_t start = m_pos;
+        const std::size_t limit = m_buf.size() - kSlack;
+        const std::size_t end =
+            m_pos + static_cast<std::size_t>(std::min<uint64_t>(limit - m_pos, m_remaining));
+        decode(std::min(end, limit - m_maxMatch), end);
+        m_remaining -= m_pos - start;
+        m_readPos = start;
+        finishBatch();
+    }
+
+    uint64_t m_remaining;
+    const std::size_t m_maxMatch;
+    std::size_t m_readPos = 0;
+};
+
+} // namespace lha

@@ -1,0 +1,50 @@
+#pragma once
+// Canonical Huffman decoding table, as the LHA formats assign codes: shorter
+// codes first, and within one length in symbol order, read MSB first. One
+// lookup on the first kRootBits bits resolves most codes; longer codes take
+// one more lookup in a small second-level table.
+#include "bit_reader.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace lha {
+
+class HuffmanTable {
+public:
+    static constexpr unsigned kMaxLength = 16;
+
+    explicit HuffmanTable(unsigned rootBits = 10) : m_rootBits(rootBits) {}
+
+    // Builds the table from code lengths (0 = symbol unused). Throws
+    // DecodeError for a length over kMaxLength or an over-subscribed set;
+    // an incomplete set is accepted, and its unused codes fail when read.
+    void build(const uint8_t *lengths, unsigned count);
+    // A table whose every code is `symbol`, taking no bits.
+    void buildSingle(unsigned symbol);
+
+    // Decodes one symbol; needs at least kMaxLength bits buffered.
+    unsigned decode(BitReader &in) const {
+        const uint32_t v = in.peek(kMaxLength);
+        uint32_t e = m_entries[v >> (kMaxLength - m_rootBits)];
+        if (e & kSubtable) {
+            const unsigned subBits = (e >> 16) & 0xFF;
+            const uint32_t index =
+                (v >> (kMaxLength - m_rootBits - subBits)) & ((1u << subBits) - 1);
+            e = m_entries[(e & 0xFFFF) + index];
+        }
+        if (!(e & kLeaf))
+            throw DecodeError("invalid Huffman code");
+        in.skip((e >> 16) & 0xFF);
+        return e & 0xFFFF;
+    }
+
+private:
+    static constexpr uint32_t kLeaf = 1u << 24;
+    static constexpr uint32_t kSubtable = 1u << 25;
+
+    unsigned m_rootBits;
+    std::vector<uint32_t> m_entries;
+};
+
+} // namespace lha
