@@ -12,11 +12,18 @@ std::unique_ptr<Decoder> makeLh(ByteSource &in, uint64_t original_size) {
 }
 
 const std::array kMethods = {
-    Method{"-lh0-", false, makeStoredDecoder}, Method{"-lh4-", false, makeLh<12>},
-    Method{"-lh5-", false, makeLh<13>},        Method{"-lh6-", false, makeLh<15>},
-    Method{"-lh7-", false, makeLh<16>},        Method{"-lh8-", false, makeLh<16>},
-    Method{"-lhd-", true, makeStoredDecoder},  Method{"-lz4-", false, makeStoredDecoder},
-    Method{"-pm0-", false, makeStoredDecoder},
+    Method{"-lh0-", false, makeStoredDecoder}, // stored
+    Method{"-lh1-", false, makeLh1Decoder},    // LHarc 1.x, adaptive Huffman
+    Method{"-lh4-", false, makeLh<12>},        // static Huffman, 4 KiB window
+    Method{"-lh5-", false, makeLh<13>},        // 8 KiB
+    Method{"-lh6-", false, makeLh<15>},        // 32 KiB
+    Method{"-lh7-", false, makeLh<16>},        // 64 KiB
+    Method{"-lh8-", false, makeLh<16>},        // written by some tools for -lh7- data
+    Method{"-lhd-", true, makeStoredDecoder},  // directory, no data
+    Method{"-lzs-", false, makeLzsDecoder},    // LArc, 2 KiB window
+    Method{"-lz4-", false, makeStoredDecoder}, // LArc, stored
+    Method{"-lz5-", false, makeLz5Decoder},    // LArc, 4 KiB window
+    Method{"-pm0-", false, makeStoredDecoder}, // PMarc, stored
 };
 
 } // namespace

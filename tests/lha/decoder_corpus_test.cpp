@@ -38,6 +38,11 @@ TEST_P(DecoderCorpusTest, MembersMatchTheirCrc) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, DecoderCorpusTest,
                          ::testing::Values(CorpusArchive{"lharc113/lh0.lzh", "-lh0-"},
+                                           CorpusArchive{"lharc113/lh1.lzh", "-lh1-"},
+                                           CorpusArchive{"lharc113/long.lzh", "-lh1-"},
+                                           CorpusArchive{"larc333/lz5.lzs", "-lz5-"},
+                                           CorpusArchive{"larc333/long.lzs", "-lz5-"},
+                                           CorpusArchive{"larc333/initial.lzs", "-lz5-"},
                                            CorpusArchive{"lha_unix114i/h0_lh5.lzh", "-lh5-"},
                                            CorpusArchive{"lha_unix114i/h1_lh5.lzh", "-lh5-"},
                                            CorpusArchive{"lha_unix114i/h2_lh6.lzh", "-lh6-"},

@@ -1,0 +1,133 @@
+// LArc's methods: -lzs- (2 KiB window) and -lz5- (4 KiB window), plain LZSS.
+// Matches name an absolute position in LArc's ring buffer, whose write
+// position starts `maxMatch` bytes before the ring's end; the ring starts out
+// with known contents that matches may copy from.
+#include "decode_families.h"
+#include "decode_window.h"
+
+#include <array>
+
+namespace lha {
+namespace {
+
+// The ring's initial contents up to its write position.
+using RingFill = void (*)(uint8_t *ring, std::size_t size);
+
+class LarcDecoder : public WindowedDecoder {
+protected:
+    LarcDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits, unsigned maxMatch,
+                RingFill fillRingStart)
+        : WindowedDecoder(original_size, std::size_t{1} << windowBits, maxMatch), m_in(in),
+          m_ringMask((1u << windowBits) - 1), m_ringPos(m_window - maxMatch) {
+        // The ring's last maxMatch bytes start as zeros; the rest is filled by
+        // the method. Oldest first, the history is those zeros, then the rest.
+        std::vector<uint8_t> history(m_window, 0);
+        fillRingStart(history.data() + maxMatch, m_window - maxMatch);
+        prefill(history.data());
+    }
+
+    std::size_t copyFromRing(uint8_t *out, std::size_t pos, unsigned ringPos, unsigned length,
+                             std::size_t end) {
+        const std::size_t distance = ((m_ringPos - ringPos - 1) & m_ringMask) + 1;
+        const std::size_t next = copyMatch(out, pos, distance, length, end);
+        m_ringPos += static_cast<unsigned>(next - pos);
+        return next;
+    }
+
+    void finishBatch() override { m_in.checkComplete(); }
+
+    BitReader m_in;
+    const unsigned m_ringMask;
+    unsigned m_ringPos; // LArc's ring position of the next byte (modulo its size)
+};
+
+// -lzs-: a 1 bit before each item: 1 for a literal byte, 0 for an 11-bit ring
+// position and a 4-bit length (2..17). The ring starts out blank.
+void fillBlanks(uint8_t *ring, std::size_t size) {
+    std::fill_n(ring, size, ' ');
+}
+
+class LzsDecoder final : public LarcDecoder {
+public:
+    LzsDecoder(ByteSource &in, uint64_t original_size)
+        : LarcDecoder(in, original_size, 11, 17, fillBlanks) {}
+
+private:
+    void decode(std::size_t stop, std::size_t end) override {
+        uint8_t *out = m_buf.data();
+        std::size_t pos = m_pos;
+        while (pos < stop) {
+            m_in.refill();
+            if (m_in.take(1)) {
+                out[pos++] = static_cast<uint8_t>(m_in.take(8));
+                ++m_ringPos;
+                continue;
+            }
+            const unsigned ringPos = m_in.take(11);
+            pos = copyFromRing(out, pos, ringPos, m_in.take(4) + 2, end);
+        }
+        m_pos = pos;
+    }
+};
+
+// -lz5-: a flag byte for each eight items, least significant bit first: 1
+// for a literal byte, 0 for a two-byte match (12-bit ring position, 4-bit
+// length 3..18). The ring starts with runs and sequences of every byte value,
+// zeros and blanks, which short files use as a built-in dictionary.
+void fillLz5Dictionary(uint8_t *ring, std::size_t size) {
+    uint8_t *p = ring;
+    for (unsigned value = 0; value < 256; ++value)
+        p = std::fill_n(p, 13, static_cast<uint8_t>(value));
+    for (unsigned value = 0; value < 256; ++value)
+        *p++ = static_cast<uint8_t>(value);
+    for (unsigned value = 256; value-- > 0;)
+        *p++ = static_cast<uint8_t>(value);
+    p = std::fill_n(p, 128, 0);
+    std::fill(p, ring + size, ' ');
+}
+
+class Lz5Decoder final : public LarcDecoder {
+public:
+    Lz5Decoder(ByteSource &in, uint64_t original_size)
+        : LarcDecoder(in, original_size, 12, 18, fillLz5Dictionary) {}
+
+private:
+    void decode(std::size_t stop, std::size_t end) override {
+        uint8_t *out = m_buf.data();
+        std::size_t pos = m_pos;
+        while (pos < stop) {
+            m_in.refill();
+            if (m_flagsLeft == 0) {
+                m_flags = m_in.take(8);
+                m_flagsLeft = 8;
+            }
+            const bool literal = m_flags & 1;
+            m_flags >>= 1;
+            --m_flagsLeft;
+            if (literal) {
+                out[pos++] = static_cast<uint8_t>(m_in.take(8));
+                ++m_ringPos;
+                continue;
+            }
+            const unsigned low = m_in.take(8);
+            const unsigned high = m_in.take(8);
+            pos = copyFromRing(out, pos, low | ((high & 0xF0) << 4), (high & 0x0F) + 3, end);
+        }
+        m_pos = pos;
+    }
+
+    unsigned m_flags = 0;
+    unsigned m_flagsLeft = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Decoder> makeLzsDecoder(ByteSource &in, uint64_t original_size) {
+    return std::make_unique<LzsDecoder>(in, original_size);
+}
+
+std::unique_ptr<Decoder> makeLz5Decoder(ByteSource &in, uint64_t original_size) {
+    return std::make_unique<Lz5Decoder>(in, original_size);
+}
+
+} // namespace lha
