@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# install-tree.sh BUILD PREFIX: a fresh `cmake --install` of BUILD into PREFIX.
+set -euo pipefail
+build=$1 prefix=$2
+rm -rf "$prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
