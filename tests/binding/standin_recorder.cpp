@@ -1,0 +1,34 @@
+// A stand-in for libunlha32.so that records every call, for the binding and
+// run tests. The test reaches the record through the Standin* entries.
+#include <cstdint>
+#include <string>
+
+namespace {
+
+std::string g_calls;
+int g_result = 0;
+
+} // namespace
+
+extern "C" {
+
+int UnlhaGetVersion(void) {
+    g_calls += "UnlhaGetVersion\n";
+    return 100;
+}
+
+int Unlha(uint32_t hwnd, const char *command, char *out, uint32_t size) {
+    g_calls += "Unlha hwnd=" + std::to_string(hwnd) + " command=[" + command + "] out=[" +
+               (out != nullptr ? out : "(null)") + "] size=" + std::to_string(size) + "\n";
+    return g_result;
+}
+
+const char *StandinCalls(void) {
+    return g_calls.c_str();
+}
+void StandinReset(int result) {
+    g_calls.clear();
+    g_result = result;
+}
+
+} // extern "C"
