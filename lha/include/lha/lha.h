@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lha {
@@ -32,20 +33,20 @@ struct MemberInfo {
     std::string name;        // UTF-8, relative, '/' separators, as it will be written
     std::string link_target; // for symbolic links, UTF-8
     MemberKind kind = MemberKind::File;
-    std::string method;      // "-lh5-"
+    std::string method; // "-lh5-"
     uint64_t original_size = 0;
     uint64_t packed_size = 0;
     uint16_t crc = 0;
     int header_level = 0;
     char os_id = 0;
-    std::optional<int64_t> mtime;       // Unix seconds
-    std::optional<uint32_t> unix_mode;  // permission bits from the Unix header
+    std::optional<int64_t> mtime;      // Unix seconds
+    std::optional<uint32_t> unix_mode; // permission bits from the Unix header
 };
 
 struct Progress {
-    std::string member;  // name of the member being worked on
-    uint64_t done = 0;   // original bytes finished, over the whole archive
-    uint64_t total = 0;  // original bytes of all members
+    std::string member; // name of the member being worked on
+    uint64_t done = 0;  // original bytes finished, over the whole archive
+    uint64_t total = 0; // original bytes of all members
 };
 
 enum class OverwriteDecision { Replace, Skip, ReplaceAll, SkipAll, Cancel };
@@ -90,5 +91,9 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
 
 // A short English description of an error kind.
 const char *describe(Error error);
+
+// A name made safe to show on a terminal or in a report: control characters
+// become "\xHH". Names in Result messages are already shown this way.
+std::string printable(std::string_view utf8);
 
 } // namespace lha

@@ -1,0 +1,274 @@
+#include "charset.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <map>
+#include <memory>
+
+namespace lha {
+namespace {
+
+void appendEscape(std::string &out, uint8_t byte) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+}
+
+void appendUtf8(std::string &out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Length of the valid UTF-8 sequence at s[i], or 0.
+std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
+    const auto b = static_cast<uint8_t>(s[i]);
+    if (b < 0x80)
+        return 1;
+    std::size_t len;
+    char32_t min;
+    char32_t c;
+    if ((b & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, c = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto t = static_cast<uint8_t>(s[i + k]);
+        if ((t & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (t & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+std::string decodeUtf8(std::string_view bytes, std::size_t &bad) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto len = utf8SequenceLength(bytes, i);
+        if (len == 0) {
+            appendEscape(out, static_cast<uint8_t>(bytes[i++]));
+            ++bad;
+            continue;
+        }
+        out.append(bytes.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+std::string decodeLatin1(std::string_view bytes) {
+    std::string out;
+    for (char ch : bytes)
+        appendUtf8(out, static_cast<uint8_t>(ch));
+    return out;
+}
+
+// iconv descriptors are costly to open and not safe to share between
+// threads: each thread keeps its own, one per charset.
+iconv_t converterFor(const char *name) {
+    struct Closer {
+        std::map<std::string, iconv_t> open;
+        ~Closer() {
+            for (auto &[n, cd] : open)
+                if (cd != reinterpret_cast<iconv_t>(-1))
+                    iconv_close(cd);
+        }
+    };
+    thread_local Closer cache;
+    auto it = cache.open.find(name);
+    if (it == cache.open.end())
+        it = cache.open.emplace(name, iconv_open("UTF-8", name)).first;
+    return it->second;
+}
+
+// Decodes with iconv; each byte it refuses is escaped and skipped. Returns
+// false when the charset is not available at all.
+bool decodeIconv(std::string_view bytes, const char *charset, std::string &out, std::size_t &bad) {
+    iconv_t cd = converterFor(charset);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.clear();
+    std::string buffer(bytes.size() * 4 + 16, '\0');
+    auto in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char *dst = buffer.data();
+        std::size_t dstLeft = buffer.size();
+        const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+        out.append(buffer.data(), buffer.size() - dstLeft);
+        if (rc != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL: this byte starts nothing the charset knows.
+        appendEscape(out, static_cast<uint8_t>(*in));
+        ++in;
+        --inLeft;
+        ++bad;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return true;
+}
+
+std::string decodeWith(std::string_view bytes, const char *charset, std::size_t &bad) {
+    std::string out;
+    if (!decodeIconv(bytes, charset, out, bad))
+        return decodeUtf8(bytes, bad);
+    return out;
+}
+
+} // namespace
+
+Charset charsetForOs(char os_id) {
+    switch (os_id) {
+    case 0:
+    case 'M': // MS-DOS
+    case 'w': // Windows 95
+    case 'W': // Windows NT
+    case '2': // OS/2
+        return Charset::Cp932;
+    case 'A': // Amiga
+        return Charset::Latin1;
+    default:
+        return Charset::Detect;
+    }
+}
+
+Charset detectCharset(std::string_view bytes) {
+    std::size_t badUtf8 = 0;
+    decodeUtf8(bytes, badUtf8);
+    if (badUtf8 == 0)
+        return Charset::Utf8;
+    std::size_t badEuc = 0;
+    decodeWith(bytes, "EUC-JP-MS", badEuc);
+    if (badEuc == 0)
+        return Charset::EucJp;
+    std::size_t badSjis = 0;
+    decodeWith(bytes, "CP932", badSjis);
+    if (badSjis <= badEuc && badSjis <= badUtf8)
+        return Charset::Cp932;
+    return badEuc <= badUtf8 ? Charset::EucJp : Charset::Utf8;
+}
+
+std::string decode(std::string_view bytes, Charset charset) {
+    std::size_t bad = 0;
+    switch (charset) {
+    case Charset::Cp932:
+        return decodeWith(bytes, "CP932", bad);
+    case Charset::EucJp:
+        return decodeWith(bytes, "EUC-JP-MS", bad);
+    case Charset::Latin1:
+        return decodeLatin1(bytes);
+    case Charset::Utf8:
+        return decodeUtf8(bytes, bad);
+    case Charset::Detect:
+        break;
+    }
+    return decode(bytes, detectCharset(bytes));
+}
+
+std::string decodeCodePage(std::string_view bytes, uint32_t code_page) {
+    switch (code_page) {
+    case 65001:
+        return decode(bytes, Charset::Utf8);
+    case 932:
+        return decode(bytes, Charset::Cp932);
+    case 20932:
+    case 51932:
+        return decode(bytes, Charset::EucJp);
+    case 28591:
+        return decode(bytes, Charset::Latin1);
+    }
+    std::size_t bad = 0;
+    std::string out;
+    const std::string name = "CP" + std::to_string(code_page);
+    if (decodeIconv(bytes, name.c_str(), out, bad))
+        return out;
+    return decode(bytes, Charset::Detect);
+}
+
+std::string decodeUtf16(std::string_view bytes) {
+    std::string out;
+    auto unit = [&](std::size_t i) {
+        return static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
+                                     (static_cast<uint8_t>(bytes[i + 1]) << 8));
+    };
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char16_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const char16_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            appendEscape(out, static_cast<uint8_t>(bytes[i]));
+            appendEscape(out, static_cast<uint8_t>(bytes[i + 1]));
+            continue;
+        }
+        appendUtf8(out, u);
+    }
+    if (i < bytes.size())
+        appendEscape(out, static_cast<uint8_t>(bytes[i]));
+    return out;
+}
+
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto len = utf8SequenceLength(text, i);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string printable(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        auto b = static_cast<uint8_t>(utf8[i]);
+        // C1 controls are U+0080..U+009F, encoded as C2 80..C2 9F.
+        if (b == 0xC2 && i + 1 < utf8.size() && static_cast<uint8_t>(utf8[i + 1]) < 0xA0 &&
+            static_cast<uint8_t>(utf8[i + 1]) >= 0x80) {
+            b = static_cast<uint8_t>(utf8[++i]);
+        } else if (b >= 0x20 && b != 0x7F) {
+            out += static_cast<char>(b);
+            continue;
+        }
+        out += "\\x";
+        out += kHex[b >> 4];
+        out += kHex[b & 15];
+    }
+    return out;
+}
+
+} // namespace lha

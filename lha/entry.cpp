@@ -1,0 +1,213 @@
+#include "entry.h"
+
+#include <sys/stat.h>
+
+namespace lha {
+namespace {
+
+constexpr char kSeparator = '\xFF';
+
+// 0xFF separates directories in the directory header and sometimes in names;
+// it starts no character in CP932, EUC-JP or UTF-8, so the bytes around it can
+// be decoded on their own.
+std::string decodeSegments(const std::string &bytes, Charset charset) {
+    std::string out;
+    std::size_t start = 0;
+    while (true) {
+        const auto end = bytes.find(kSeparator, start);
+        out += decode(std::string_view(bytes).substr(start, end - start), charset);
+        if (end == std::string::npos)
+            break;
+        out += '/';
+        start = end + 1;
+    }
+    return out;
+}
+
+std::string decodeSegments(const std::string &bytes, uint32_t codePage) {
+    std::string out;
+    std::size_t start = 0;
+    while (true) {
+        const auto end = bytes.find(kSeparator, start);
+        out += decodeCodePage(std::string_view(bytes).substr(start, end - start), codePage);
+        if (end == std::string::npos)
+            break;
+        out += '/';
+        start = end + 1;
+    }
+    return out;
+}
+
+// UTF-16 directory names separate with U+FFFF, like 0xFF in byte names.
+std::string decodeUtf16Path(const std::string &bytes) {
+    std::string copy = bytes;
+    for (std::size_t i = 0; i + 1 < copy.size(); i += 2)
+        if (static_cast<uint8_t>(copy[i]) == 0xFF && static_cast<uint8_t>(copy[i + 1]) == 0xFF)
+            copy[i] = '/', copy[i + 1] = 0;
+    return decodeUtf16(copy);
+}
+
+void appendEscape(std::string &out, uint8_t byte) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+}
+
+std::optional<timespec> fromUnix(uint32_t seconds) {
+    if (seconds == 0)
+        return std::nullopt;
+    return timespec{static_cast<time_t>(seconds), 0};
+}
+
+std::optional<timespec> fromFiletime(uint64_t ticks) {
+    constexpr uint64_t kTicksTo1970 = 116444736000000000ULL;
+    if (ticks <= kTicksTo1970)
+        return std::nullopt;
+    const uint64_t since = ticks - kTicksTo1970;
+    return timespec{static_cast<time_t>(since / 10000000),
+                    static_cast<long>((since % 10000000) * 100)};
+}
+
+} // namespace
+
+std::optional<timespec> dosTime(uint32_t stamp) {
+    const unsigned date = stamp >> 16;
+    const unsigned time = stamp & 0xFFFF;
+    std::tm tm{};
+    tm.tm_year = static_cast<int>(80 + (date >> 9));
+    tm.tm_mon = static_cast<int>((date >> 5) & 15) - 1;
+    tm.tm_mday = static_cast<int>(date & 31);
+    tm.tm_hour = static_cast<int>(time >> 11);
+    tm.tm_min = static_cast<int>((time >> 5) & 63);
+    tm.tm_sec = static_cast<int>((time & 31) * 2);
+    tm.tm_isdst = -1;
+    if (stamp == 0 || tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday == 0 || tm.tm_hour > 23 ||
+        tm.tm_min > 59 || tm.tm_sec > 59)
+        return std::nullopt;
+    const time_t t = std::mktime(&tm);
+    if (t == static_cast<time_t>(-1))
+        return std::nullopt;
+    return timespec{t, 0};
+}
+
+Charset guessCharset(const std::vector<Header> &headers) {
+    std::string all;
+    for (const auto &h : headers)
+        if (!h.code_page && charsetForOs(h.os_id) == Charset::Detect)
+            all += h.directory + h.name;
+    std::erase(all, kSeparator);
+    return detectCharset(all);
+}
+
+std::string decodeStoredName(const Header &h, Charset guessed) {
+    auto decodeBytes = [&](const std::string &bytes) {
+        if (h.code_page)
+            return decodeSegments(bytes, *h.code_page);
+        Charset charset = charsetForOs(h.os_id);
+        if (charset == Charset::Detect)
+            charset = guessed;
+        return decodeSegments(bytes, charset);
+    };
+    const std::string directory =
+        h.utf16_directory ? decodeUtf16Path(*h.utf16_directory) : decodeBytes(h.directory);
+    const std::string name = h.utf16_name ? decodeUtf16(*h.utf16_name) : decodeBytes(h.name);
+    if (directory.empty())
+        return name;
+    return directory + "/" + name;
+}
+
+std::vector<std::string> splitPath(const std::string &name, std::string &refusal) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        auto end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        std::string part = name.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            refusal = "the name leads out of the destination (\"..\")";
+            continue;
+        }
+        // A drive letter only means something at the front.
+        if (parts.empty() && part.size() == 2 && part[1] == ':' &&
+            std::isalpha(static_cast<unsigned char>(part[0])))
+            continue;
+        std::string clean;
+        for (char ch : part) {
+            const auto b = static_cast<uint8_t>(ch);
+            if (b < 0x20 || b == 0x7F)
+                appendEscape(clean, b);
+            else
+                clean += ch;
+        }
+        parts.push_back(std::move(clean));
+    }
+    return parts;
+}
+
+Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
+    Entry e;
+    e.data_offset = data_offset;
+    MemberInfo &info = e.info;
+    info.method = h.method;
+    info.original_size = h.original_size;
+    info.packed_size = h.packed_size;
+    info.crc = h.crc;
+    info.header_level = h.level;
+    info.os_id = h.os_id;
+    if (h.unix_mode)
+        info.unix_mode = *h.unix_mode & 07777;
+
+    std::string name = decodeStoredName(h, guessed);
+    const unsigned type = h.unix_mode ? (*h.unix_mode & S_IFMT) : 0;
+    if (h.method == "-lhd-") {
+        const auto bar = name.find('|');
+        if (bar != std::string::npos) {
+            info.kind = MemberKind::Symlink;
+            info.link_target = name.substr(bar + 1);
+            name.resize(bar);
+        } else {
+            info.kind = MemberKind::Directory;
+        }
+    }
+    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK)
+        e.refusal = "device files and pipes are not created";
+    else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
+        e.refusal = "a symbolic link without a target";
+
+    std::string refusal;
+    e.path = splitPath(name, refusal);
+    if (e.refusal.empty())
+        e.refusal = refusal;
+    if (!refusal.empty()) {
+        // Shown as stored, so the report says what was refused.
+        info.name = name;
+        for (auto &ch : info.name)
+            if (ch == '\\')
+                ch = '/';
+    } else {
+        for (const auto &part : e.path)
+            info.name += (info.name.empty() ? "" : "/") + part;
+    }
+    if (e.refusal.empty() && e.path.empty() && info.kind != MemberKind::Directory)
+        e.refusal = "the member has no name";
+
+    if (h.windows_mtime)
+        e.mtime = fromFiletime(*h.windows_mtime);
+    if (!e.mtime && h.unix_time)
+        e.mtime = fromUnix(*h.unix_time);
+    if (!e.mtime && h.level <= 1)
+        e.mtime = dosTime(h.dos_time);
+    if (h.windows_atime)
+        e.atime = fromFiletime(*h.windows_atime);
+    if (e.mtime)
+        info.mtime = e.mtime->tv_sec;
+    e.macbinary_candidate = h.os_id == 'm' && info.kind == MemberKind::File;
+    return e;
+}
+
+} // namespace lha

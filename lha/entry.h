@@ -1,0 +1,47 @@
+#pragma once
+// A member as the engine works with it: the header turned into a safe
+// relative path, a kind, and the time stamps to restore.
+#include "charset.h"
+#include "header.h"
+#include "lha/lha.h"
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lha {
+
+struct Entry {
+    MemberInfo info;
+    uint64_t data_offset = 0;
+    bool truncated = false;        // the archive ends inside its data
+    std::vector<std::string> path; // components under the destination
+    std::string refusal;           // why it must not be written; empty when safe
+    std::optional<timespec> mtime;
+    std::optional<timespec> atime;
+    bool macbinary_candidate = false; // MacLHA data that may carry a MacBinary prefix
+};
+
+// guessed: the charset that fits the names of the whole archive, used for
+// headers whose producer does not fix one (see guessCharset).
+Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
+
+// The stored name as UTF-8, before it is split into a path.
+std::string decodeStoredName(const Header &header, Charset guessed);
+
+// One guess for all the names of an archive whose producers leave the
+// charset open: a short name can pass for UTF-8 by chance ("表" in EUC-JP is
+// a valid two-byte UTF-8 sequence), the names of a whole archive rarely do.
+Charset guessCharset(const std::vector<Header> &headers);
+
+// Splits a decoded name at '/' and '\', dropping empty and "." components,
+// leading separators and a drive letter. A ".." component makes `refusal`
+// non-empty. Control characters in components become "%XX".
+std::vector<std::string> splitPath(const std::string &name, std::string &refusal);
+
+// The time a DOS date-and-time stands for, read as local time; none when
+// zero or impossible.
+std::optional<timespec> dosTime(uint32_t stamp);
+
+} // namespace lha

@@ -1,0 +1,126 @@
+#include "pipeline.h"
+
+#include <algorithm>
+
+namespace lha {
+namespace {
+
+// Decoded bytes that may wait for the calling thread, over all members; the
+// member being written may always hold a few chunks more, so that it can
+// never wait on members behind it.
+constexpr std::size_t kQueueBudget = 16 * 1024 * 1024;
+constexpr std::size_t kHeadBudget = 4 * kChunkSize;
+
+} // namespace
+
+DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
+                               std::vector<std::size_t> jobs, unsigned threads)
+    : m_source(source), m_entries(entries), m_jobs(std::move(jobs)), m_slots(m_jobs.size()) {
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, m_jobs.size()));
+    for (unsigned i = 0; i < threads; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+DecodePipeline::~DecodePipeline() {
+    stop();
+    for (auto &worker : m_workers)
+        worker.join();
+}
+
+void DecodePipeline::work() {
+    while (true) {
+        const std::size_t job = m_nextJob.fetch_add(1);
+        if (job >= m_jobs.size())
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopped)
+                return;
+            if (m_slots[job].dropped) {
+                m_slots[job].finished = true;
+                m_produced.notify_all();
+                continue;
+            }
+        }
+        auto outcome = decodeEntry(
+            m_source, m_entries[m_jobs[job]],
+            [this, job](std::vector<uint8_t> &&chunk) { return push(job, std::move(chunk)); });
+        std::lock_guard lock(m_mutex);
+        m_slots[job].outcome = std::move(outcome);
+        m_slots[job].finished = true;
+        m_produced.notify_all();
+    }
+}
+
+bool DecodePipeline::push(std::size_t job, std::vector<uint8_t> &&chunk) {
+    std::unique_lock lock(m_mutex);
+    Slot &slot = m_slots[job];
+    m_consumed.wait(lock, [&] {
+        if (m_stopped || slot.dropped)
+            return true;
+        if (job == m_head)
+            return slot.bytes < kHeadBudget;
+        return m_queuedBytes + chunk.size() <= kQueueBudget;
+    });
+    if (m_stopped || slot.dropped)
+        return false;
+    slot.bytes += chunk.size();
+    m_queuedBytes += chunk.size();
+    slot.chunks.push_back(std::move(chunk));
+    m_produced.notify_all();
+    return true;
+}
+
+void DecodePipeline::moveHead(std::size_t job) {
+    if (job != m_head) {
+        m_head = job;
+        m_consumed.notify_all();
+    }
+}
+
+bool DecodePipeline::next(std::size_t job, std::vector<uint8_t> &chunk) {
+    std::unique_lock lock(m_mutex);
+    moveHead(job);
+    Slot &slot = m_slots[job];
+    m_produced.wait(lock, [&] { return !slot.chunks.empty() || slot.finished || m_stopped; });
+    if (slot.chunks.empty())
+        return false;
+    chunk = std::move(slot.chunks.front());
+    slot.chunks.pop_front();
+    slot.bytes -= chunk.size();
+    m_queuedBytes -= chunk.size();
+    m_consumed.notify_all();
+    return true;
+}
+
+DecodeOutcome DecodePipeline::outcome(std::size_t job) {
+    std::unique_lock lock(m_mutex);
+    Slot &slot = m_slots[job];
+    m_produced.wait(lock, [&] { return slot.finished || m_stopped; });
+    if (!slot.finished)
+        return {Error::Cancelled, "stopped"};
+    return slot.outcome;
+}
+
+void DecodePipeline::drop(std::size_t job) {
+    std::lock_guard lock(m_mutex);
+    Slot &slot = m_slots[job];
+    slot.dropped = true;
+    m_queuedBytes -= slot.bytes;
+    slot.bytes = 0;
+    slot.chunks.clear();
+    if (job == m_head && job + 1 < m_slots.size())
+        m_head = job + 1;
+    m_consumed.notify_all();
+}
+
+void DecodePipeline::stop() {
+    std::lock_guard lock(m_mutex);
+    m_stopped = true;
+    m_consumed.notify_all();
+    m_produced.notify_all();
+}
+
+} // namespace lha

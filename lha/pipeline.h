@@ -1,0 +1,61 @@
+#pragma once
+// Decodes members on worker threads while the calling thread takes their
+// bytes in archive order. Memory stays bounded: decoded bytes waiting for the
+// calling thread are capped, and a large member is passed on in chunks.
+#include "decode_entry.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace lha {
+
+class DecodePipeline {
+public:
+    // jobs: indexes into entries, in the order the caller will take them.
+    DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
+                   std::vector<std::size_t> jobs, unsigned threads);
+    ~DecodePipeline();
+    DecodePipeline(const DecodePipeline &) = delete;
+    DecodePipeline &operator=(const DecodePipeline &) = delete;
+
+    // The next chunk of job `job` (jobs are taken in order); false once the
+    // member is finished, when outcome() tells how it went.
+    bool next(std::size_t job, std::vector<uint8_t> &chunk);
+    DecodeOutcome outcome(std::size_t job);
+    // The caller does not want this job's bytes: its worker stops early.
+    void drop(std::size_t job);
+    // Stops every worker; used on cancel and on a fatal write error.
+    void stop();
+
+private:
+    struct Slot {
+        std::deque<std::vector<uint8_t>> chunks;
+        std::size_t bytes = 0;
+        bool finished = false;
+        bool dropped = false;
+        DecodeOutcome outcome;
+    };
+
+    void work();
+    bool push(std::size_t job, std::vector<uint8_t> &&chunk);
+    void moveHead(std::size_t job);
+
+    const ArchiveSource &m_source;
+    const std::vector<Entry> &m_entries;
+    std::vector<std::size_t> m_jobs;
+    std::vector<Slot> m_slots;
+    std::atomic<std::size_t> m_nextJob{0};
+    std::mutex m_mutex;
+    std::condition_variable m_produced;
+    std::condition_variable m_consumed;
+    std::size_t m_queuedBytes = 0;
+    std::size_t m_head = 0;
+    bool m_stopped = false;
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace lha

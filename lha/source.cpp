@@ -1,0 +1,93 @@
+#include "source.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lha {
+
+FileSource::~FileSource() {
+    ::close(m_fd);
+}
+
+std::unique_ptr<FileSource> FileSource::open(const std::filesystem::path &path, std::string &why) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a folder" : "not a regular file";
+        ::close(fd);
+        return nullptr;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::unique_ptr<FileSource>(new FileSource(fd, static_cast<uint64_t>(st.st_size)));
+}
+
+std::size_t FileSource::readAt(uint64_t offset, uint8_t *buf, std::size_t n) const {
+    std::size_t done = 0;
+    while (done < n && offset + done < m_size) {
+        const ssize_t got = ::pread(m_fd, buf + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got < 0)
+                m_ioError = true;
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::size_t MemorySource::readAt(uint64_t offset, uint8_t *buf, std::size_t n) const {
+    if (offset >= m_size)
+        return 0;
+    const std::size_t count = static_cast<std::size_t>(std::min<uint64_t>(n, m_size - offset));
+    std::memcpy(buf, m_data + offset, count);
+    return count;
+}
+
+namespace {
+constexpr std::size_t kBlock = 128 * 1024;
+}
+
+PackedBytes::PackedBytes(const ArchiveSource &source, uint64_t offset, uint64_t length)
+    : m_source(source), m_offset(offset), m_left(length) {}
+
+std::size_t PackedBytes::read(uint8_t *buf, std::size_t n) {
+    if (m_pos == m_end) {
+        if (m_left == 0 || m_truncated)
+            return 0;
+        // Large requests go straight to the caller's buffer.
+        if (n >= kBlock) {
+            const auto want = static_cast<std::size_t>(std::min<uint64_t>(n, m_left));
+            const auto got = m_source.readAt(m_offset, buf, want);
+            m_offset += got;
+            m_left -= got;
+            m_truncated = got < want;
+            return got;
+        }
+        if (m_buffer.empty())
+            m_buffer.resize(static_cast<std::size_t>(std::min<uint64_t>(kBlock, m_left)));
+        const auto want = static_cast<std::size_t>(std::min<uint64_t>(m_buffer.size(), m_left));
+        m_end = m_source.readAt(m_offset, m_buffer.data(), want);
+        m_pos = 0;
+        m_offset += m_end;
+        m_left -= m_end;
+        m_truncated = m_end < want;
+        if (m_end == 0)
+            return 0;
+    }
+    const std::size_t count = std::min(n, m_end - m_pos);
+    std::memcpy(buf, m_buffer.data() + m_pos, count);
+    m_pos += count;
+    return count;
+}
+
+} // namespace lha
