@@ -1,0 +1,34 @@
+// The library's only exported symbols.
+#include "outcome.h"
+#include "run.h"
+#include "unlha32.h"
+
+#include <exception>
+
+extern "C" {
+
+__attribute__((visibility("default"))) int UnlhaGetVersion(void) {
+    return 100;
+}
+
+__attribute__((visibility("default"))) int Unlha(uint32_t hwnd, const char *command, char *out,
+                                                 uint32_t size) {
+    // Nothing may escape through the C boundary.
+    try {
+        if (command == nullptr) {
+            unlha32::writeReport("no command\n", out, size);
+            return UNLHA_ERROR_COMMAND;
+        }
+        auto session = unlha32::sessionFor(hwnd);
+        const auto outcome = unlha32::run(command, *session);
+        unlha32::writeReport(outcome.report, out, size);
+        return outcome.code;
+    } catch (const std::exception &e) {
+        unlha32::writeReport(std::string("unexpected failure: ") + e.what() + '\n', out, size);
+    } catch (...) {
+        unlha32::writeReport("unexpected failure\n", out, size);
+    }
+    return UNLHA_ERROR_UNEXPECTED;
+}
+
+} // extern "C"

@@ -1,0 +1,115 @@
+#include "outcome.h"
+
+#include "unlha32.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace unlha32 {
+namespace {
+
+int codeFor(lha::Error error) {
+    switch (error) {
+    case lha::Error::None:
+        return UNLHA_OK;
+    case lha::Error::ArchiveUnreadable:
+        return UNLHA_ERROR_ARCHIVE_UNREADABLE;
+    case lha::Error::NotAnArchive:
+        return UNLHA_ERROR_NOT_ARCHIVE;
+    case lha::Error::Damaged:
+        return UNLHA_ERROR_DAMAGED;
+    case lha::Error::UnsupportedMethod:
+        return UNLHA_ERROR_METHOD;
+    case lha::Error::UnsafeName:
+        return UNLHA_ERROR_UNSAFE_NAME;
+    case lha::Error::WriteFailed:
+        return UNLHA_ERROR_WRITE;
+    case lha::Error::Exists:
+        return UNLHA_ERROR_EXISTS;
+    case lha::Error::Cancelled:
+        return UNLHA_ERROR_CANCELLED;
+    }
+    return UNLHA_ERROR_UNEXPECTED;
+}
+
+const char *memberStatus(lha::Error error) {
+    switch (error) {
+    case lha::Error::None:
+        return "ok      ";
+    case lha::Error::Exists:
+        return "skipped ";
+    case lha::Error::Cancelled:
+        return "stopped ";
+    default:
+        return "failed  ";
+    }
+}
+
+} // namespace
+
+int resultCode(const lha::Result &result, bool skipsWereChosen) {
+    if (result.error != lha::Error::None)
+        return codeFor(result.error);
+    const auto &members = result.members;
+    if (std::any_of(members.begin(), members.end(),
+                    [](const auto &m) { return m.error == lha::Error::Cancelled; }))
+        return UNLHA_ERROR_CANCELLED;
+    for (const auto &m : members) {
+        if (m.error == lha::Error::Exists && skipsWereChosen)
+            continue;
+        if (m.error != lha::Error::None)
+            return codeFor(m.error);
+    }
+    return UNLHA_OK;
+}
+
+const char *describeCode(int code) {
+    switch (code) {
+    case UNLHA_OK:
+        return "every file was extracted and verified";
+    case UNLHA_ERROR_COMMAND:
+        return "bad command (expected: e ARCHIVE DEST/)";
+    case UNLHA_ERROR_ARCHIVE_UNREADABLE:
+        return "the archive is missing or cannot be read";
+    case UNLHA_ERROR_NOT_ARCHIVE:
+        return "not an LHA archive";
+    case UNLHA_ERROR_DAMAGED:
+        return "the archive is damaged";
+    case UNLHA_ERROR_METHOD:
+        return "unsupported compression method";
+    case UNLHA_ERROR_WRITE:
+        return "cannot write to the destination";
+    case UNLHA_ERROR_CANCELLED:
+        return "cancelled by the user";
+    case UNLHA_ERROR_EXISTS:
+        return "existing files were kept and their members skipped";
+    case UNLHA_ERROR_UNSAFE_NAME:
+        return "unsafe names refused";
+    }
+    return "unexpected failure";
+}
+
+std::string reportText(const lha::Result &result, int code) {
+    std::string text;
+    for (const auto &m : result.members) {
+        text += memberStatus(m.error);
+        text += m.name;
+        if (!m.message.empty())
+            text += ": " + m.message;
+        text += '\n';
+    }
+    if (!result.message.empty())
+        text += result.message + '\n';
+    text += "result " + std::to_string(code) + ": " + describeCode(code) + '\n';
+    return text;
+}
+
+void writeReport(std::string_view text, char *out, uint32_t size) {
+    if (size == 0 || out == nullptr)
+        return;
+    const auto length = std::min<std::size_t>(text.size(), size - 1);
+    std::memcpy(out, text.data(), length);
+    out[length] = '\0';
+}
+
+} // namespace unlha32

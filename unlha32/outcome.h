@@ -1,0 +1,26 @@
+#pragma once
+// Turns what the engine did into the library's result code and its
+// plain-text report.
+#include "lha/lha.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace unlha32 {
+
+// skipsWereChosen: the user answered the overwrite question, so a member
+// skipped because its file exists is the user's wish, not a failure.
+int resultCode(const lha::Result &result, bool skipsWereChosen);
+
+// A short English description of a result code.
+const char *describeCode(int code);
+
+// One line per member, then "result N: description".
+std::string reportText(const lha::Result &result, int code);
+
+// Copies as much of text as fits into out and always ends it with NUL; with
+// size 0 it leaves out alone.
+void writeReport(std::string_view text, char *out, uint32_t size);
+
+} // namespace unlha32

@@ -1,0 +1,19 @@
+#include "session.h"
+
+#include <utility>
+
+namespace unlha32 {
+
+Engine defaultEngine() {
+    return [](const std::filesystem::path &archive, const std::filesystem::path &destination,
+              const lha::Options &options) { return lha::extract(archive, destination, options); };
+}
+
+SilentSession::SilentSession(Engine engine) : m_engine(std::move(engine)) {}
+
+lha::Result SilentSession::extract(const lha::Command &command) {
+    // Without an overwrite callback the engine keeps every existing file.
+    return m_engine(command.archive, command.destination, lha::Options{});
+}
+
+} // namespace unlha32
