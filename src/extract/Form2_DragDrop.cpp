@@ -1,0 +1,3 @@
+#include "Form2.h"
+
+void Form2::Image2_DragDrop(QWidget *, float, float) {}

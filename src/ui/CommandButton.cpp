@@ -1,0 +1,15 @@
+#include "CommandButton.h"
+
+#include <QKeyEvent>
+
+namespace ui {
+
+void CommandButton::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+} // namespace ui

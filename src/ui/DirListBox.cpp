@@ -1,0 +1,101 @@
+#include "DirListBox.h"
+
+#include "Drives.h"
+#include "Error.h"
+#include "Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QStyle>
+
+namespace ui {
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+
+QString childPath(const QString &parent, const QString &name) {
+    return parent.endsWith(QChar('/')) ? parent + name : parent + QChar('/') + name;
+}
+
+} // namespace
+
+DirListBox::DirListBox(QWidget *parent, Platform &platform)
+    : QTreeWidget(parent), m_platform(platform) {
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(10);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setExpandsOnDoubleClick(false);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::onDoubleClicked);
+    try {
+        // The list starts on the process's current directory.
+        setPath(m_platform.currentDirectory());
+    } catch (const Error &) {
+        // An unreadable start directory leaves the list empty until a drive is chosen.
+    }
+}
+
+void DirListBox::setPath(const QString &path) {
+    const QList<Drive> drives = m_platform.drives();
+    QString target = QDir::cleanPath(path);
+    const std::optional<Drive> drive = driveHolding(drives, target);
+    if (!drive)
+        throw Error(ErrPathNotFound);
+    if (drive->root == target) {
+        const QString current = QDir::cleanPath(m_platform.currentDirectory());
+        const std::optional<Drive> currentDrive = driveHolding(drives, current);
+        target = currentDrive && currentDrive->root == drive->root ? current : drive->root;
+    }
+    if (!m_platform.isDriveReady(drive->root))
+        throw Error(ErrDeviceUnavailable);
+    const QFileInfo info(target);
+    if (!info.isDir())
+        throw Error(ErrPathNotFound);
+    if (!info.isReadable() || !info.isExecutable())
+        throw Error(ErrPathFileAccess);
+    open(target, drive->root);
+}
+
+void DirListBox::open(const QString &directory, const QString &root) {
+    clear();
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+
+    auto *item = new QTreeWidgetItem(this, {root});
+    item->setData(0, PathRole, root);
+    item->setIcon(0, openIcon);
+    QString walked = root;
+    const QString below = directory.mid(root.size());
+    for (const QString &name : below.split(QChar('/'), Qt::SkipEmptyParts)) {
+        walked = childPath(walked, name);
+        item = new QTreeWidgetItem(item, {name});
+        item->setData(0, PathRole, walked);
+        item->setIcon(0, openIcon);
+    }
+    const QStringList children = QDir(directory).entryList(
+        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    for (const QString &name : children) {
+        auto *child = new QTreeWidgetItem(item, {name});
+        child->setData(0, PathRole, childPath(directory, name));
+        child->setIcon(0, closedIcon);
+    }
+    expandAll();
+    setCurrentItem(item);
+    scrollToItem(item, QAbstractItemView::PositionAtTop);
+    m_path = directory;
+    m_root = root;
+}
+
+void DirListBox::onDoubleClicked(QTreeWidgetItem *item) {
+    const QString directory = item->data(0, PathRole).toString();
+    const QFileInfo info(directory);
+    if (directory == m_path || !info.isDir() || !info.isReadable() || !info.isExecutable())
+        return;
+    open(directory, m_root);
+}
+
+} // namespace ui

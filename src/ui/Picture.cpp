@@ -1,0 +1,106 @@
+#include "Picture.h"
+
+#include "Twips.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace ui {
+
+Picture::Picture(QWidget *parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+QString Picture::mimeType() {
+    return QStringLiteral("application/x-hokora-picture");
+}
+
+void Picture::setSvg(const QString &resource, bool stretch) {
+    if (!m_svg)
+        m_svg = new QSvgRenderer(this);
+    m_svg->load(resource);
+    m_stretch = stretch;
+    update();
+}
+
+void Picture::setPixmap(const QPixmap &pixmap) {
+    m_pixmap = pixmap;
+    m_stretch = false;
+    update();
+}
+
+void Picture::setAutomaticDrag(const QString &dragImageResource) {
+    m_dragImage = dragImageResource;
+}
+
+void Picture::setAcceptsDraggedPictures(bool accepts) {
+    setAcceptDrops(accepts);
+}
+
+void Picture::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    if (m_svg && m_svg->isValid()) {
+        m_svg->render(&painter,
+                      m_stretch ? QRectF(rect()) : QRectF(QPointF(), m_svg->defaultSize()));
+    } else if (!m_pixmap.isNull()) {
+        painter.drawPixmap(0, 0, m_pixmap);
+    }
+}
+
+void Picture::mousePressEvent(QMouseEvent *event) {
+    m_pressed = !m_dragImage.isEmpty() && event->button() == Qt::LeftButton;
+    m_pressPosition = event->position().toPoint();
+}
+
+void Picture::mouseMoveEvent(QMouseEvent *event) {
+    if (m_pressed && (event->position().toPoint() - m_pressPosition).manhattanLength() >=
+                         QApplication::startDragDistance()) {
+        m_pressed = false;
+        startDrag();
+    }
+}
+
+void Picture::startDrag() {
+    QPixmap image(size() * devicePixelRatioF());
+    image.setDevicePixelRatio(devicePixelRatioF());
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        QSvgRenderer(m_dragImage).render(&painter, QRectF(rect()));
+    }
+    auto *data = new QMimeData;
+    data->setData(mimeType(), objectName().toUtf8());
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(image);
+    drag->setHotSpot(rect().center());
+    drag->exec(Qt::MoveAction);
+}
+
+void Picture::dragEnterEvent(QDragEnterEvent *event) {
+    if (event->mimeData()->hasFormat(mimeType()))
+        event->acceptProposedAction();
+}
+
+void Picture::dragMoveEvent(QDragMoveEvent *event) {
+    if (event->mimeData()->hasFormat(mimeType()))
+        event->acceptProposedAction();
+}
+
+void Picture::dropEvent(QDropEvent *event) {
+    if (!event->mimeData()->hasFormat(mimeType()))
+        return;
+    event->acceptProposedAction();
+    const QPointF at = event->position();
+    emit dragDrop(qobject_cast<QWidget *>(event->source()),
+                  static_cast<float>(at.x()) * TwipsPerPixel,
+                  static_cast<float>(at.y()) * TwipsPerPixel);
+}
+
+} // namespace ui

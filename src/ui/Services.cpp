@@ -1,0 +1,75 @@
+#include "Services.h"
+
+#include "Error.h"
+#include "Twips.h"
+
+#include <cerrno>
+
+namespace ui {
+
+Services::Services(Platform &platform) : m_platform(platform) {}
+
+Services::~Services() = default;
+
+Window &Services::load(Window &window) {
+    if (window.m_loadState == Window::LoadState::NotLoaded) {
+        window.m_loadState = Window::LoadState::Loading;
+        window.Form_Load();
+        window.m_loadState = Window::LoadState::Loaded;
+    }
+    return window;
+}
+
+float Services::screenWidth() {
+    return toTwips(m_platform.screenSize().width());
+}
+float Services::screenHeight() {
+    return toTwips(m_platform.screenSize().height());
+}
+
+int Services::messageBox(const QString &text, int style, const QString &title) {
+    return m_platform.messageBox(text, style, title);
+}
+
+void Services::beep() {
+    m_platform.beep();
+}
+QString Services::commandLine() {
+    return m_platform.commandLine();
+}
+QString Services::programDirectory() {
+    return m_platform.programDirectory();
+}
+
+void Services::createDirectory(const QString &path) {
+    if (const int error = m_platform.createDirectory(path))
+        throw Error(errorNumberForDirectoryCreation(error));
+}
+
+void Services::endProgram() {
+    m_ended = true;
+    for (auto &entry : m_windows)
+        entry.second->hide();
+    m_platform.exitProcess();
+}
+
+int errorNumberForDirectoryCreation(int error) {
+    switch (error) {
+    case EEXIST:
+    case ENOENT:
+    case ENOTDIR:
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EINVAL:
+    case ENAMETOOLONG:
+        return ErrPathFileAccess;
+    case ENOSPC:
+    case EDQUOT:
+        return ErrDiskFull;
+    default:
+        return ErrDeviceIo;
+    }
+}
+
+} // namespace ui
