@@ -104,32 +104,62 @@ iconv_t converterFor(const char *name) {
     return it->second;
 }
 
-// Decodes with iconv; each byte it refuses is escaped and skipped. Returns
-// false when the charset is not available at all.
+// A character that the legacy charsets map to a C1 control or to the
+// private use area shows nothing a reader could recognise.
+bool isShowable(const char *utf8, std::size_t n) {
+    char32_t c = 0;
+    const auto b = static_cast<uint8_t>(utf8[0]);
+    if (n == 2)
+        c = ((b & 0x1Fu) << 6) | (static_cast<uint8_t>(utf8[1]) & 0x3Fu);
+    else if (n == 3)
+        c = ((b & 0x0Fu) << 12) | ((static_cast<uint8_t>(utf8[1]) & 0x3Fu) << 6) |
+            (static_cast<uint8_t>(utf8[2]) & 0x3Fu);
+    else
+        return n == 4;
+    return !(c >= 0x80 && c <= 0x9F) && !(c >= 0xE000 && c <= 0xF8FF);
+}
+
+// Decodes with iconv one character at a time; each byte that starts no
+// showable character is escaped and skipped. Returns false when the charset
+// is not available at all.
 bool decodeIconv(std::string_view bytes, const char *charset, std::string &out, std::size_t &bad) {
     iconv_t cd = converterFor(charset);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     out.clear();
-    std::string buffer(bytes.size() * 4 + 16, '\0');
-    auto in = const_cast<char *>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char *dst = buffer.data();
-        std::size_t dstLeft = buffer.size();
-        const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-        out.append(buffer.data(), buffer.size() - dstLeft);
-        if (rc != static_cast<std::size_t>(-1))
-            break;
-        if (errno == E2BIG)
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const auto lead = static_cast<uint8_t>(bytes[pos]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++pos;
             continue;
-        // EILSEQ or EINVAL: this byte starts nothing the charset knows.
-        appendEscape(out, static_cast<uint8_t>(*in));
-        ++in;
-        --inLeft;
-        ++bad;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+        bool decoded = false;
+        for (std::size_t len = 1; len <= 4 && pos + len <= bytes.size(); ++len) {
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            char buffer[16];
+            auto in = const_cast<char *>(bytes.data() + pos);
+            std::size_t inLeft = len;
+            char *dst = buffer;
+            std::size_t dstLeft = sizeof buffer;
+            const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+            if (rc == static_cast<std::size_t>(-1) && errno == EINVAL)
+                continue; // incomplete: try one byte more
+            const std::size_t produced = sizeof buffer - dstLeft;
+            if (rc != static_cast<std::size_t>(-1) && inLeft == 0 && produced > 0 &&
+                isShowable(buffer, produced)) {
+                out.append(buffer, produced);
+                pos += len;
+                decoded = true;
+            }
+            break;
+        }
+        if (!decoded) {
+            appendEscape(out, lead);
+            ++pos;
+            ++bad;
+        }
     }
     return true;
 }

@@ -112,8 +112,8 @@ std::string decodeStoredName(const Header &h, Charset guessed) {
     const std::string directory =
         h.utf16_directory ? decodeUtf16Path(*h.utf16_directory) : decodeBytes(h.directory);
     const std::string name = h.utf16_name ? decodeUtf16(*h.utf16_name) : decodeBytes(h.name);
-    if (directory.empty())
-        return name;
+    if (directory.empty() || directory.back() == '/' || directory.back() == '\\')
+        return directory + name;
     return directory + "/" + name;
 }
 

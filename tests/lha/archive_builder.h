@@ -1,0 +1,149 @@
+#pragma once
+// Builds small archives byte by byte, for tests that need headers no tool
+// writes: broken checksums, hostile names, lying lengths.
+#include "crc16.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_lha {
+
+struct Member {
+    Member(std::string n, std::string d) : name(std::move(n)), data(std::move(d)) {}
+    std::string name; // raw bytes; '\' or 0xFF separators as the level wants
+    std::string data; // stored as -lh0- unless method says otherwise
+    std::string method = "-lh0-";
+    int level = 2;
+    char os_id = 'U';
+    std::optional<uint16_t> unix_mode;
+    std::optional<uint16_t> crc; // the data's CRC unless given
+    uint32_t time = 981173106;   // Unix time for level 2, DOS stamp for level 0
+};
+
+inline void put16(std::string &s, uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void put32(std::string &s, uint32_t v) {
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+
+inline uint16_t crcOf(const std::string &s) {
+    return lha::crc16(0, s.data(), s.size());
+}
+
+inline std::string level0Header(const Member &m) {
+    std::string h;
+    h += m.method;
+    put32(h, static_cast<uint32_t>(m.data.size()));
+    put32(h, static_cast<uint32_t>(m.data.size()));
+    put32(h, m.time);
+    h += '\x20';
+    h += '\0';
+    h += static_cast<char>(m.name.size());
+    h += m.name;
+    put16(h, m.crc.value_or(crcOf(m.data)));
+    uint8_t sum = 0;
+    for (char c : h)
+        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
+    return std::string(1, static_cast<char>(h.size())) + static_cast<char>(sum) + h;
+}
+
+inline std::string level2Header(const Member &m) {
+    std::string ext;
+    auto extension = [&](uint8_t type, const std::string &body) {
+        std::string e(1, static_cast<char>(type));
+        e += body;
+        return e;
+    };
+    std::vector<std::string> parts = {extension(0x00, std::string(2, '\0')),
+                                      extension(0x01, m.name)};
+    if (m.unix_mode) {
+        std::string mode;
+        put16(mode, *m.unix_mode);
+        parts.push_back(extension(0x50, mode));
+    }
+    std::string h;
+    put16(h, 0); // total size, set below
+    h += m.method;
+    put32(h, static_cast<uint32_t>(m.data.size()));
+    put32(h, static_cast<uint32_t>(m.data.size()));
+    put32(h, m.time);
+    h += '\x20';
+    h += '\x02';
+    put16(h, m.crc.value_or(crcOf(m.data)));
+    h += m.os_id;
+    // Each extended header is preceded by its size (type, body and the next
+    // size field).
+    std::size_t crcField = 0;
+    for (const auto &p : parts) {
+        put16(h, static_cast<uint32_t>(p.size() + 2));
+        if (static_cast<uint8_t>(p[0]) == 0x00)
+            crcField = h.size() + 1;
+        h += p;
+    }
+    put16(h, 0);
+    h[0] = static_cast<char>(h.size() & 0xFF);
+    h[1] = static_cast<char>(h.size() >> 8);
+    const uint16_t crc = crcOf(h);
+    h[crcField] = static_cast<char>(crc & 0xFF);
+    h[crcField + 1] = static_cast<char>(crc >> 8);
+    return h;
+}
+
+inline std::string buildArchive(const std::vector<Member> &members) {
+    std::string out;
+    for (const auto &m : members)
+        out += (m.level == 0 ? level0Header(m) : level2Header(m)) + m.data;
+    out += '\0';
+    return out;
+}
+
+inline void writeFile(const std::filesystem::path &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string readFile(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lha-test-XXXXXX").string();
+        m_path = mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::filesystem::path &path() const { return m_path; }
+    std::filesystem::path operator/(const std::string &name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Every path under root, relative, sorted; links are not followed.
+inline std::vector<std::string> treeOf(const std::filesystem::path &root) {
+    std::vector<std::string> out;
+    for (auto it = std::filesystem::recursive_directory_iterator(root);
+         it != std::filesystem::recursive_directory_iterator(); ++it)
+        out.push_back(std::filesystem::relative(it->path(), root).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace testing_lha

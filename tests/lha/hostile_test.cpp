@@ -1,0 +1,285 @@
+// Hand-made hostile and broken archives: each gives its error and leaves
+// nothing behind, and nothing is ever written outside the destination.
+#include "archive_builder.h"
+#include "in_memory.h"
+#include "lha/lha.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_lha::buildArchive;
+using testing_lha::Member;
+using testing_lha::TempDir;
+
+// Extracts bytes as an archive into sandbox/dest; sandbox must hold nothing
+// else afterwards.
+struct Extraction {
+    TempDir sandbox;
+    fs::path dest = sandbox / "dest";
+    lha::Result result;
+
+    explicit Extraction(const std::string &archive, const lha::Options &options = {}) {
+        fs::create_directory(dest);
+        testing_lha::writeFile(sandbox / "a.lzh", archive);
+        result = lha::extract(sandbox / "a.lzh", dest, options);
+    }
+    std::vector<std::string> outside() const {
+        std::vector<std::string> out;
+        for (const auto &e : fs::directory_iterator(sandbox.path()))
+            if (e.path() != dest && e.path().filename() != "a.lzh")
+                out.push_back(e.path().filename());
+        return out;
+    }
+    lha::Error error(std::size_t i) const { return result.members.at(i).error; }
+};
+
+TEST(Hostile, DamagedDataFailsItsMemberOnlyAndLeavesNoPartialFile) {
+    Member bad{"bad.txt", "payload"};
+    bad.crc = 0x1234;
+    Member good{"good.txt", "fine"};
+    Extraction run(buildArchive({bad, good}));
+    EXPECT_EQ(run.error(0), lha::Error::Damaged);
+    EXPECT_NE(run.result.members[0].message.find("CRC"), std::string::npos);
+    EXPECT_EQ(run.error(1), lha::Error::None);
+    EXPECT_EQ(testing_lha::treeOf(run.dest), std::vector<std::string>{"good.txt"});
+
+    // Cut inside the data: reported as truncation, nothing written.
+    std::string archive = buildArchive({Member{"cut.txt", std::string(5000, 'x')}});
+    archive.resize(archive.size() - 100);
+    Extraction cut(archive);
+    ASSERT_EQ(cut.result.members.size(), 1u);
+    EXPECT_EQ(cut.error(0), lha::Error::Damaged);
+    EXPECT_NE(cut.result.members[0].message.find("ends"), std::string::npos);
+    EXPECT_TRUE(testing_lha::treeOf(cut.dest).empty());
+}
+
+TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {
+    const std::string good = buildArchive({Member{"a.txt", "data"}});
+    // A level-2 header whose extended header claims to run past the header.
+    std::string longExt = good;
+    longExt[24] = '\xF0';
+    // A level-2 header claiming a size shorter than its fixed part.
+    std::string shortTotal = good;
+    shortTotal[0] = 10;
+    shortTotal[1] = 0;
+    // A level-3 header claiming 4 GiB.
+    std::string level3 = good;
+    level3[0] = 4, level3[1] = 0, level3[20] = 3;
+    level3.replace(24, 4, "\xFF\xFF\xFF\xFF");
+    // A level-0 header with a wrong checksum, and one whose name is longer
+    // than the header.
+    Member old{"x.txt", "data"};
+    old.level = 0;
+    std::string checksum = buildArchive({old});
+    checksum[1] = static_cast<char>(checksum[1] + 1);
+    std::string longName = buildArchive({old});
+    longName[21] = '\x7F';
+    // A header CRC that does not match.
+    std::string headerCrc = good;
+    headerCrc[27] = static_cast<char>(headerCrc[27] ^ 1);
+    int index = 0;
+    for (const auto &archive : {longExt, shortTotal, level3, checksum, longName, headerCrc}) {
+        SCOPED_TRACE(index++);
+        Extraction run(archive);
+        EXPECT_FALSE(run.result.ok());
+        EXPECT_TRUE(run.result.error == lha::Error::NotAnArchive ||
+                    run.result.error == lha::Error::Damaged);
+        EXPECT_TRUE(testing_lha::treeOf(run.dest).empty());
+        // The in-memory path the fuzzer uses agrees.
+        const auto r =
+            lha::testMemory(reinterpret_cast<const uint8_t *>(archive.data()), archive.size());
+        EXPECT_FALSE(r.ok());
+    }
+    // Garbage after good members ends the walk as damage, keeping them.
+    Extraction tail(good.substr(0, good.size() - 1) + std::string(40, '\x11'));
+    EXPECT_EQ(tail.result.error, lha::Error::Damaged);
+    EXPECT_EQ(testing_lha::treeOf(tail.dest), std::vector<std::string>{"a.txt"});
+}
+
+TEST(Hostile, SelfExtractingPrefixIsSkippedButOnlyWithinItsLimit) {
+    const std::string archive = buildArchive({Member{"in.txt", "inside"}});
+    std::string prefix = "MZ" + std::string(3000, '\x90');
+    prefix += "-lh5-"; // a method id with no valid header around it
+    Extraction sfx(prefix + archive);
+    EXPECT_TRUE(sfx.result.ok()) << sfx.result.message;
+    EXPECT_EQ(testing_lha::readFile(sfx.dest / "in.txt"), "inside");
+    Extraction far(std::string(70 * 1024, '\0') + archive);
+    EXPECT_EQ(far.result.error, lha::Error::NotAnArchive);
+}
+
+TEST(Hostile, NamesNeverLeaveTheDestination) {
+    Member absolute{"/tmp/abs.txt", "a"};
+    Member dotdot{"../up.txt", "b"};
+    Member deep{"x/../../up2.txt", "c"};
+    Member dos{"..\\dos.txt", "d"};
+    dos.level = 0;
+    Member drive{"C:\\drive.txt", "e"};
+    drive.level = 0;
+    Extraction run(buildArchive({absolute, dotdot, deep, dos, drive}));
+    EXPECT_EQ(run.error(0), lha::Error::None);
+    EXPECT_EQ(run.error(1), lha::Error::UnsafeName);
+    EXPECT_EQ(run.error(2), lha::Error::UnsafeName);
+    EXPECT_EQ(run.error(3), lha::Error::UnsafeName);
+    EXPECT_EQ(run.error(4), lha::Error::None);
+    EXPECT_EQ(testing_lha::treeOf(run.dest),
+              (std::vector<std::string>{"drive.txt", "tmp", "tmp/abs.txt"}));
+    EXPECT_TRUE(run.outside().empty());
+}
+
+TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
+    // A link already in the destination, pointing outside it.
+    {
+        TempDir sandbox;
+        fs::create_directories(sandbox / "dest");
+        fs::create_directories(sandbox / "victim");
+        fs::create_directory_symlink(sandbox / "victim", sandbox / "dest" / "link");
+        testing_lha::writeFile(sandbox / "a.lzh", buildArchive({Member{"link/file.txt", "x"}}));
+        const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
+        ASSERT_EQ(result.members.size(), 1u);
+        EXPECT_EQ(result.members[0].error, lha::Error::UnsafeName);
+        EXPECT_TRUE(fs::is_empty(sandbox / "victim"));
+    }
+    // The archive's own link, then a file through it: links come last, so
+    // the file lands in a real folder and the escaping link is refused.
+    Member link{"etc|../../victim", ""};
+    link.method = "-lhd-";
+    link.unix_mode = 0120777;
+    Member through{"etc/passwd", "owned"};
+    Member dup{"foo|bar.txt", ""};
+    dup.method = "-lhd-";
+    Member file{"foo", "plain"};
+    Extraction run(buildArchive({link, through, dup, file}));
+    EXPECT_EQ(run.error(0), lha::Error::UnsafeName);
+    EXPECT_EQ(run.error(1), lha::Error::None);
+    EXPECT_EQ(run.error(2), lha::Error::Exists);
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(run.dest / "etc")));
+    EXPECT_EQ(testing_lha::readFile(run.dest / "foo"), "plain");
+    EXPECT_TRUE(run.outside().empty());
+
+    // A link that stays inside is made.
+    Member inside{"sub/l|../foo", ""};
+    inside.method = "-lhd-";
+    Extraction ok(buildArchive({file, inside}));
+    EXPECT_TRUE(ok.result.ok());
+    EXPECT_EQ(fs::read_symlink(ok.dest / "sub" / "l"), "../foo");
+}
+
+TEST(Hostile, DevicesAreNotCreatedAndModesAreTamed) {
+    Member fifo{"pipe", ""};
+    fifo.method = "-lhd-";
+    fifo.unix_mode = 010644;
+    Member setuid{"tool", "#!/bin/sh\n"};
+    setuid.unix_mode = 0104775;
+    Member readonlyDir{"ro", ""};
+    readonlyDir.method = "-lhd-";
+    readonlyDir.unix_mode = 040555;
+    Member inRo{"ro/inside.txt", "written before the folder turns read-only"};
+    Extraction run(buildArchive({fifo, setuid, readonlyDir, inRo}));
+    EXPECT_EQ(run.error(0), lha::Error::UnsafeName);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(run.dest / "pipe")));
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st {};
+    ASSERT_EQ(stat((run.dest / "tool").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0775 & ~mask);
+    ASSERT_EQ(stat((run.dest / "ro").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0555 & ~mask);
+    EXPECT_EQ(run.error(3), lha::Error::None);
+}
+
+TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
+    TempDir sandbox;
+    fs::create_directory(sandbox / "dest");
+    testing_lha::writeFile(sandbox / "dest" / "a.txt", "mine");
+    testing_lha::writeFile(sandbox / "a.lzh", buildArchive({Member{"a.txt", "theirs"}}));
+    auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
+    EXPECT_EQ(result.firstError(), lha::Error::Exists);
+    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "a.txt"), "mine");
+
+    lha::Options options;
+    std::vector<std::string> asked;
+    options.overwrite = [&](const std::string &name) {
+        asked.push_back(name);
+        return lha::OverwriteDecision::Replace;
+    };
+    result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(asked, std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "a.txt"), "theirs");
+
+    // A replacement whose data turns out damaged keeps the old file.
+    Member bad{"a.txt", "broken"};
+    bad.crc = 1;
+    testing_lha::writeFile(sandbox / "b.lzh", buildArchive({bad}));
+    result = lha::extract(sandbox / "b.lzh", sandbox / "dest", options);
+    EXPECT_EQ(result.firstError(), lha::Error::Damaged);
+    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "a.txt"), "theirs");
+    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"), std::vector<std::string>{"a.txt"});
+
+    options.overwrite = [](const std::string &) { return lha::OverwriteDecision::Cancel; };
+    result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
+    EXPECT_EQ(result.error, lha::Error::Cancelled);
+}
+
+TEST(Hostile, AWriteErrorStopsTheRunAndLosesNothing) {
+    // A file size limit makes writes fail as a full disk would.
+    TempDir sandbox;
+    fs::create_directory(sandbox / "dest");
+    testing_lha::writeFile(sandbox / "dest" / "big.bin", "old content");
+    testing_lha::writeFile(
+        sandbox / "a.lzh",
+        buildArchive({Member{"big.bin", std::string(300000, 'b')},
+                      Member{"new.bin", std::string(300000, 'n')}, Member{"later.txt", "l"}}));
+    lha::Options options;
+    options.overwrite = [](const std::string &) { return lha::OverwriteDecision::ReplaceAll; };
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 100000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result.error, lha::Error::WriteFailed);
+    EXPECT_NE(result.message.find("big.bin"), std::string::npos) << result.message;
+    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "big.bin"), "old content");
+    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"), std::vector<std::string>{"big.bin"});
+}
+
+TEST(Hostile, CancellingRemovesThePartialFile) {
+    TempDir sandbox;
+    testing_lha::writeFile(
+        sandbox / "a.lzh",
+        buildArchive({Member{"first.txt", "1"}, Member{"large.bin", std::string(2000000, 'z')},
+                      Member{"never.txt", "n"}}));
+    std::atomic<bool> cancel{false};
+    lha::Options options;
+    options.cancel = &cancel;
+    options.progress = [&](const lha::Progress &p) {
+        if (p.member == "large.bin" && p.done > 500000)
+            cancel = true;
+    };
+    const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
+    EXPECT_EQ(result.error, lha::Error::Cancelled);
+    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"), std::vector<std::string>{"first.txt"});
+}
+
+TEST(Hostile, UnknownMethodFailsItsMemberByNameAndTheRestGoesOn) {
+    Member odd{"odd.bin", "zz"};
+    odd.method = "-xyz-";
+    Extraction run(buildArchive({odd, Member{"next.txt", "n"}}));
+    EXPECT_EQ(run.error(0), lha::Error::UnsupportedMethod);
+    EXPECT_NE(run.result.members[0].message.find("-xyz-"), std::string::npos);
+    EXPECT_EQ(run.error(1), lha::Error::None);
+    EXPECT_EQ(testing_lha::treeOf(run.dest), std::vector<std::string>{"next.txt"});
+}
+
+} // namespace

@@ -1,0 +1,127 @@
+#include "charset.h"
+#include "entry.h"
+#include "link_target.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using lha::Charset;
+
+TEST(Names, ShiftJisTrailBytesThatLookLikeBackslashStayInTheirCharacter) {
+    // "表" is 95 5C and "ソ" is 83 5C: splitting before decoding would cut them.
+    lha::Header h;
+    h.os_id = 'M';
+    h.name = "\x83\x5C\x83\x74\x83\x67\\\x95\x5C.txt";
+    std::string refusal;
+    const auto name = lha::decodeStoredName(h, Charset::Utf8);
+    EXPECT_EQ(name, "ソフト\\表.txt");
+    const auto parts = lha::splitPath(name, refusal);
+    EXPECT_EQ(parts, (std::vector<std::string>{"ソフト", "表.txt"}));
+    EXPECT_TRUE(refusal.empty());
+
+    // The directory header separates with 0xFF; its pieces decode alone.
+    h.level = 2;
+    h.directory = "\x83\x5C\x83\x74\x83\x67\xFF";
+    h.name = "\x95\x5C.txt";
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::Utf8), "ソフト/表.txt");
+}
+
+TEST(Names, CharsetFollowsTheProducerAndExplicitHeadersWin) {
+    lha::Header h;
+    h.name = "\xE9";
+    h.os_id = 'A'; // Amiga: ISO-8859-1
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::Utf8), "é");
+    h.os_id = 'U'; // Unix: the archive-wide guess
+    h.name = "\xC9\xBD";
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表");
+    h.code_page = 65001;
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "ɽ");
+    h.utf16_name = std::string("\x68\x88\x2E\x00\x63\x00", 6); // 表.c
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表.c");
+}
+
+TEST(Names, ArchiveWideGuessTellsEucJpFromUtf8AndShiftJis) {
+    std::vector<lha::Header> headers(2);
+    for (auto &h : headers)
+        h.os_id = 'U';
+    // "表" alone is valid UTF-8 by accident; "ソフト" in EUC-JP is not.
+    headers[0].name = "\xC9\xBD.txt";
+    headers[1].name = "\xA5\xBD\xA5\xD5\xA5\xC8";
+    EXPECT_EQ(lha::guessCharset(headers), Charset::EucJp);
+    headers[1].name = "\x83\x5C\x83\x74";
+    headers[0].name = "\x95\x5C";
+    EXPECT_EQ(lha::guessCharset(headers), Charset::Cp932);
+    headers[0].name = "表";
+    headers[1].name = "ソフト";
+    EXPECT_EQ(lha::guessCharset(headers), Charset::Utf8);
+}
+
+TEST(Names, UndecodableBytesBecomeVisibleEscapesAndOutputIsValidUtf8) {
+    const std::string samples[] = {"\xFF\xFE", "a\x80z", "\x83", "\xF0\x9F"};
+    for (const auto &bytes : samples)
+        for (auto cs : {Charset::Cp932, Charset::EucJp, Charset::Utf8, Charset::Detect}) {
+            const auto out = lha::decode(bytes, cs);
+            EXPECT_TRUE(lha::isValidUtf8(out)) << out;
+            EXPECT_NE(out.find('%'), std::string::npos) << out;
+        }
+    EXPECT_EQ(lha::decode("a\x80z", Charset::Utf8), "a%80z");
+    // A lone surrogate in UTF-16 is escaped; a pair makes one character.
+    EXPECT_EQ(lha::decodeUtf16(std::string("\x00\xD8\x41\x00", 4)), "%00%D8A");
+    EXPECT_EQ(lha::decodeUtf16(std::string("\x3D\xD8\x00\xDE", 4)), "\xF0\x9F\x98\x80");
+}
+
+TEST(Names, PathsAreMadeRelativeAndDotDotIsRefused) {
+    struct Case {
+        std::string name;
+        std::vector<std::string> parts;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"/tmp/x.txt", {"tmp", "x.txt"}, false},
+        {"C:\\WINDOWS\\x.ini", {"WINDOWS", "x.ini"}, false},
+        {"\\\\server\\share\\.\\a", {"server", "share", "a"}, false},
+        {"a/C:/b", {"a", "C:", "b"}, false},
+        {"../evil", {"evil"}, true},
+        {"foo\\..\\..\\evil", {"foo", "evil"}, true},
+        {"..data/x..", {"..data", "x.."}, false},
+        {"tmp/\x1B]2;title\x07", {"tmp", "%1B]2;title%07"}, false},
+    };
+    for (const auto &c : cases) {
+        std::string refusal;
+        EXPECT_EQ(lha::splitPath(c.name, refusal), c.parts) << c.name;
+        EXPECT_EQ(!refusal.empty(), c.refused) << c.name;
+    }
+}
+
+TEST(Names, PrintableEscapesEveryTerminalControl) {
+    EXPECT_EQ(lha::printable("a\x1B[31mb\x07"), "a\\x1b[31mb\\x07");
+    EXPECT_EQ(lha::printable("\xC2\x9B"
+                             "2J"),
+              "\\x9b2J"); // C1 CSI
+    EXPECT_EQ(lha::printable("表\x7F"), "表\\x7f");
+}
+
+TEST(Names, LinksMayNotLeaveTheDestination) {
+    std::string why;
+    using P = std::vector<std::string>;
+    EXPECT_TRUE(lha::linkStaysInside(P{"a", "link"}, "target", why));
+    EXPECT_TRUE(lha::linkStaysInside(P{"a", "link"}, "../b/./c", why));
+    EXPECT_TRUE(lha::linkStaysInside(P{"a", "b", "link"}, "../../x", why));
+    EXPECT_FALSE(lha::linkStaysInside(P{"link"}, "../x", why));
+    EXPECT_FALSE(lha::linkStaysInside(P{"a", "link"}, "../../x", why));
+    EXPECT_FALSE(lha::linkStaysInside(P{"link"}, "/etc", why));
+    EXPECT_FALSE(lha::linkStaysInside(P{"link"}, "", why));
+    // Climbing after a name could go through another link to "." and escape.
+    EXPECT_FALSE(lha::linkStaysInside(P{"a", "link"}, "other/..", why));
+}
+
+TEST(Names, DosTimesOutsideTheCalendarAreIgnored) {
+    EXPECT_FALSE(lha::dosTime(0));
+    EXPECT_FALSE(lha::dosTime((0u << 16) | 0x0000));
+    EXPECT_FALSE(lha::dosTime((((21u << 9) | (13u << 5) | 1u) << 16))); // month 13
+    EXPECT_FALSE(lha::dosTime((((21u << 9) | (1u << 5) | 1u) << 16) | (24u << 11)));
+    EXPECT_TRUE(lha::dosTime((((21u << 9) | (2u << 5) | 3u) << 16) | (4u << 11) | (5u << 5) | 3u));
+}
+
+} // namespace
