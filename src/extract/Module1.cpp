@@ -66,7 +66,11 @@ void *loadLibrary(const char *library) {
     if (auto found = loaded.find(library); found != loaded.end())
         return found->second;
     const auto file = libraryFileName(library);
-    void *handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // dlmopen into the base namespace is dlopen with the ordinary search; it
+    // is used because sanitizer runtimes wrap dlopen, which makes the wrapper
+    // the caller whose RUNPATH the loader consults, hiding the program's own
+    // $ORIGIN/../lib/hokora.
+    void *handle = ::dlmopen(LM_ID_BASE, file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char *cause = ::dlerror();
         throw BindingError(library, {}, cause != nullptr ? cause : file + ": cannot be loaded");

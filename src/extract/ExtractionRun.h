@@ -1,0 +1,25 @@
+#pragma once
+// The texts of the extraction run: the command handed to the archive library
+// and the messages shown when the run cannot finish its work.
+#include <QString>
+
+namespace ExtractionRun {
+
+// "e ARCHIVE DEST/": both paths as they are, the separator always appended,
+// so the root "/" gives "//".
+QString command(const QString &archive, const QString &destination);
+
+// Title of every message box of the run.
+QString errorTitle();
+
+// The cause named by the library's result code, a carriage return, and what
+// the user should do.
+QString failureMessage(int code);
+
+// The archive library or one of its entries could not be found.
+QString libraryMissingMessage();
+
+// Anything else that stopped the run before the library was called.
+QString runFailedMessage();
+
+} // namespace ExtractionRun
