@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;

@@ -30,6 +30,8 @@ DirListBox::DirListBox(QWidget *parent, Platform &platform)
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(false);
+    // Every folder shown is open or a child of the open one: no expanders.
+    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::onDoubleClicked);
     try {
         // The list starts on the process's current directory.
@@ -85,7 +87,8 @@ void DirListBox::open(const QString &directory, const QString &root) {
     }
     expandAll();
     setCurrentItem(item);
-    scrollToItem(item, QAbstractItemView::PositionAtTop);
+    scrollToTop();
+    scrollToItem(item, QAbstractItemView::EnsureVisible);
     m_path = directory;
     m_root = root;
 }

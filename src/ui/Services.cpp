@@ -12,7 +12,8 @@ Services::Services(Platform &platform) : m_platform(platform) {}
 Services::~Services() = default;
 
 Window &Services::load(Window &window) {
-    if (window.m_loadState == Window::LoadState::NotLoaded) {
+    // Once the program has ended, no load procedure runs any more either.
+    if (window.m_loadState == Window::LoadState::NotLoaded && !m_ended) {
         window.m_loadState = Window::LoadState::Loading;
         window.Form_Load();
         window.m_loadState = Window::LoadState::Loaded;

@@ -1,0 +1,11 @@
+# hokora_qt_test(NAME SOURCES...): a QtTest program over the program's code
+# and the fake platform, run by CTest on the offscreen platform.
+function(hokora_qt_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE hokora_test_support hokora_core hokora_resources
+                                        Qt6::Test)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+    TIMEOUT 120)
+endfunction()
