@@ -78,6 +78,39 @@ std::string readFile(const fs::path &path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+uint16_t crc16(const std::string &bytes) {
+    uint16_t crc = 0;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xa001) : crc >> 1;
+    }
+    return crc;
+}
+
+std::string storedArchive(const std::string &name, const std::string &content) {
+    auto le = [](std::string &out, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    std::string header = "-lh0-";
+    le(header, static_cast<uint32_t>(content.size()), 4); // packed
+    le(header, static_cast<uint32_t>(content.size()), 4); // original
+    le(header, 0x2a432020, 4);                            // 2001-02-03 04:01:00, DOS time
+    header += '\x20';                                     // archive attribute
+    header += '\0';                                       // level 0
+    header += static_cast<char>(name.size());
+    header += name;
+    le(header, crc16(content), 2);
+    unsigned sum = 0;
+    for (unsigned char byte : header)
+        sum += byte;
+    std::string archive;
+    archive += static_cast<char>(header.size());
+    archive += static_cast<char>(sum & 0xff);
+    return archive + header + content + '\0';
+}
+
 void writeFile(const fs::path &path, const std::string &content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;

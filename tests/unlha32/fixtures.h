@@ -45,6 +45,11 @@ Tree treeOf(const fs::path &root);
 // they are the same. Keeps failure messages short.
 std::string differences(const Tree &expected, const Tree &actual);
 std::string readFile(const fs::path &path);
+// CRC-16 as LHA computes it (polynomial 0xA001, reflected, starting at 0).
+uint16_t crc16(const std::string &bytes);
+// An archive of one stored (-lh0-) member with a level-0 header, built by
+// hand for members larger than the fixtures.
+std::string storedArchive(const std::string &name, const std::string &content);
 void writeFile(const fs::path &path, const std::string &content);
 
 } // namespace fixtures

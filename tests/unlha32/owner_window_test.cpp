@@ -96,34 +96,49 @@ TEST_F(OwnerWindow, ProgressWindowIsModalToTheOwnerWhileWindowsKeepWorking) {
 }
 
 TEST_F(OwnerWindow, CancelStopsAndLeavesNoPartialFile) {
-    std::atomic<bool> clicked = false;
-    whenShown<unlha32::ProgressWindow>([&](unlha32::ProgressWindow &window) {
-        if (!clicked && !window.findChild<QLabel *>(QStringLiteral("member"))->text().isEmpty()) {
-            clicked = true;
-            click(window, "cancel");
-        }
-    });
+    // A member of several of the engine's chunks.
+    ScratchDir dir;
+    std::string big(3 << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>((i * 2654435761u) >> 13);
+    writeFile(dir / "big.lzh", storedArchive("big.bin", big));
+    fs::create_directory(dir / "out");
 
-    // The engine's first progress report waits for the click, so the cancel
-    // lands in the middle of the archive.
-    auto engine = [](const fs::path &archive, const fs::path &destination,
-                     const lha::Options &options) {
+    // The engine's first progress report with part of big.bin on disk waits
+    // until Cancel has been pressed in the progress window.
+    std::atomic<bool> partialOnDisk = false;
+    auto engine = [&](const fs::path &archive, const fs::path &destination,
+                      const lha::Options &options) {
         auto held = options;
-        held.progress = [&options](const lha::Progress &p) {
+        held.progress = [&](const lha::Progress &p) {
             options.progress(p);
+            if (partialOnDisk || p.done >= p.total || !fs::exists(destination / "big.bin"))
+                return;
+            partialOnDisk = true;
             const auto deadline = std::chrono::steady_clock::now() + 10s;
             while (!*options.cancel && std::chrono::steady_clock::now() < deadline)
                 std::this_thread::sleep_for(1ms);
         };
         return lha::extract(archive, destination, held);
     };
-    ScratchDir out;
+    bool clicked = false;
+    whenShown<unlha32::ProgressWindow>([&](unlha32::ProgressWindow &window) {
+        if (!clicked && partialOnDisk) {
+            clicked = true;
+            click(window, "cancel");
+        }
+    });
     unlha32::QtSession session(&m_owner, engine);
-    const auto outcome = unlha32::run(extractCommand(kLh5, out.path()), session);
+    const auto outcome = unlha32::run(extractCommand(dir / "big.lzh", dir / "out"), session);
     EXPECT_TRUE(clicked);
+    EXPECT_TRUE(partialOnDisk) << "the cancel did not land inside the member";
     EXPECT_EQ(outcome.code, UNLHA_ERROR_CANCELLED) << outcome.report;
-    for (const auto &[name, content] : treeOf(out.path()))
-        EXPECT_EQ(content, readFile(dataDir() / "files" / name)) << "partial file " << name;
+    EXPECT_TRUE(fs::is_empty(dir / "out"));
+
+    // Left alone, the same archive comes out whole.
+    unlha32::SilentSession silent;
+    EXPECT_EQ(unlha32::run(extractCommand(dir / "big.lzh", dir / "out"), silent).code, UNLHA_OK);
+    EXPECT_EQ(readFile(dir / "out/big.bin"), big);
 }
 
 TEST_F(OwnerWindow, OverwriteQuestionAnswers) {

@@ -9,16 +9,6 @@ namespace {
 
 using namespace fixtures;
 
-uint16_t crc16(const std::string &bytes) {
-    uint16_t crc = 0;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xa001) : crc >> 1;
-    }
-    return crc;
-}
-
 // Changes bytes in the first member's header and makes its checks agree
 // again, so that only the change itself is wrong. The jLHA fixtures start
 // with a level-1 header: size byte, checksum byte, method at 2, name length
