@@ -14,6 +14,8 @@ std::unique_ptr<Decoder> makeLh(ByteSource &in, uint64_t original_size) {
 const std::array kMethods = {
     Method{"-lh0-", false, makeStoredDecoder}, // stored
     Method{"-lh1-", false, makeLh1Decoder},    // LHarc 1.x, adaptive Huffman
+    Method{"-lh2-", false, makeLh2Decoder},    // LHA 2.x experimental, adaptive Huffman
+    Method{"-lh3-", false, makeLh3Decoder},    // LHA 2.x experimental, static Huffman
     Method{"-lh4-", false, makeLh<12>},        // static Huffman, 4 KiB window
     Method{"-lh5-", false, makeLh<13>},        // 8 KiB
     Method{"-lh6-", false, makeLh<15>},        // 32 KiB
