@@ -128,9 +128,9 @@ CommandResult readExtract(std::string_view rest, const FileProbe &isFile) {
         result.error = "no destination directory given (it must end with /)";
         return result;
     }
-    destination.pop_back();
-    if (destination.empty())
-        destination = "/";
+    // The mark goes, except when it is all there is: "/" is the root.
+    if (destination.size() > 1)
+        destination.pop_back();
     result.command.archive = chosen->archive;
     result.command.destination = destination;
     return result;
@@ -148,8 +148,8 @@ CommandResult parseCommand(std::string_view line, const FileProbe &isFile) {
     const auto verbWord = line.substr(0, end);
     const auto verb = readVerb(verbWord);
     if (!verb) {
-        result.error = verbWord.empty() ? "empty command"
-                                        : "unknown command \"" + std::string(verbWord) + "\"";
+        result.error = verbWord.empty() ? "empty command" : "unknown command: ";
+        result.error.append(verbWord);
         return result;
     }
     const auto rest = trim(line.substr(end));

@@ -44,7 +44,9 @@ std::string tempNameFor(const std::string &name) {
     static thread_local std::mt19937_64 random{std::random_device{}()};
     char suffix[20];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
-    return "." + name.substr(0, 200) + ".hokora-" + suffix;
+    std::string temp(".");
+    temp.append(name, 0, 200).append(".hokora-").append(suffix);
+    return temp;
 }
 
 // Opens one folder below `parent` without following a link, creating it

@@ -236,7 +236,8 @@ void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
                 m_stopped = true, m_result.error = Error::Cancelled, m_result.message = "cancelled";
             return;
         }
-        const std::string temp = "." + name.substr(0, 200) + ".hokora-link";
+        std::string temp(".");
+        temp.append(name, 0, 200).append(".hokora-link");
         ::unlinkat(folder, temp.c_str(), 0);
         if (::symlinkat(target, folder, temp.c_str()) != 0 ||
             ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {

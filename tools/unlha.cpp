@@ -88,8 +88,11 @@ int main(int argc, char **argv) {
         return 2;
     }
     std::string line;
-    for (int i = 1; i < argc; ++i)
-        line += (i > 1 ? " " : "") + std::string(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            line += ' ';
+        line += argv[i];
+    }
     const auto parsed = lha::parseCommand(line);
     if (!parsed.ok()) {
         std::fprintf(stderr, "unlha: %s\n", parsed.error.c_str());
