@@ -91,17 +91,6 @@ private slots:
         QCOMPARE(form2.Dir4().path(), path("cwd"));
     }
 
-    void otherFailuresAskWithQuestionMarks() {
-        QVERIFY(QDir(path("data")).rename(QStringLiteral("work"), QStringLiteral("gone")));
-        m_program->platform.currentDir = path("data/work"); // on that drive, but missing
-        choose(path("data"));
-        QVERIFY(QDir(path("data")).rename(QStringLiteral("gone"), QStringLiteral("work")));
-        QCOMPARE(m_program->platform.messageBoxes.size(), 1);
-        QCOMPARE(m_program->platform.messageBoxes.first().text,
-                 QStringLiteral("？？？") + QChar(13) + QStringLiteral("再読み込みしますか？"));
-        QCOMPARE(m_form2->Drive4().drive(), QStringLiteral("/"));
-    }
-
 private:
     QString path(const char *relative) const {
         return QDir(m_temp.path()).filePath(QString::fromLatin1(relative));

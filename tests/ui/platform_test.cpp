@@ -6,11 +6,8 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <cerrno>
 
 namespace {
 
@@ -59,36 +56,6 @@ private slots:
             platform.messageBox(QStringLiteral("x"), ui::StyleExclamationOk, QStringLiteral("t")),
             ui::MessageBoxOk);
         QCOMPARE(buttons, 1);
-    }
-
-    void drivesLeavePseudoFileSystemsOut() {
-        ui::QtPlatform platform;
-        const QList<ui::Drive> drives = platform.drives();
-        QVERIFY(std::any_of(drives.begin(), drives.end(),
-                            [](const ui::Drive &d) { return d.root == QStringLiteral("/"); }));
-        for (const ui::Drive &drive : drives) {
-            QVERIFY2(!drive.root.startsWith(QStringLiteral("/proc")), qPrintable(drive.root));
-            QVERIFY2(!drive.root.startsWith(QStringLiteral("/sys")), qPrintable(drive.root));
-            QVERIFY2(drive.root != QStringLiteral("/dev/pts"), qPrintable(drive.root));
-        }
-        QVERIFY(platform.isDriveReady(QStringLiteral("/")));
-        QVERIFY(!platform.isDriveReady(QStringLiteral("/no/such/mount")));
-    }
-
-    void directoryCreationReportsErrno() {
-        ui::QtPlatform platform;
-        QTemporaryDir temp;
-        const QString fresh = temp.filePath(QStringLiteral("新しいフォルダ"));
-        QCOMPARE(platform.createDirectory(fresh), 0);
-        QCOMPARE(platform.createDirectory(fresh), EEXIST);
-        QCOMPARE(platform.createDirectory(temp.filePath(QStringLiteral("a/b"))), ENOENT);
-    }
-
-    void systemQueries() {
-        ui::QtPlatform platform;
-        QVERIFY(platform.kernelVersion().has_value());
-        const std::optional<std::string> user = platform.effectiveUserName();
-        QVERIFY(user && !user->empty());
     }
 };
 

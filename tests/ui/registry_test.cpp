@@ -2,17 +2,12 @@
 
 #include "FakePlatform.h"
 
-#include "ui/Drives.h"
-#include "ui/Error.h"
-#include "ui/Text.h"
 #include "ui/Timer.h"
 #include "ui/Twips.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <cerrno>
 
 namespace {
 
@@ -115,16 +110,6 @@ private slots:
         QVERIFY(window.Left() < 0 && window.Top() < 0);
     }
 
-    void centringUsesFloatingPoint() {
-        FakeProgram program;
-        program.platform.screen = QSize(1001, 767);
-        Dialog &dialog = program.services.window<Dialog>();
-        dialog.centreOnScreen();
-        // (1001 - 200) / 2 = 400.5 pixels: integer halving would give 400.
-        QCOMPARE(dialog.Left(), 6015.0f);
-        QCOMPARE(dialog.Top(), toTwipsRounded((767 - 100) / 2.0));
-    }
-
     void endingHidesEverythingAndStopsEventProcedures() {
         FakeProgram program;
         Beneath &beneath = program.services.window<Beneath>();
@@ -138,46 +123,6 @@ private slots:
         QTest::qWait(60);
         QCOMPARE(beneath.clicks, 0);
         QCOMPARE(beneath.ticks, 0);
-    }
-
-    void directoryCreationErrorNumbers() {
-        for (int error : {EEXIST, ENOENT, ENOTDIR, EACCES, EPERM, EROFS, EINVAL, ENAMETOOLONG})
-            QCOMPARE(ui::errorNumberForDirectoryCreation(error), ui::ErrPathFileAccess);
-        for (int error : {ENOSPC, EIO, EMLINK, ELOOP})
-            QVERIFY(ui::errorNumberForDirectoryCreation(error) != ui::ErrPathFileAccess);
-
-        FakeProgram program;
-        program.platform.createErrors[QStringLiteral("/x")] = EEXIST;
-        try {
-            program.services.createDirectory(QStringLiteral("/x"));
-            QFAIL("no error raised");
-        } catch (const ui::Error &error) {
-            QCOMPARE(error.number(), ui::ErrPathFileAccess);
-        }
-    }
-
-    void lastCharactersCountCharactersNotUnits() {
-        QCOMPARE(ui::lastCharacters(QStringLiteral("DATA.LZH"), 3), QStringLiteral("LZH"));
-        QCOMPARE(ui::lastCharacters(QStringLiteral("ZH"), 3), QStringLiteral("ZH"));
-        QCOMPARE(ui::lastCharacters(QString(), 3), QString());
-        QCOMPARE(ui::lastCharacters(QStringLiteral("説明書データ"), 3), QStringLiteral("データ"));
-        const QString wide = QStringLiteral("ab\U0002000B\U0002000B");
-        QCOMPARE(ui::lastCharacters(wide, 3), QStringLiteral("b\U0002000B\U0002000B"));
-        QCOMPARE(ui::lastCharacters(wide, 1), QStringLiteral("\U0002000B"));
-    }
-
-    void driveHoldingPicksTheDeepestRoot() {
-        const QList<ui::Drive> drives{{QStringLiteral("/"), {}},
-                                      {QStringLiteral("/media/usb"), {}},
-                                      {QStringLiteral("/media/usb/inner"), {}}};
-        QCOMPARE(ui::driveHolding(drives, QStringLiteral("/home/u"))->root, QStringLiteral("/"));
-        QCOMPARE(ui::driveHolding(drives, QStringLiteral("/media/usb"))->root,
-                 QStringLiteral("/media/usb"));
-        QCOMPARE(ui::driveHolding(drives, QStringLiteral("/media/usb/inner/x/"))->root,
-                 QStringLiteral("/media/usb/inner"));
-        QCOMPARE(ui::driveHolding(drives, QStringLiteral("/media/usbstick"))->root,
-                 QStringLiteral("/"));
-        QVERIFY(!ui::driveHolding(drives.mid(1), QStringLiteral("/home")));
     }
 
 private:
