@@ -1,0 +1,185 @@
+// Hostile packed data: every decoder reports a DecodeError (or, for garbage
+// that happens to decode, just stops) and never gives more bytes than the
+// member's original size.
+#include "decoder_test_support.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace lha::testing {
+namespace {
+
+const std::filesystem::path kData = HOKORA_TEST_DATA_DIR;
+
+const char *const kPackedMethods[] = {"-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-",
+                                      "-lh6-", "-lh7-", "-lzs-", "-lz5-"};
+
+// MSB-first bit packing, as the LHA formats read their streams.
+class BitWriter {
+public:
+    BitWriter &put(uint32_t value, unsigned bits) {
+        while (bits--) {
+            if (m_used % 8 == 0)
+                m_bytes.push_back(0);
+            if (uint64_t{value} >> bits & 1)
+                m_bytes.back() |= static_cast<uint8_t>(0x80 >> (m_used % 8));
+            ++m_used;
+        }
+        return *this;
+    }
+    std::vector<uint8_t> bytes() const { return m_bytes; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    std::size_t m_used = 0;
+};
+
+// The packed first member (text.txt) of a fixture archive.
+PackedMember fixtureMember(const std::string &method) {
+    const std::string name = "method-" + method.substr(1, 3) + ".lzh";
+    return packedMembers(readFile((kData / "archives" / name).string())).at(0);
+}
+
+// Decodes, counting the bytes given; true when the stream was accepted.
+bool decodes(const std::string &method, const std::vector<uint8_t> &packed, uint64_t size,
+             std::size_t &given, std::string *error = nullptr) {
+    MemorySource source(packed);
+    auto decoder = findMethod(method)->create(source, size);
+    std::vector<uint8_t> buf(4096);
+    given = 0;
+    try {
+        while (std::size_t n = decoder->read(buf.data(), buf.size()))
+            given += n;
+    } catch (const DecodeError &e) {
+        if (error)
+            *error = e.what();
+        return false;
+    }
+    return true;
+}
+
+TEST(DecoderHostileTest, TruncatedStreamsFail) {
+    for (const char *method : kPackedMethods) {
+        const PackedMember m = fixtureMember(method);
+        ASSERT_EQ(m.method, method);
+        for (std::size_t keep :
+             {std::size_t{0}, std::size_t{1}, m.packed.size() / 2, m.packed.size() * 9 / 10}) {
+            const std::vector<uint8_t> cut(m.packed.begin(),
+                                           m.packed.begin() + static_cast<std::ptrdiff_t>(keep));
+            std::size_t given = 0;
+            std::string error;
+            EXPECT_FALSE(decodes(method, cut, m.original_size, given, &error))
+                << method << " kept " << keep;
+            EXPECT_EQ(error, "truncated data") << method << " kept " << keep;
+            EXPECT_LT(given, m.original_size);
+        }
+    }
+}
+
+TEST(DecoderHostileTest, OutputStopsAtTheOriginalSize) {
+    for (const char *method : kPackedMethods) {
+        const PackedMember m = fixtureMember(method);
+        const auto whole = decodeAll(method, m.packed, m.original_size);
+        for (uint64_t size : {uint64_t{0}, uint64_t{1}, m.original_size / 3}) {
+            const auto head = decodeAll(method, m.packed, size);
+            ASSERT_EQ(head.size(), size) << method;
+            EXPECT_TRUE(std::equal(head.begin(), head.end(), whole.begin())) << method;
+        }
+        // Claiming more than the stream holds runs it dry.
+        std::size_t given = 0;
+        EXPECT_FALSE(decodes(method, m.packed, m.original_size + 100000, given)) << method;
+        EXPECT_LE(given, m.original_size + 100000);
+    }
+}
+
+TEST(DecoderHostileTest, GarbageNeverOverrunsOrCrashes) {
+    std::mt19937 random(20260101);
+    std::vector<uint8_t> garbage(3000);
+    for (int round = 0; round < 40; ++round) {
+        for (uint8_t &b : garbage)
+            b = static_cast<uint8_t>(random());
+        for (const char *method : kPackedMethods) {
+            std::size_t given = 0;
+            decodes(method, garbage, 50000, given);
+            EXPECT_LE(given, 50000u) << method;
+        }
+    }
+}
+
+// A one-symbol block whose only symbol is a match of length 3 at distance 1,
+// as the first thing in the member.
+std::vector<uint8_t> staticMatchAtStart() {
+    return BitWriter()
+        .put(1, 16)  // one symbol in the block
+        .put(0, 5)   // length code: a single code,
+        .put(0, 5)   //   symbol 0
+        .put(0, 9)   // symbol code: a single code,
+        .put(256, 9) //   the match of length 3
+        .put(0, 4)   // distance code: a single code,
+        .put(0, 4)   //   distance 1
+        .put(0, 32)
+        .bytes();
+}
+
+TEST(DecoderHostileTest, MatchBeforeTheStartFails) {
+    std::size_t given = 0;
+    std::string error;
+    EXPECT_FALSE(decodes("-lh5-", staticMatchAtStart(), 10, given, &error));
+    EXPECT_EQ(error, "match distance before the start of the data");
+    EXPECT_EQ(given, 0u);
+
+    // -lh4- reaches back 4 KiB only, though its codes can say more: 4100
+    // literals, then a match from 4098 back.
+    const auto packed = BitWriter()
+                            .put(4100, 16)
+                            .put(0, 5)
+                            .put(0, 5)
+                            .put(0, 9)
+                            .put('a', 9)
+                            .put(0, 4)
+                            .put(0, 4)
+                            .put(1, 16)
+                            .put(0, 5)
+                            .put(0, 5)
+                            .put(0, 9)
+                            .put(256, 9)
+                            .put(0, 4)
+                            .put(13, 4)
+                            .put(1, 12)
+                            .put(0, 32)
+                            .bytes();
+    EXPECT_EQ(decodeAll("-lh5-", packed, 4103), std::vector<uint8_t>(4103, 'a'));
+    EXPECT_FALSE(decodes("-lh4-", packed, 4103, given, &error));
+    EXPECT_EQ(error, "match distance before the start of the data");
+}
+
+TEST(DecoderHostileTest, BadHuffmanTablesFail) {
+    const auto expectError = [](const std::vector<uint8_t> &packed, const char *what) {
+        std::size_t given = 0;
+        std::string error;
+        EXPECT_FALSE(decodes("-lh5-", packed, 100, given, &error)) << what;
+        EXPECT_NE(error.find("Huffman"), std::string::npos) << what << ": " << error;
+        EXPECT_EQ(given, 0u) << what;
+    };
+    // Three codes of length 1.
+    expectError(
+        BitWriter().put(1, 16).put(3, 5).put(1, 3).put(1, 3).put(1, 3).put(0, 2).put(0, 64).bytes(),
+        "over-subscribed");
+    // A length that never ends below 17.
+    expectError(BitWriter().put(1, 16).put(1, 5).put(7, 3).put(0x3FF, 10).put(0, 64).bytes(),
+                "too long");
+    // More symbol lengths than symbols.
+    expectError(BitWriter().put(1, 16).put(0, 5).put(0, 5).put(511, 9).put(0, 64).bytes(), "count");
+    // A single-code table naming a symbol past the end.
+    expectError(BitWriter().put(1, 16).put(0, 5).put(19, 5).put(0, 64).bytes(), "single");
+    // An incomplete length code (one code of length 1) read at its unused code.
+    expectError(BitWriter().put(1, 16).put(1, 5).put(1, 3).put(10, 9).put(1, 1).put(0, 64).bytes(),
+                "unused code");
+    // A run of unused symbols past the count.
+    expectError(BitWriter().put(1, 16).put(0, 5).put(2, 5).put(5, 9).put(100, 9).put(0, 64).bytes(),
+                "run");
+}
+
+} // namespace
+} // namespace lha::testing
