@@ -25,7 +25,7 @@ if [[ $with_program == 1 ]]; then
     found=0
     IFS=: read -ra dirs <<<"$runpath"
     for dir in "${dirs[@]}"; do
-        [[ $dir == '$ORIGIN'* ]] || fail "bin/hokora's RUNPATH entry $dir is not relative to the program"
+        [[ $dir == "\$ORIGIN"* ]] || fail "bin/hokora's RUNPATH entry $dir is not relative to the program"
         dir=${dir//\$ORIGIN/$prefix/bin}
         [[ -f $dir/libunlha32.so ]] && found=1
     done
