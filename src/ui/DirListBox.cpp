@@ -87,10 +87,22 @@ void DirListBox::open(const QString &directory, const QString &root) {
     }
     expandAll();
     setCurrentItem(item);
-    scrollToTop();
-    scrollToItem(item, QAbstractItemView::EnsureVisible);
+    showFromTheTop();
     m_path = directory;
     m_root = root;
+}
+
+void DirListBox::showFromTheTop() {
+    // The list reads from its root down; scroll only as far as the open
+    // folder needs.
+    scrollToTop();
+    if (currentItem())
+        scrollToItem(currentItem(), QAbstractItemView::EnsureVisible);
+}
+
+void DirListBox::showEvent(QShowEvent *event) {
+    QTreeWidget::showEvent(event);
+    showFromTheTop();
 }
 
 void DirListBox::onDoubleClicked(QTreeWidgetItem *item) {

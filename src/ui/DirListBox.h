@@ -23,7 +23,11 @@ public:
     // directory does not exist, 75 when it cannot be read.
     void setPath(const QString &path);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void showFromTheTop();
     void open(const QString &directory, const QString &root);
     void onDoubleClicked(QTreeWidgetItem *item);
 
