@@ -1,0 +1,99 @@
+// Module1 against stand-in libraries. A process binds the library once, so
+// CTest runs each case in its own process, with LD_LIBRARY_PATH naming the
+// stand-in the case needs (see CMakeLists.txt).
+#include "extract/Module1.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const char kOrder[] =
+    "UnlhaGetVersion UnlhaGetSubVersion UnlhaGetRunning UnlhaGetBackGroundMode "
+    "UnlhaSetBackGroundMode UnlhaGetCursorMode UnlhaSetCursorMode UnlhaGetCursorInterval "
+    "UnlhaSetCursorInterval Unlha UnlhaExtractMem UnlhaCompressMem UnlhaCheckArchive "
+    "UnlhaConfigDialog UnlhaGetFileCount UnlhaOpenArchive UnlhaCloseArchive UnlhaFindFirst "
+    "UnlhaFindNext UnlhaGetArcFileName UnlhaGetArcFileSize UnlhaGetArcOriginalSize "
+    "UnlhaGetArcCompressedSize UnlhaGetArcRatio UnlhaGetArcDate UnlhaGetArcTime "
+    "UnlhaGetArcOSType UnlhaGetFileName UnlhaGetMethod UnlhaGetOriginalSize "
+    "UnlhaGetCompressedSize UnlhaGetRatio UnlhaGetDate UnlhaGetTime UnlhaGetWriteTime "
+    "UnlhaGetAccessTime UnlhaGetCreateTime UnlhaGetCRC UnlhaGetAttribute UnlhaGetOSType "
+    "UnlhaQueryFunctionList UnlhaSetOwnerWindow UnlhaClearOwnerWindow ";
+
+// How many entries have an address: binding is per entry, on its first call.
+int bound() {
+    int count = 0;
+    for (const auto &d : Module1::declarations())
+        count += d.address != nullptr;
+    return count;
+}
+
+char g_empty[1] = {'\0'};
+
+TEST(Module1, DeclaresAllEntriesInOrderAndBindsNothingAtStart) {
+    std::string names;
+    for (const auto &d : Module1::declarations()) {
+        names += std::string(d.entry) + ' ';
+        EXPECT_STREQ(d.library, "unlha32");
+    }
+    EXPECT_EQ(names, kOrder);
+    EXPECT_EQ(bound(), 0);
+    EXPECT_EQ(::dlopen("libunlha32.so", RTLD_NOW | RTLD_NOLOAD), nullptr);
+}
+
+TEST(Module1, MissingLibraryRaisesAtEveryCallNamingIt) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            Module1::UnlhaGetVersion();
+            ADD_FAILURE() << "no error";
+        } catch (const Module1::BindingError &e) {
+            EXPECT_EQ(e.library(), "unlha32");
+            EXPECT_EQ(e.entry(), "");
+            EXPECT_NE(std::string(e.what()).find("libunlha32.so"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_THROW(Module1::Unlha(1, "e a.lzh b/", g_empty, 0), Module1::BindingError);
+    EXPECT_EQ(bound(), 0);
+}
+
+TEST(Module1, MissingEntryRaisesOnlyForThatEntry) {
+    EXPECT_EQ(Module1::UnlhaGetVersion(), 99);
+    try {
+        Module1::Unlha(1, "e a.lzh b/", g_empty, 0);
+        ADD_FAILURE() << "no error";
+    } catch (const Module1::BindingError &e) {
+        EXPECT_EQ(e.entry(), "Unlha");
+        EXPECT_NE(std::string(e.what()).find("Unlha"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Module1::UnlhaGetVersion(), 99);
+    EXPECT_EQ(bound(), 1);
+}
+
+int replacementVersion() {
+    return 7;
+}
+
+TEST(Module1, EachEntryIsLookedUpOnItsOwnFirstCallOnly) {
+    auto &version = Module1::declarations()[0];
+    auto &unlha = Module1::declarations()[9];
+    EXPECT_EQ(Module1::UnlhaGetVersion(), 100);
+    EXPECT_EQ(bound(), 1);
+    void *library = ::dlopen("libunlha32.so", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(version.address, ::dlsym(library, "UnlhaGetVersion"));
+
+    // A later call goes where the record points, without a new look-up.
+    void *found = version.address;
+    version.address = reinterpret_cast<void *>(&replacementVersion);
+    EXPECT_EQ(Module1::UnlhaGetVersion(), 7);
+    version.address = found;
+
+    EXPECT_EQ(Module1::Unlha(5, "e a.lzh b/", g_empty, 0), 0);
+    EXPECT_EQ(unlha.address, ::dlsym(library, "Unlha"));
+    EXPECT_EQ(bound(), 2);
+    ::dlclose(library);
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+// What Unlha returns and reports: one code per cause, commands read as the
+// program writes them, and a report that never overruns the caller's buffer.
+#include "fixtures.h"
+#include "unlha32.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using namespace fixtures;
+
+const fs::path kLh5 = dataDir() / "archives/method-lh5.lzh";
+
+TEST(Codes, EachCauseHasItsCode) {
+    ScratchDir dir;
+    const auto good = readFile(kLh5);
+    auto flipped = good;
+    flipped[good.size() / 2] ^= 0x5a;
+    writeFile(dir / "flipped.lzh", flipped);
+    writeFile(dir / "truncated.lzh", good.substr(0, good.size() / 2));
+    writeFile(dir / "notes.lzh", "plain notes, not an archive\n");
+    writeFile(dir / "odd.lzh", storedArchive("odd.txt", "data", "-lhz-"));
+    writeFile(dir / "escape.lzh", storedArchive("../escape.txt", "data"));
+    writeFile(dir / "plain", "a file where a folder should be");
+    fs::create_directory(dir / "folder.lzh");
+    fs::create_directory(dir / "out");
+
+    const struct {
+        fs::path archive, destination;
+        int code;
+    } cases[] = {
+        {kLh5, dir / "out", UNLHA_OK},
+        {dir / "absent.lzh", dir / "out", UNLHA_ERROR_ARCHIVE_UNREADABLE},
+        {dir / "folder.lzh", dir / "out", UNLHA_ERROR_ARCHIVE_UNREADABLE},
+        {dir / "notes.lzh", dir / "out", UNLHA_ERROR_NOT_ARCHIVE},
+        {dir / "flipped.lzh", dir / "out", UNLHA_ERROR_DAMAGED},
+        {dir / "truncated.lzh", dir / "out", UNLHA_ERROR_DAMAGED},
+        {dir / "odd.lzh", dir / "out", UNLHA_ERROR_METHOD},
+        {kLh5, dir / "plain", UNLHA_ERROR_WRITE},
+        {kLh5, dir / "plain/inside", UNLHA_ERROR_WRITE},
+        {dir / "escape.lzh", dir / "out", UNLHA_ERROR_UNSAFE_NAME},
+    };
+    for (const auto &c : cases) {
+        fs::remove_all(dir / "out");
+        fs::create_directory(dir / "out");
+        const auto call = unlha(extractCommand(c.archive, c.destination));
+        EXPECT_EQ(call.code, c.code) << c.archive << "\n" << call.report;
+        // Whatever was written is whole, and nothing lands beside the destination.
+        for (const auto &[name, content] : treeOf(dir / "out"))
+            EXPECT_EQ(content, readFile(dataDir() / "files" / name)) << c.archive << " " << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "escape.txt"));
+    EXPECT_EQ(readFile(dir / "plain"), "a file where a folder should be");
+    EXPECT_EQ(UnlhaGetVersion(), 100);
+}
+
+TEST(Codes, CommandsAsTheProgramWritesThem) {
+    ScratchDir dir;
+    // Blanks and Japanese in both paths, unquoted, and a file that a split at
+    // the first blank would name; quotes that belong to the name.
+    fs::create_directories(dir / "my archives");
+    fs::copy_file(kLh5, dir / "my archives/old data.lzh");
+    fs::copy_file(kLh5, dir / "\"q\".lzh");
+    writeFile(dir / "my", "not the archive");
+    writeFile(dir / "notes.lzh", "plain text");
+    const auto d = dir.path().string();
+    const struct {
+        std::string command;
+        int code;
+        const char *written; // a file the command must have written, if any
+    } cases[] = {
+        {"e " + d + "/my archives/old data.lzh " + d + "/解凍 先/", UNLHA_OK, "解凍 先/tiny.txt"},
+        {"e " + d + "/\"q\".lzh " + d + "/q/", UNLHA_OK, "q/tiny.txt"},
+        // Stops at the archive, after taking "//" as the root.
+        {"e " + d + "/notes.lzh //", UNLHA_ERROR_NOT_ARCHIVE, nullptr},
+        {"e " + kLh5.string() + " " + d + "/no-mark", UNLHA_ERROR_COMMAND, nullptr},
+        {"q " + kLh5.string() + " " + d + "/x/", UNLHA_ERROR_COMMAND, nullptr},
+        {"l " + kLh5.string(), UNLHA_ERROR_COMMAND, nullptr},
+    };
+    for (const auto &c : cases) {
+        const auto call = unlha(c.command);
+        EXPECT_EQ(call.code, c.code) << c.command << "\n" << call.report;
+        if (c.written) {
+            EXPECT_EQ(readFile(dir / c.written), "hello\n") << c.command;
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir / "no-mark"));
+    EXPECT_EQ(Unlha(0, nullptr, nullptr, 0), UNLHA_ERROR_COMMAND);
+}
+
+TEST(Codes, ReportFitsTheBufferExactly) {
+    ScratchDir out;
+    writeFile(out / "tiny.txt", "kept");
+    const auto command = extractCommand(kLh5, out.path());
+    const auto first = unlha(command).report;
+    EXPECT_NE(first.find("ok      large.bin\nskipped tiny.txt"), std::string::npos) << first;
+
+    // From now on every member is skipped, so the report stays the same.
+    const auto full = unlha(command).report;
+
+    // Buffers of exactly the size given, so that the sanitizer sees an overrun.
+    for (const std::size_t size : {std::size_t(1), full.size(), full.size() + 1}) {
+        auto out = std::make_unique<char[]>(size);
+        std::fill_n(out.get(), size, 'x');
+        Unlha(0, command.c_str(), out.get(), static_cast<uint32_t>(size));
+        EXPECT_EQ(std::string(out.get()), full.substr(0, size - 1)) << size;
+    }
+    char untouched[] = "abc";
+    EXPECT_EQ(Unlha(0, command.c_str(), untouched, 0), UNLHA_ERROR_EXISTS);
+    EXPECT_STREQ(untouched, "abc");
+}
+
+} // namespace
