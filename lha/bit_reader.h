@@ -16,7 +16,7 @@ public:
 
     // Tops the buffer up to at least 57 bits; one call covers several
     // consecutive reads of up to 56 bits in all.
-    void refill() {
+    [[gnu::always_inline]] void refill() {
         if (m_count > 56)
             return;
         if (m_end - m_pos >= 8) {
@@ -64,7 +64,7 @@ public:
     }
 
 private:
-    void refillSlow() {
+    [[gnu::noinline]] void refillSlow() {
         while (m_count <= 56) {
             if (m_pos == m_end && !m_eof)
                 fillChunk();

@@ -26,7 +26,7 @@ protected:
         prefill(history.data());
     }
 
-    std::size_t copyFromRing(uint8_t *out, std::size_t pos, unsigned ringPos, unsigned length,
+    std::size_t copyFromRing(OutByte *out, std::size_t pos, unsigned ringPos, unsigned length,
                              std::size_t end) {
         const std::size_t distance = ((m_ringPos - ringPos - 1) & m_ringMask) + 1;
         const std::size_t next = copyMatch(out, pos, distance, length, end);
@@ -54,12 +54,12 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        uint8_t *out = m_buf.data();
+        OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {
             m_in.refill();
             if (m_in.take(1)) {
-                out[pos++] = static_cast<uint8_t>(m_in.take(8));
+                out[pos++] = static_cast<OutByte>(m_in.take(8));
                 ++m_ringPos;
                 continue;
             }
@@ -93,7 +93,7 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        uint8_t *out = m_buf.data();
+        OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {
             m_in.refill();
@@ -105,7 +105,7 @@ private:
             m_flags >>= 1;
             --m_flagsLeft;
             if (literal) {
-                out[pos++] = static_cast<uint8_t>(m_in.take(8));
+                out[pos++] = static_cast<OutByte>(m_in.take(8));
                 ++m_ringPos;
                 continue;
             }

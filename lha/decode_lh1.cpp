@@ -138,12 +138,12 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        uint8_t *out = m_buf.data();
+        OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {
             const unsigned symbol = m_tree.decode(m_in);
             if (symbol < 256) {
-                out[pos++] = static_cast<uint8_t>(symbol);
+                out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
             m_in.refill();

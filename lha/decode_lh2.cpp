@@ -276,14 +276,14 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        uint8_t *out = m_buf.data();
+        OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {
             unsigned symbol = m_codes.decodeSymbol(m_in);
             if (symbol == kEscape)
                 symbol += m_in.bits(8);
             if (symbol < 256) {
-                out[pos++] = static_cast<uint8_t>(symbol);
+                out[pos++] = static_cast<OutByte>(symbol);
                 ++m_produced;
                 continue;
             }

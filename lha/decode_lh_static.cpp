@@ -25,7 +25,7 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        uint8_t *out = m_buf.data();
+        OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {
             if (m_blockRemaining == 0) {
@@ -38,7 +38,7 @@ private:
             m_in.refill();
             const unsigned symbol = m_symbols.decode(m_in);
             if (symbol < 256) {
-                out[pos++] = static_cast<uint8_t>(symbol);
+                out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
             const unsigned code = m_distances.decode(m_in);

@@ -10,6 +10,11 @@
 
 namespace lha {
 
+// Output bytes are char8_t: unlike uint8_t it does not alias other types, so
+// the compiler can keep the bit reader's state in registers across the
+// stores of the decoding loops.
+using OutByte = char8_t;
+
 class WindowedDecoder : public Decoder {
 public:
     std::size_t read(uint8_t *buf, std::size_t n) final {
@@ -49,13 +54,13 @@ protected:
     // Appends `length` bytes copied from `distance` back at out[pos], cut at
     // end; returns the new position. Throws when the distance reaches before
     // the start of the history.
-    std::size_t copyMatch(uint8_t *out, std::size_t pos, std::size_t distance, std::size_t length,
+    std::size_t copyMatch(OutByte *out, std::size_t pos, std::size_t distance, std::size_t length,
                           std::size_t end) const {
         if (distance > pos || distance > m_window || distance == 0)
             throw DecodeError("match distance before the start of the data");
         length = std::min(length, end - pos);
-        uint8_t *dst = out + pos;
-        const uint8_t *src = dst - distance;
+        OutByte *dst = out + pos;
+        const OutByte *src = dst - distance;
         if (distance >= 8) {
             // Each word reads only bytes already written, and may spill up to
             // seven bytes into the slack past the match.
@@ -69,7 +74,7 @@ protected:
     }
 
     const std::size_t m_window;
-    std::vector<uint8_t> m_buf;
+    std::vector<OutByte> m_buf;
     std::size_t m_pos = 0;
 
 private:
