@@ -11,12 +11,9 @@
 set(HOKORA_APP_ID io.github.hokora.Hokora)
 set(HOKORA_RESOURCES_DIR ${PROJECT_SOURCE_DIR}/resources)
 
-# The archive library (into lib/hokora, the fixed directory the program's
-# RUNPATH names relative to bin/) and the unlha tool install themselves from
-# their folders; the program from here.
-if(TARGET hokora)
-  install(TARGETS hokora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+# The program, the archive library (into lib/hokora, the fixed directory the
+# program's RUNPATH names relative to bin/) and the unlha tool install
+# themselves from their folders; this file adds the desktop integration.
 
 # Fixed-size icons are rendered from the one hand-drawn SVG at build time.
 find_program(HOKORA_RSVG_CONVERT rsvg-convert)

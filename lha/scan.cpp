@@ -54,13 +54,19 @@ HeaderStatus headerAt(Window &window, uint64_t size, uint64_t offset, Header &he
     }
 }
 
-// The offset of the first valid header within the search limit.
-std::optional<uint64_t> findFirstHeader(Window &window, uint64_t size) {
-    const uint64_t limit = std::min(size, kSearchLimit);
-    for (uint64_t offset = 0; offset + 21 < limit; ++offset) {
+// Whether the bytes at p could start a header: the method's dashes and a
+// level byte. A self-extractor's code does not start like this.
+bool looksLikeHeader(const uint8_t *p, std::size_t available) {
+    return available >= 21 && p[2] == '-' && p[6] == '-' && p[20] <= 3;
+}
+
+// The offset of the first valid header in [from, limit).
+std::optional<uint64_t> findHeader(Window &window, uint64_t size, uint64_t from, uint64_t limit) {
+    limit = std::min(size, limit);
+    for (uint64_t offset = from; offset + 21 < limit; ++offset) {
         std::size_t available = 0;
         const uint8_t *p = window.at(offset, 21, available);
-        if (available < 21 || p[2] != '-' || p[6] != '-' || p[20] > 3)
+        if (!looksLikeHeader(p, available))
             continue;
         Header header;
         std::string why;
@@ -83,10 +89,23 @@ Scan scanArchive(const ArchiveSource &source) {
     std::vector<uint64_t> dataOffsets;
     auto first = headerAt(window, size, 0, header, why);
     if (first != HeaderStatus::Ok) {
-        const auto found = size > 0 ? findFirstHeader(window, size) : std::nullopt;
+        // A header-like start that fails its checks is a damaged archive,
+        // not a self-extractor's stub: say so even when members follow.
+        std::size_t available = 0;
+        const uint8_t *start = window.at(0, 21, available);
+        if (first == HeaderStatus::Bad && looksLikeHeader(start, available)) {
+            scan.error = Error::Damaged;
+            scan.message = "bad header at offset 0: " + why;
+        }
+        const auto found = size > 0 ? findHeader(window, size, 0, kSearchLimit) : std::nullopt;
         if (!found) {
-            scan.error = source.ioError() ? Error::ArchiveUnreadable : Error::NotAnArchive;
-            scan.message = source.ioError() ? "read error" : "no LHA header found";
+            if (source.ioError()) {
+                scan.error = Error::ArchiveUnreadable;
+                scan.message = "read error";
+            } else if (scan.error == Error::None) {
+                scan.error = Error::NotAnArchive;
+                scan.message = "no LHA header found";
+            }
             return scan;
         }
         offset = *found;
@@ -96,9 +115,18 @@ Scan scanArchive(const ArchiveSource &source) {
         if (status == HeaderStatus::End)
             break;
         if (status != HeaderStatus::Ok) {
-            scan.error = source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
-            scan.message = "bad header at offset " + std::to_string(offset) + ": " + why;
-            break;
+            if (scan.error == Error::None) {
+                scan.error = source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
+                scan.message = "bad header at offset " + std::to_string(offset) + ": " + why;
+            }
+            if (source.ioError())
+                break;
+            // The members after a damaged header are still worth saving.
+            const auto next = findHeader(window, size, offset + 1, size);
+            if (!next)
+                break;
+            offset = *next;
+            continue;
         }
         const uint64_t dataOffset = offset + header.header_size;
         headers.push_back(header);

@@ -103,6 +103,29 @@ TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {
     EXPECT_EQ(testing_lha::treeOf(tail.dest), std::vector<std::string>{"a.txt"});
 }
 
+TEST(Hostile, DamagedHeaderIsReportedAndTheMembersAfterItAreSaved) {
+    Member first{"first.txt", "one"};
+    first.level = 0;
+    const std::string head = buildArchive({first});
+    const std::string rest = buildArchive({Member{"second.txt", "two"}});
+    // Drop the end mark of the first archive so both members form one.
+    std::string archive = head.substr(0, head.size() - 1) + rest;
+
+    // A broken checksum on the very first header is damage, not a stub.
+    std::string atStart = archive;
+    atStart[1] = static_cast<char>(atStart[1] + 1);
+    Extraction start(atStart);
+    EXPECT_EQ(start.result.error, lha::Error::Damaged);
+    EXPECT_FALSE(start.result.ok());
+    EXPECT_EQ(testing_lha::treeOf(start.dest), std::vector<std::string>{"second.txt"});
+
+    // The same in the middle: the walk finds the next header again.
+    const std::string middle = buildArchive({Member{"zero.txt", "zero"}});
+    Extraction mid(middle.substr(0, middle.size() - 1) + atStart);
+    EXPECT_EQ(mid.result.error, lha::Error::Damaged);
+    EXPECT_EQ(testing_lha::treeOf(mid.dest), (std::vector<std::string>{"second.txt", "zero.txt"}));
+}
+
 TEST(Hostile, SelfExtractingPrefixIsSkippedButOnlyWithinItsLimit) {
     const std::string archive = buildArchive({Member{"in.txt", "inside"}});
     std::string prefix = "MZ" + std::string(3000, '\x90');
