@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QSvgRenderer>
 
 namespace ui {
@@ -98,9 +99,17 @@ void Picture::dropEvent(QDropEvent *event) {
         return;
     event->acceptProposedAction();
     const QPointF at = event->position();
-    emit dragDrop(qobject_cast<QWidget *>(event->source()),
-                  static_cast<float>(at.x()) * TwipsPerPixel,
-                  static_cast<float>(at.y()) * TwipsPerPixel);
+    const float x = static_cast<float>(at.x()) * TwipsPerPixel;
+    const float y = static_cast<float>(at.y()) * TwipsPerPixel;
+    // The drop procedure may run for long and open windows of its own, so it
+    // runs once the drag has ended: the drag's event loop, pointer grab and
+    // drag image are gone by then.
+    QMetaObject::invokeMethod(
+        this,
+        [this, source = QPointer<QWidget>(qobject_cast<QWidget *>(event->source())), x, y] {
+            emit dragDrop(source, x, y);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace ui
