@@ -11,11 +11,11 @@ void installFontSubstitutions() {
     QFont::insertSubstitutions(MaruGothic, QStringList{u"MotoyaLMaru"_s, u"Noto Sans CJK JP"_s});
 }
 
-QFont makeFont(const FontSpec &spec) {
-    QFont font(spec.family);
-    font.setPointSizeF(spec.points);
-    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
+QFont makeFont(const FontSpec &design) {
+    QFont font(design.family);
+    font.setPointSizeF(design.points);
+    font.setWeight(design.weight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setItalic(design.italic);
     return font;
 }
 

@@ -18,7 +18,7 @@ struct FontSpec {
 };
 
 void installFontSubstitutions();
-QFont makeFont(const FontSpec &spec);
+QFont makeFont(const FontSpec &design);
 
 // The window font a Japanese desktop gives controls that name none.
 inline FontSpec defaultFontSpec() {
