@@ -10,19 +10,21 @@
 namespace lha {
 namespace {
 
-// The ring's initial contents up to its write position.
+// Fills the whole ring with its contents at the start.
 using RingFill = void (*)(uint8_t *ring, std::size_t size);
 
 class LarcDecoder : public WindowedDecoder {
 protected:
     LarcDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits, unsigned maxMatch,
-                RingFill fillRingStart)
+                RingFill fillRing)
         : WindowedDecoder(original_size, std::size_t{1} << windowBits, maxMatch), m_in(in),
           m_ringMask((1u << windowBits) - 1), m_ringPos(m_window - maxMatch) {
-        // The ring's last maxMatch bytes start as zeros; the rest is filled by
-        // the method. Oldest first, the history is those zeros, then the rest.
-        std::vector<uint8_t> history(m_window, 0);
-        fillRingStart(history.data() + maxMatch, m_window - maxMatch);
+        // Oldest first, the history is the ring from its write position on,
+        // then the ring's start.
+        std::vector<uint8_t> ring(m_window);
+        fillRing(ring.data(), ring.size());
+        std::vector<uint8_t> history(ring.begin() + m_ringPos, ring.end());
+        history.insert(history.end(), ring.begin(), ring.begin() + m_ringPos);
         prefill(history.data());
     }
 
@@ -42,7 +44,7 @@ protected:
 };
 
 // -lzs-: a 1 bit before each item: 1 for a literal byte, 0 for an 11-bit ring
-// position and a 4-bit length (2..17). The ring starts out blank.
+// position and a 4-bit length (2..17). The ring starts out all blank.
 void fillBlanks(uint8_t *ring, std::size_t size) {
     std::fill_n(ring, size, ' ');
 }
@@ -73,7 +75,8 @@ private:
 // -lz5-: a flag byte for each eight items, least significant bit first: 1
 // for a literal byte, 0 for a two-byte match (12-bit ring position, 4-bit
 // length 3..18). The ring starts with runs and sequences of every byte value,
-// zeros and blanks, which short files use as a built-in dictionary.
+// zeros and blanks, which short files use as a built-in dictionary; its last
+// 18 bytes start as zeros.
 void fillLz5Dictionary(uint8_t *ring, std::size_t size) {
     uint8_t *p = ring;
     for (unsigned value = 0; value < 256; ++value)
@@ -83,7 +86,8 @@ void fillLz5Dictionary(uint8_t *ring, std::size_t size) {
     for (unsigned value = 256; value-- > 0;)
         *p++ = static_cast<uint8_t>(value);
     p = std::fill_n(p, 128, 0);
-    std::fill(p, ring + size, ' ');
+    p = std::fill_n(p, 128 - 18, ' ');
+    std::fill(p, ring + size, 0);
 }
 
 class Lz5Decoder final : public LarcDecoder {
