@@ -76,12 +76,25 @@ public:
     Pm2Decoder(ByteSource &in, uint64_t original_size)
         : WindowedDecoder(original_size, kPm2Window, kPm2MaxMatch), m_in(in), m_symbols(10),
           m_distances(7) {
+        // Until a stream sends it, the distance code has no codes at all.
+        m_distances.build(nullptr, 0);
         std::vector<uint8_t> blanks(m_window, ' ');
         prefill(blanks.data());
     }
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
+        try {
+            decodeItems(stop, end);
+        } catch (const DecodeError &) {
+            // Past the end of the input every bit reads as zero, which makes
+            // bad codes: a stream that ran out says so.
+            m_in.checkComplete();
+            throw;
+        }
+    }
+
+    void decodeItems(std::size_t stop, std::size_t end) {
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace lha::testing {
 namespace {
@@ -18,6 +19,45 @@ std::vector<PackedMember> corpusMembers(const char *path) {
     return packedMembers(readFile((kCorpus / path).string()));
 }
 
+// MSB-first bit packing, as PMarc reads its streams.
+struct Bits {
+    std::vector<uint8_t> bytes;
+    std::size_t used = 0;
+    Bits &put(uint32_t value, unsigned count) {
+        while (count--) {
+            if (used % 8 == 0)
+                bytes.push_back(0);
+            if (uint64_t{value} >> count & 1)
+                bytes.back() |= static_cast<uint8_t>(0x80 >> (used % 8));
+            ++used;
+        }
+        return *this;
+    }
+};
+
+// The start of a -pm2- stream whose 29 symbols all have 5-bit codes (symbol
+// s is s) and whose five distance codes all have 3-bit codes.
+Bits pm2FlatCodes() {
+    Bits b;
+    b.put(1, 1).put(29, 5).put(5, 3).put(1, 3);
+    for (int i = 0; i < 29; ++i)
+        b.put(1, 1);
+    for (int i = 0; i < 5; ++i)
+        b.put(3, 3);
+    return b;
+}
+
+// Decodes `packed` as `size` bytes of `method`; returns the DecodeError's
+// message, or "" when the stream decoded. Fails the test on output past size.
+std::string decodeError(const char *method, const std::vector<uint8_t> &packed, uint64_t size) {
+    try {
+        EXPECT_LE(decodeAll(method, packed, size).size(), size);
+    } catch (const DecodeError &e) {
+        return e.what();
+    }
+    return "";
+}
+
 TEST(PmDecoderTest, Pm2CorpusMembersMatchTheirCrc) {
     SKIP_WITHOUT_CORPUS();
     for (const char *path : {"pmarc2/pm2.pma", "pmarc2/long.pma", "pmarc2/comment.pma"}) {
@@ -29,6 +69,64 @@ TEST(PmDecoderTest, Pm2CorpusMembersMatchTheirCrc) {
                 EXPECT_EQ(crcOf(out), m.crc) << path << " piece " << piece;
             }
         }
+    }
+}
+
+TEST(PmDecoderTest, Pm2StartingStateAgreesWithLhasa) {
+    // The literal list starts at the blank, the window is blank before the
+    // start, copied bytes move to the front of the list too, and symbol 28
+    // repeats the last byte 256 times. lhasa decodes this stream the same.
+    Bits b = pm2FlatCodes();
+    b.put(3, 5).put(1, 5);           // literal at position 33: 'A'
+    b.put(0, 5).put(0, 3);           // position 0: 'A' again
+    b.put(8, 5).put(3, 6);           // 2 bytes from 4 back: blanks
+    b.put(0, 5).put(1, 3);           // position 1, behind the blank: 'A'
+    b.put(9, 5).put(0, 3).put(0, 6); // 3 bytes from 1 back
+    b.put(28, 5);                    // 256 more
+    b.put(0, 5).put(2, 3);           // position 2: '!', next after the blank
+    std::vector<uint8_t> expected = {'A', 'A', ' ', ' ', 'A'};
+    expected.insert(expected.end(), 259, 'A');
+    expected.push_back('!');
+    EXPECT_EQ(decodeAll("-pm2-", b.bytes, expected.size()), expected);
+}
+
+TEST(PmDecoderTest, Pm2DamagedStreamsFail) {
+    // Codes that cannot be: over-subscribed, too long, and a symbol past 28.
+    EXPECT_NE(decodeError("-pm2-",
+                          Bits().put(1, 1).put(3, 5).put(1, 3).put(1, 3).put(7, 3).put(0, 64).bytes,
+                          10)
+                  .find("Huffman"),
+              std::string::npos);
+    EXPECT_NE(
+        decodeError(
+            "-pm2-",
+            Bits().put(1, 1).put(2, 5).put(7, 3).put(4, 3).put(15, 4).put(15, 4).put(0, 64).bytes,
+            10)
+            .find("Huffman"),
+        std::string::npos);
+    EXPECT_EQ(decodeError("-pm2-", Bits().put(1, 1).put(31, 5).put(0, 3).put(0, 64).bytes, 10),
+              "invalid code");
+    // A 3-byte match whose distance code has no codes.
+    EXPECT_EQ(
+        decodeError("-pm2-", Bits().put(1, 1).put(10, 5).put(0, 3).put(0, 15).put(1, 64).bytes, 10),
+        "invalid Huffman code");
+
+    // Cut short anywhere, a real member reports truncation.
+    SKIP_WITHOUT_CORPUS();
+    const PackedMember m = corpusMembers("pmarc2/pm2.pma").at(0);
+    for (std::size_t keep :
+         {std::size_t{0}, std::size_t{3}, m.packed.size() / 2, m.packed.size() - 2}) {
+        const std::vector<uint8_t> cut(m.packed.begin(),
+                                       m.packed.begin() + static_cast<std::ptrdiff_t>(keep));
+        EXPECT_EQ(decodeError("-pm2-", cut, m.original_size), "truncated data") << keep;
+    }
+    // Random damage decodes to something or fails, never past the size.
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        auto damaged = m.packed;
+        for (int i = 0; i < 3; ++i)
+            damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1 + random() % 255);
+        decodeError("-pm2-", damaged, m.original_size);
     }
 }
 
