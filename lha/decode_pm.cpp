@@ -1,5 +1,5 @@
-// PMarc decoders: -pm1- and -pm2- members of archives from the CP/M and MSX
-// archiver PMarc.
+// PMarc decoder: -pm2- members of archives from the CP/M and MSX archiver
+// PMarc 2 (its stored -pm0- members go through the stored decoder).
 //
 // -pm2-: LZSS over an 8 KiB window that starts out full of blanks. Each item
 // is a symbol from a Huffman code sent in the stream: symbols 0-7 are
