@@ -27,7 +27,7 @@ private:
 };
 
 constexpr std::array kMethods = {"-lh0-", "-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-",
-                                 "-lh6-", "-lh7-", "-lzs-", "-lz5-"};
+                                 "-lh6-", "-lh7-", "-lzs-", "-lz5-", "-pm1-", "-pm2-"};
 
 } // namespace
 
