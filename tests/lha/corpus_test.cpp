@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -22,17 +22,25 @@ struct Expected {
     unsigned crc = 0;
 };
 
+bool isMethod(const std::string &word) {
+    return word.size() == 5 && word.front() == '-' && word.back() == '-';
+}
+
 // Detail lines of the peer's verbose listing: "... PACKED SIZE RATIO METHOD CRC ...".
 std::vector<Expected> expectedMembers(const fs::path &listing) {
     std::vector<Expected> out;
     std::ifstream in(listing);
     std::string line;
-    const std::regex detail(R"((\d+)\s+(\d+)\s+\S+\s+(-[a-z0-9]{3}-)\s+([0-9a-f]{4})\s)");
-    std::smatch m;
-    while (std::getline(in, line))
-        if (std::regex_search(line, m, detail))
-            out.push_back({m[3], std::stoull(m[1]), std::stoull(m[2]),
-                           static_cast<unsigned>(std::stoul(m[4], nullptr, 16))});
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> w{std::istream_iterator<std::string>(words), {}};
+        for (std::size_t i = 3; i + 1 < w.size(); ++i)
+            if (isMethod(w[i]) && w[i + 1].size() == 4) {
+                out.push_back({w[i], std::stoull(w[i - 3]), std::stoull(w[i - 2]),
+                               static_cast<unsigned>(std::stoul(w[i + 1], nullptr, 16))});
+                break;
+            }
+    }
     return out;
 }
 
