@@ -40,7 +40,7 @@ void title1::createControls() {
 
     m_imgLogo = ui::makePicture(m_frame1, "imgLogo", {360, 960, 1815, 2025});
     m_imgLogo->setSvg(u":/images/hokora.svg"_s, true);
-    m_lblCopyright = ui::makeLabel(m_frame1, "lblCopyright", u"Copyright (C) 2002 H.K"_s,
+    m_lblCopyright = ui::makeLabel(m_frame1, "lblCopyright", u"Copyright (C) 2026 H.K"_s,
                                    {4080, 3240, 2775, 255});
     m_lblVersion = ui::makeLabel(m_frame1, "lblVersion", u"Ｖｅｒｓｉｏｎ．1．0 0"_s,
                                  {3795, 2520, 2985, 240}, ui::FontSpec{ui::MaruGothic, 12, 700});

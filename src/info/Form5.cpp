@@ -26,7 +26,7 @@ Form5::Form5(ui::Services &services) : ui::Window(services) {
 void Form5::createControls() {
     ui::makePicture(this, "Image1", {240, 240, 480, 480})->setSvg(u":/images/hokora.svg"_s, true);
     ui::makeLabel(this, "Label1", u"Ｈｏｋｏｒａ  Ｖｅｒ．１．００"_s, {1440, 240, 2775, 255});
-    ui::makeLabel(this, "Label2", u"Copyright (C) 2002 H.K"_s, {1440, 600, 3015, 255});
+    ui::makeLabel(this, "Label2", u"Copyright (C) 2026 H.K"_s, {1440, 600, 3015, 255});
     m_command1 = ui::makeCommandButton(this, "Command1", u"Ｏ　Ｋ"_s, {4920, 120, 855, 375});
     ui::makeLabel(this, "Label3", u"使用ユーザー       ：  "_s, {480, 1440, 1815, 255});
     m_label4 = ui::makeLabel(this, "Label4", u"Label4"_s, {2160, 1440, 3135, 255});
