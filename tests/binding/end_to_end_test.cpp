@@ -2,13 +2,8 @@
 // ($ORIGIN/../lib/hokora, as the program has it), the bundled sample.
 #include "FakePlatform.h"
 #include "app/Form4.h"
-#include "extract/Form2.h"
-#include "ui/DirListBox.h"
-#include "ui/Picture.h"
 
 #include <QDirIterator>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -26,17 +21,6 @@ QMap<QString, QByteArray> treeOf(const QString &root) {
     return tree;
 }
 
-void drop(FakeProgram &program, const QString &archive, const QString &destination) {
-    // Started on an archive, the main window loads without another window
-    // disabling it.
-    program.platform.commandLineText = u"/home/u/START.LZH"_s;
-    auto &form2 = program.services.window<Form2>();
-    form2.Show();
-    form2.Label1().setText(archive);
-    form2.Dir4().setPath(destination);
-    form2.Image2_DragDrop(&form2.Image1(), 120.0f, 45.0f);
-}
-
 } // namespace
 
 class EndToEnd : public QObject {
@@ -46,14 +30,13 @@ private slots:
     void initTestCase() { setUpTestApplication(); }
 
     void sampleComesOutByteForByte() {
-        QTemporaryDir scratch;
         // Blanks and Japanese in both paths, as users have them.
-        const QString archive = scratch.path() + u"/受け取った ファイル/SAMPLE.LZH"_s;
-        const QString destination = scratch.path() + u"/解凍 先"_s;
-        QVERIFY(QDir().mkpath(QFileInfo(archive).path()) && QDir().mkpath(destination));
+        ScratchTree scratch{"受け取った ファイル", "解凍 先"};
+        const QString archive = scratch.path(u"受け取った ファイル/SAMPLE.LZH"_s);
+        const QString destination = scratch.path(u"解凍 先"_s);
         QVERIFY(QFile::copy(QStringLiteral(HOKORA_SAMPLES_DIR "/SAMPLE.LZH"), archive));
         FakeProgram program;
-        drop(program, archive, destination);
+        program.drop(archive, destination);
         QVERIFY(program.platform.messageBoxes.isEmpty());
         QVERIFY(existingWindow<Form4>() && existingWindow<Form4>()->isVisible());
         const auto expected = treeOf(QStringLiteral(HOKORA_SAMPLES_DIR "/src"));

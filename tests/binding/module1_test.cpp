@@ -6,21 +6,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace {
-
-const char kOrder[] =
-    "UnlhaGetVersion UnlhaGetSubVersion UnlhaGetRunning UnlhaGetBackGroundMode "
-    "UnlhaSetBackGroundMode UnlhaGetCursorMode UnlhaSetCursorMode UnlhaGetCursorInterval "
-    "UnlhaSetCursorInterval Unlha UnlhaExtractMem UnlhaCompressMem UnlhaCheckArchive "
-    "UnlhaConfigDialog UnlhaGetFileCount UnlhaOpenArchive UnlhaCloseArchive UnlhaFindFirst "
-    "UnlhaFindNext UnlhaGetArcFileName UnlhaGetArcFileSize UnlhaGetArcOriginalSize "
-    "UnlhaGetArcCompressedSize UnlhaGetArcRatio UnlhaGetArcDate UnlhaGetArcTime "
-    "UnlhaGetArcOSType UnlhaGetFileName UnlhaGetMethod UnlhaGetOriginalSize "
-    "UnlhaGetCompressedSize UnlhaGetRatio UnlhaGetDate UnlhaGetTime UnlhaGetWriteTime "
-    "UnlhaGetAccessTime UnlhaGetCreateTime UnlhaGetCRC UnlhaGetAttribute UnlhaGetOSType "
-    "UnlhaQueryFunctionList UnlhaSetOwnerWindow UnlhaClearOwnerWindow ";
 
 // How many entries have an address: binding is per entry, on its first call.
 int bound() {
@@ -32,13 +21,16 @@ int bound() {
 
 char g_empty[1] = {'\0'};
 
-TEST(Module1, DeclaresAllEntriesInOrderAndBindsNothingAtStart) {
-    std::string names;
+TEST(Module1, DeclaresAllEntriesAndBindsNothingAtStart) {
+    std::set<std::string> names;
     for (const auto &d : Module1::declarations()) {
-        names += std::string(d.entry) + ' ';
         EXPECT_STREQ(d.library, "unlha32");
+        EXPECT_EQ(std::string(d.entry).rfind("Unlha", 0), 0u) << d.entry;
+        names.insert(d.entry);
     }
-    EXPECT_EQ(names, kOrder);
+    EXPECT_EQ(names.size(), 43u); // no entry declared twice
+    EXPECT_STREQ(Module1::declarations()[0].entry, "UnlhaGetVersion");
+    EXPECT_STREQ(Module1::declarations()[9].entry, "Unlha");
     EXPECT_EQ(bound(), 0);
     EXPECT_EQ(::dlopen("libunlha32.so", RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
@@ -77,7 +69,6 @@ int replacementVersion() {
 
 TEST(Module1, EachEntryIsLookedUpOnItsOwnFirstCallOnly) {
     auto &version = Module1::declarations()[0];
-    auto &unlha = Module1::declarations()[9];
     EXPECT_EQ(Module1::UnlhaGetVersion(), 100);
     EXPECT_EQ(bound(), 1);
     void *library = ::dlopen("libunlha32.so", RTLD_NOW | RTLD_NOLOAD);
@@ -91,7 +82,7 @@ TEST(Module1, EachEntryIsLookedUpOnItsOwnFirstCallOnly) {
     version.address = found;
 
     EXPECT_EQ(Module1::Unlha(5, "e a.lzh b/", g_empty, 0), 0);
-    EXPECT_EQ(unlha.address, ::dlsym(library, "Unlha"));
+    EXPECT_EQ(Module1::declarations()[9].address, ::dlsym(library, "Unlha"));
     EXPECT_EQ(bound(), 2);
     ::dlclose(library);
 }

@@ -5,11 +5,7 @@
 #include "app/Form4.h"
 #include "extract/ExtractionRun.h"
 #include "extract/Form2.h"
-#include "ui/DirListBox.h"
-#include "ui/Picture.h"
 
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <dlfcn.h>
@@ -26,18 +22,6 @@ QString takeCalls(int nextResult = 0) {
     reinterpret_cast<void (*)(int)>(::dlsym(library, "StandinReset"))(nextResult);
     ::dlclose(library);
     return calls;
-}
-
-// Drops Image1 on Image2 with the archive path and the destination set.
-void drop(FakeProgram &program, const QString &archive, const QString &destination) {
-    // Started on an archive, the main window loads without another window
-    // disabling it.
-    program.platform.commandLineText = u"/home/u/START.LZH"_s;
-    auto &form2 = program.services.window<Form2>();
-    form2.Show();
-    form2.Label1().setText(archive);
-    form2.Dir4().setPath(destination);
-    form2.Image2_DragDrop(&form2.Image1(), 120.0f, 45.0f);
 }
 
 bool noticeShown() {
@@ -65,12 +49,12 @@ private slots:
     void commandInsertsBothPathsUnchanged() {
         QFETCH(QString, archive);
         QFETCH(QString, folder);
-        QTemporaryDir scratch;
-        const QString destination = folder.isEmpty() ? u"/"_s : scratch.path() + u'/' + folder;
+        ScratchTree scratch;
+        const QString destination = folder.isEmpty() ? u"/"_s : scratch.path(folder);
         QVERIFY(QDir().mkpath(destination));
         FakeProgram program;
         takeCalls();
-        drop(program, archive, destination);
+        program.drop(archive, destination);
         const QString command =
             u"e "_s + archive + u' ' + (folder.isEmpty() ? u"//"_s : destination + u'/');
         QCOMPARE(takeCalls(), u"UnlhaGetVersion\nUnlha hwnd=%1 command=[%2] out=[] size=0\n"_s
@@ -78,32 +62,25 @@ private slots:
                                   .arg(command));
     }
 
-    void noticeFollowsAnyResult_data() {
-        QTest::addColumn<int>("result");
-        QTest::newRow("success") << 0;
-        QTest::newRow("damaged") << 4;
-        QTest::newRow("cancelled") << 7;
-        QTest::newRow("unknown code") << -12345;
-    }
-
     void noticeFollowsAnyResult() {
-        QFETCH(int, result);
-        FakeProgram program;
-        takeCalls(result);
-        drop(program, u"/home/u/DATA.LZH"_s, u"/"_s);
-        QVERIFY(takeCalls().startsWith(u"UnlhaGetVersion\nUnlha "_s));
-        QVERIFY(noticeShown());
-        QVERIFY(!program.services.window<Form2>().isEnabled());
-        QCOMPARE(program.platform.exits, 0);
-        const auto &boxes = program.platform.messageBoxes;
-        QCOMPARE(boxes.size(), result == 0 ? 0 : 1);
-        if (result != 0) {
-            QCOMPARE(boxes[0].style, 48);
-            QCOMPARE(boxes[0].title, u"エラーメッセージ"_s);
-            QCOMPARE(boxes[0].text, ExtractionRun::failureMessage(result));
-            // The box comes first; the notice beeps when it loads.
-            QVERIFY(program.platform.log.indexOf(u"messageBox"_s) <
-                    program.platform.log.indexOf(u"beep"_s));
+        for (const int result : {0, 4, -12345}) {
+            FakeProgram program;
+            takeCalls(result);
+            program.drop(u"/home/u/DATA.LZH"_s, u"/"_s);
+            QVERIFY(takeCalls().startsWith(u"UnlhaGetVersion\nUnlha "_s));
+            QVERIFY(noticeShown());
+            QVERIFY(!program.services.window<Form2>().isEnabled());
+            QCOMPARE(program.platform.exits, 0);
+            const auto &boxes = program.platform.messageBoxes;
+            QCOMPARE(boxes.size(), result == 0 ? 0 : 1);
+            if (result != 0) {
+                QCOMPARE(boxes[0].style, 48);
+                QCOMPARE(boxes[0].title, u"エラーメッセージ"_s);
+                QCOMPARE(boxes[0].text, ExtractionRun::failureMessage(result));
+                // The box comes first; the notice beeps when it loads.
+                QVERIFY(program.platform.log.indexOf(u"messageBox"_s) <
+                        program.platform.log.indexOf(u"beep"_s));
+            }
         }
     }
 
@@ -111,8 +88,8 @@ private slots:
     void withoutLibraryTheRunStopsWithAMessage() {
         FakeProgram program;
         for (int attempt = 1; attempt <= 2; ++attempt) {
-            drop(program, u"/home/u/DATA.LZH"_s, u"/"_s);
-            QCOMPARE(program.platform.messageBoxes.size(), attempt);
+            program.drop(u"/home/u/DATA.LZH"_s, u"/"_s);
+            QCOMPARE(program.platform.messageTexts().size(), attempt);
             QCOMPARE(program.platform.messageBoxes.last().text,
                      ExtractionRun::libraryMissingMessage());
             QCOMPARE(program.platform.messageBoxes.last().style, 48);

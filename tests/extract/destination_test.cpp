@@ -1,21 +1,29 @@
-// Choosing the destination drive on the main window, with drives that are
-// not ready.
+// Choosing the destination on the main window: drives that are not ready and
+// the new-folder dialog.
 
 #include "FakePlatform.h"
 
-#include "app/StartUp.h"
+#include "extract/Form1.h"
 #include "extract/Form2.h"
+#include "ui/CommandButton.h"
 #include "ui/DirListBox.h"
 #include "ui/DriveListBox.h"
 
 #include <QDir>
-#include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
+const QString ErrorTitle = QStringLiteral("エラーメッセージ");
 const QString NotReady = QStringLiteral("ドライブの準備ができていません") + QChar(13) +
                          QStringLiteral("再読み込みしますか？");
+const QString Retype = QChar(13) + QStringLiteral("再入力してください。");
+const QString InvalidPath = QStringLiteral("パスが無効です。") + Retype;
+const QString Unknown = QStringLiteral("不明なエラーです。") + Retype;
 
 } // namespace
 
@@ -23,23 +31,12 @@ class DestinationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        setUpTestApplication();
-        QVERIFY(m_temp.isValid());
-        for (const char *folder : {"cwd", "prog/bin", "data/work", "floppy/disk"})
-            QVERIFY(QDir(m_temp.path()).mkpath(QString::fromLatin1(folder)));
-    }
+    void initTestCase() { setUpTestApplication(); }
 
     void init() {
-        m_program = std::make_unique<FakeProgram>();
-        FakePlatform &platform = m_program->platform;
-        platform.commandLineText = QStringLiteral("/arc/DATA.LZH");
-        platform.currentDir = path("cwd");
-        platform.programDir = path("prog/bin");
-        platform.driveTable.append({path("data"), {}, true});
-        platform.driveTable.append({path("floppy"), {}, false});
-        startProgram(m_program->services);
-        m_form2 = &m_program->services.window<Form2>();
+        m_tree = std::make_unique<ScratchTree>(
+            std::initializer_list<const char *>{"cwd/old", "prog/bin", "data", "floppy/disk"});
+        start("prog/bin", false);
     }
 
     void retryUntilTheDriveIsReady() {
@@ -47,22 +44,18 @@ private slots:
         platform.answers = {ui::MessageBoxOk, ui::MessageBoxOk};
         platform.onMessageBox = [&](int box) {
             if (box == 2)
-                platform.setReady(path("floppy"), true); // a disk goes in
+                platform.notReady.clear(); // a disk goes in
         };
         choose(path("floppy"));
-        QCOMPARE(platform.messageBoxes.size(), 2);
-        for (const FakePlatform::MessageBoxCall &call : platform.messageBoxes) {
-            QCOMPARE(call.text, NotReady);
-            QCOMPARE(call.style, ui::StyleExclamationOkCancel);
-            QCOMPARE(call.title, QStringLiteral("エラーメッセージ"));
-        }
+        QCOMPARE(platform.messageTexts(), QStringList({NotReady, NotReady}));
+        QCOMPARE(platform.messageBoxes[1].style, ui::StyleExclamationOkCancel);
+        QCOMPARE(platform.messageBoxes[1].title, ErrorTitle);
         QCOMPARE(m_form2->Dir4().path(), path("floppy"));
         QCOMPARE(m_form2->Drive4().drive(), path("floppy"));
     }
 
     void cancelGoesBackToTheProgramsDrive() {
         choose(path("data"));
-        QCOMPARE(m_form2->Dir4().path(), path("data"));
         QString listedDuringBox;
         m_program->platform.onMessageBox = [&](int) { listedDuringBox = m_form2->Dir4().path(); };
         choose(path("floppy"));
@@ -73,33 +66,115 @@ private slots:
     }
 
     void cancelOnTheProgramsOwnDriveKeepsTheList() {
-        FakeProgram program;
-        program.platform.commandLineText = QStringLiteral("/arc/DATA.LZH");
-        program.platform.currentDir = path("cwd");
-        program.platform.programDir = path("floppy/disk");
-        program.platform.driveTable.append({path("floppy"), {}, true});
-        startProgram(program.services);
-        Form2 &form2 = program.services.window<Form2>();
-        QCOMPARE(form2.Dir4().path(), path("floppy"));
+        // Started from a drive that is not the process's: its root is listed.
+        start("floppy/disk", true);
+        QCOMPARE(m_form2->Drive4().drive(), path("floppy"));
+        QCOMPARE(m_form2->Dir4().path(), path("floppy"));
+        QVERIFY(m_program->platform.messageBoxes.isEmpty());
+        choose(QStringLiteral("/"));
+        m_program->platform.notReady = {path("floppy")};
+        choose(path("floppy"));
+        QCOMPARE(m_program->platform.messageBoxes.size(), 1);
+        QCOMPARE(m_form2->Drive4().drive(), path("floppy"));
+        QCOMPARE(m_form2->Dir4().path(), path("cwd"));
+    }
 
-        form2.Drive4().setCurrentIndex(form2.Drive4().findData(QStringLiteral("/")));
-        QCOMPARE(form2.Dir4().path(), path("cwd"));
-        program.platform.setReady(path("floppy"), false);
-        form2.Drive4().setCurrentIndex(form2.Drive4().findData(path("floppy")));
-        QCOMPARE(program.platform.messageBoxes.size(), 1);
-        QCOMPARE(form2.Drive4().drive(), path("floppy"));
-        QCOMPARE(form2.Dir4().path(), path("cwd"));
+    void newFolderUnderARootDoesNotDoubleTheSeparator() {
+        m_program->platform.currentDir = QStringLiteral("/");
+        m_form2->Dir4().setPath(QStringLiteral("/"));
+        Form1 &form1 = openNewFolder();
+        QCOMPARE(form1.Text2().text(), QStringLiteral("/"));
+        // Nothing is written to the real root: the parent is refused as read-only.
+        m_program->platform.createErrors[QStringLiteral("/new")] = EROFS;
+        create(form1, QStringLiteral("new"));
+        QCOMPARE(m_program->platform.createdPaths, QStringList{"/new"});
+        QCOMPARE(m_program->platform.messageTexts(), QStringList{InvalidPath});
+    }
+
+    void refusedNewFolderKeepsTheDialogOpen_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty name") << QString() << 0 << InvalidPath;
+        QTest::newRow("existing name") << QStringLiteral("old") << 0 << InvalidPath;
+        QTest::newRow("disk full") << QStringLiteral("full") << ENOSPC << Unknown;
+    }
+
+    void refusedNewFolderKeepsTheDialogOpen() {
+        QFETCH(QString, name);
+        QFETCH(int, error);
+        QFETCH(QString, message);
+        if (error)
+            m_program->platform.createErrors[path("cwd/") + name] = error;
+        Form1 &form1 = openNewFolder();
+        create(form1, name);
+        QCOMPARE(m_program->platform.messageTexts(), QStringList{message});
+        QCOMPARE(m_program->platform.messageBoxes[0].style, ui::StyleExclamationOk);
+        QCOMPARE(m_program->platform.messageBoxes[0].title, ErrorTitle);
+        QVERIFY(form1.isVisible() && !m_form2->isEnabled());
+        QCOMPARE(form1.Text1().text(), name);
+        QCOMPARE(m_form2->Dir4().path(), path("cwd"));
+        QCOMPARE(QDir(path("cwd")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList{"old"});
+    }
+
+    void newFolderIsCreatedAndSelectedAfterCancelAndCloseChangedNothing() {
+        for (bool viaClose : {false, true}) {
+            start("prog/bin", false);
+            Form1 &form1 = openNewFolder();
+            QVERIFY(!m_form2->isEnabled());
+            QCOMPARE(form1.Label2().text(), path("cwd"));
+            form1.Text1().setText(QStringLiteral("新しいフォルダ"));
+            if (viaClose)
+                form1.close();
+            else
+                form1.Command2().click();
+            QVERIFY(!form1.isVisible() && m_form2->isEnabled());
+            QCOMPARE(m_form2->Dir4().path(), path("cwd"));
+            QVERIFY(m_program->platform.createdPaths.isEmpty());
+        }
+        // A second opening keeps the typed name, takes the parent listed now
+        // and leaves the main window enabled.
+        m_form2->Dir4().setPath(path("cwd/old"));
+        Form1 &form1 = openNewFolder();
+        QCOMPARE(form1.Text2().text(), path("cwd/old"));
+        QVERIFY(m_form2->isEnabled());
+        form1.Command1().click();
+        QVERIFY(QFileInfo(path("cwd/old/新しいフォルダ")).isDir());
+        QCOMPARE(m_form2->Dir4().path(), path("cwd/old/新しいフォルダ"));
+        QVERIFY(m_form2->isEnabled() && !form1.isVisible());
+        QVERIFY(m_program->platform.messageBoxes.isEmpty());
     }
 
 private:
-    QString path(const char *relative) const {
-        return QDir(m_temp.path()).filePath(QString::fromLatin1(relative));
+    QString path(const QString &relative) const { return m_tree->path(relative); }
+    // The program started on an archive, installed in programDir; the process's
+    // directory is cwd on "/", beside a ready drive "data" and a "floppy".
+    void start(const char *programDir, bool floppyReady) {
+        m_program = std::make_unique<FakeProgram>();
+        FakePlatform &platform = m_program->platform;
+        platform.currentDir = path("cwd");
+        platform.programDir = path(QString::fromLatin1(programDir));
+        platform.driveTable << ui::Drive{path("data"), {}} << ui::Drive{path("floppy"), {}};
+        if (!floppyReady)
+            platform.notReady = {path("floppy")};
+        m_program->start(QStringLiteral("/arc/DATA.LZH"));
+        m_form2 = &m_program->services.window<Form2>();
+        m_form2->Show();
     }
     void choose(const QString &root) {
         m_form2->Drive4().setCurrentIndex(m_form2->Drive4().findData(root));
     }
+    Form1 &openNewFolder() {
+        m_form2->Command1().click();
+        return m_program->services.window<Form1>();
+    }
+    static void create(Form1 &form1, const QString &name) {
+        form1.Text1().setText(name);
+        form1.Command1().click();
+    }
 
-    QTemporaryDir m_temp;
+    std::unique_ptr<ScratchTree> m_tree;
     std::unique_ptr<FakeProgram> m_program;
     Form2 *m_form2 = nullptr;
 };

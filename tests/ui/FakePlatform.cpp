@@ -1,24 +1,24 @@
 #include "FakePlatform.h"
 
+#include "app/StartUp.h"
+#include "extract/Form2.h"
 #include "ui/Application.h"
+#include "ui/DirListBox.h"
+#include "ui/Picture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 
 #include <cerrno>
 
 #include <sys/stat.h>
 
-void FakePlatform::setReady(const QString &root, bool ready) {
-    for (FakeDrive &drive : driveTable) {
-        if (drive.root == root)
-            drive.ready = ready;
-    }
-}
-
-QSize FakePlatform::screenSize() {
-    log << QStringLiteral("screen");
-    return screen;
+QStringList FakePlatform::messageTexts() const {
+    QStringList texts;
+    for (const MessageBoxCall &call : messageBoxes)
+        texts << call.text;
+    return texts;
 }
 
 int FakePlatform::messageBox(const QString &text, int style, const QString &title) {
@@ -26,55 +26,35 @@ int FakePlatform::messageBox(const QString &text, int style, const QString &titl
     messageBoxes.append({text, style, title});
     if (onMessageBox)
         onMessageBox(static_cast<int>(messageBoxes.size()));
-    if (answers.empty())
-        return ui::MessageBoxCancel;
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-void FakePlatform::beep() {
-    log << QStringLiteral("beep");
-    ++beeps;
-}
-
-void FakePlatform::exitProcess() {
-    log << QStringLiteral("exit");
-    ++exits;
-}
-
-QList<ui::Drive> FakePlatform::drives() {
-    QList<ui::Drive> result;
-    for (const FakeDrive &drive : driveTable)
-        result.append({drive.root, drive.label});
-    return result;
-}
-
-bool FakePlatform::isDriveReady(const QString &root) {
-    for (const FakeDrive &drive : driveTable) {
-        if (QDir::cleanPath(drive.root) == QDir::cleanPath(root))
-            return drive.ready;
-    }
-    return false;
+    return answers.isEmpty() ? ui::MessageBoxCancel : answers.takeFirst();
 }
 
 int FakePlatform::createDirectory(const QString &path) {
     createdPaths << path;
     if (const auto failure = createErrors.find(path); failure != createErrors.end())
         return failure->second;
-    if (recordOnly)
-        return 0;
     return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 0 : errno;
 }
 
-std::optional<std::string> FakePlatform::kernelVersion() {
-    log << QStringLiteral("uname");
-    return kernel;
+void FakeProgram::start(const QString &commandLine) {
+    platform.commandLineText = commandLine;
+    startProgram(services);
 }
 
-std::optional<std::string> FakePlatform::effectiveUserName() {
-    log << QStringLiteral("user");
-    return user;
+void FakeProgram::drop(const QString &archive, const QString &destination) {
+    // Started on an archive, the main window loads without another window
+    // disabling it.
+    platform.commandLineText = QStringLiteral("/home/u/START.LZH");
+    Form2 &form2 = services.window<Form2>();
+    form2.Show();
+    form2.Label1().setText(archive);
+    form2.Dir4().setPath(destination);
+    form2.Image2_DragDrop(&form2.Image1(), 120.0f, 45.0f);
+}
+
+ScratchTree::ScratchTree(std::initializer_list<const char *> folders) {
+    for (const char *folder : folders)
+        QDir(m_dir.path()).mkpath(QString::fromUtf8(folder));
 }
 
 QStringList visibleWindows() {

@@ -4,23 +4,19 @@
 #include "ui/Services.h"
 
 #include <QApplication>
+#include <QSet>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 
-#include <deque>
 #include <functional>
 #include <map>
 
 // The platform as tests control it: a screen of any size, scripted message
-// box answers, a drive table with a ready flag per drive, and an end of the
-// program that is recorded instead of leaving the process.
+// box answers, a drive table with drives that are not ready, and an end of
+// the program that is recorded instead of leaving the process.
 class FakePlatform : public ui::Platform {
 public:
-    struct FakeDrive {
-        QString root;
-        QString label;
-        bool ready = true;
-    };
     struct MessageBoxCall {
         QString text;
         int style = 0;
@@ -31,45 +27,69 @@ public:
     QString commandLineText;
     QString programDir = QStringLiteral("/");
     QString currentDir = QStringLiteral("/");
-    QList<FakeDrive> driveTable{{QStringLiteral("/"), QString(), true}};
+    QList<ui::Drive> driveTable{{QStringLiteral("/"), QString()}};
+    QSet<QString> notReady; // drive roots
     // Answers given in turn; Cancel once they run out. The hook runs before
     // each answer, with the box's number counted from 1.
-    std::deque<int> answers;
+    QList<int> answers;
     std::function<void(int)> onMessageBox;
-    // Directory creation: an errno to fail with per path; other paths are
-    // created on disk unless recordOnly is set.
+    // An errno to fail directory creation with, per path; other paths are
+    // created on disk.
     std::map<QString, int> createErrors;
-    bool recordOnly = false;
     std::optional<std::string> kernel = std::string("#1 SMP PREEMPT_DYNAMIC");
     std::optional<std::string> user = std::string("tester");
 
     QList<MessageBoxCall> messageBoxes;
     QStringList createdPaths;
-    // Every effect in order: "beep", "screen", "messageBox", "exit", "uname", "user".
+    // Every effect in order: "beep", "screen", "messageBox", "exit", "user".
     QStringList log;
     int exits = 0;
-    int beeps = 0;
 
-    void setReady(const QString &root, bool ready);
+    QStringList messageTexts() const;
 
-    QSize screenSize() override;
+    QSize screenSize() override {
+        log << QStringLiteral("screen");
+        return screen;
+    }
     int messageBox(const QString &text, int style, const QString &title) override;
-    void beep() override;
-    void exitProcess() override;
+    void beep() override { log << QStringLiteral("beep"); }
+    void exitProcess() override {
+        log << QStringLiteral("exit");
+        ++exits;
+    }
     QString commandLine() override { return commandLineText; }
     QString programDirectory() override { return programDir; }
     QString currentDirectory() override { return currentDir; }
-    QList<ui::Drive> drives() override;
-    bool isDriveReady(const QString &root) override;
+    QList<ui::Drive> drives() override { return driveTable; }
+    bool isDriveReady(const QString &root) override { return !notReady.contains(root); }
     int createDirectory(const QString &path) override;
-    std::optional<std::string> kernelVersion() override;
-    std::optional<std::string> effectiveUserName() override;
+    std::optional<std::string> kernelVersion() override { return kernel; }
+    std::optional<std::string> effectiveUserName() override {
+        log << QStringLiteral("user");
+        return user;
+    }
 };
 
 // A run of the program on the fake platform; the windows go with it.
 struct FakeProgram {
     FakePlatform platform;
     ui::Services services{platform};
+
+    // Starts the program as if given commandLine.
+    void start(const QString &commandLine);
+    // Drops Image1 on Image2 of a shown main window, with the archive path
+    // and the destination set.
+    void drop(const QString &archive, const QString &destination);
+};
+
+// Real folders under a fresh temporary folder, made on construction.
+class ScratchTree {
+public:
+    explicit ScratchTree(std::initializer_list<const char *> folders = {});
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 // The program's windows that are visible, by class name.

@@ -7,34 +7,27 @@
 #include "ui/Error.h"
 #include "ui/Picture.h"
 
-#include <QDir>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 class ListsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        setUpTestApplication();
-        QVERIFY(m_temp.isValid());
-        for (const char *folder : {"cwd/b", "cwd/A", "cwd/c/deeper", "usb/docs", "floppy"})
-            QVERIFY(QDir(m_temp.path()).mkpath(QString::fromLatin1(folder)));
-    }
+    void initTestCase() { setUpTestApplication(); }
 
     void init() {
         m_platform = std::make_unique<FakePlatform>();
         m_platform->currentDir = path("cwd");
-        m_platform->driveTable = {{QStringLiteral("/"), QString(), true},
-                                  {path("usb"), QStringLiteral("STICK"), true},
-                                  {path("floppy"), QString(), false}};
+        m_platform->driveTable = {{QStringLiteral("/"), QString()},
+                                  {path("usb"), QStringLiteral("STICK")},
+                                  {path("floppy"), QString()}};
+        m_platform->notReady = {path("floppy")};
     }
 
     void driveListChangesOnlyOnARealChange() {
         ui::DriveListBox drives(nullptr, *m_platform);
-        QCOMPARE(drives.drive(), QStringLiteral("/"));
         QCOMPARE(drives.count(), 3);
         QCOMPARE(drives.itemText(1), path("usb") + QStringLiteral("  [STICK]"));
         QSignalSpy changes(&drives, &ui::DriveListBox::change);
@@ -50,23 +43,18 @@ private slots:
         QCOMPARE(changes.count(), 2);
     }
 
-    void directoryListShowsChainThenSubfolders() {
+    void directoryListShowsChainThenUnopenedSubfolders() {
         ui::DirListBox list(nullptr, *m_platform);
         QCOMPARE(list.path(), path("cwd"));
         QTreeWidgetItem *current = list.currentItem();
         QCOMPARE(current->text(0), QStringLiteral("cwd"));
-        QStringList children;
-        for (int i = 0; i < current->childCount(); ++i)
-            children << current->child(i)->text(0);
-        QCOMPARE(children, QStringList({"A", "b", "c"}));
+        QCOMPARE(childrenOf(current), QStringList({"A", "b", "c"}));
+        QCOMPARE(current->child(2)->childCount(), 0);
         // The chain above leads up to the root of the drive, one level each.
-        int levels = 0;
-        QTreeWidgetItem *top = current;
-        for (; top->parent(); top = top->parent())
-            ++levels;
-        QCOMPARE(top->text(0), QStringLiteral("/"));
-        QCOMPARE(levels, QDir(path("cwd")).absolutePath().count(QChar('/')));
-        QCOMPARE(current->child(0)->childCount(), 0); // sub-folders are not opened
+        QStringList chain;
+        for (QTreeWidgetItem *item = current; item; item = item->parent())
+            chain.prepend(item->text(0));
+        QCOMPARE(chain, QStringList{"/"} + path("cwd").split(QChar('/'), Qt::SkipEmptyParts));
     }
 
     void singleClickHighlightsDoubleClickOpens() {
@@ -80,60 +68,58 @@ private slots:
         QCOMPARE(list.path(), path("cwd"));
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(list.path(), path("cwd/c"));
-        QCOMPARE(list.currentItem()->child(0)->text(0), QStringLiteral("deeper"));
+        QCOMPARE(childrenOf(list.currentItem()), QStringList{"deeper"});
     }
 
-    void driveDesignationOpensTheDrivesCurrentDirectory() {
+    void setPathOpensTheDrivesCurrentDirectoryOrFailsKeepingTheList() {
         ui::DirListBox list(nullptr, *m_platform);
+        // A drive designation opens the process's directory when it lies on
+        // that drive, else the drive's root.
         list.setPath(path("usb"));
-        QCOMPARE(list.path(), path("usb")); // the process's directory is elsewhere
+        QCOMPARE(list.path(), path("usb"));
         list.setPath(QStringLiteral("/"));
-        QCOMPARE(list.path(), path("cwd")); // the process's directory is on "/"
-        list.setPath(path("usb/docs"));
-        QCOMPARE(list.path(), path("usb/docs"));
+        QCOMPARE(list.path(), path("cwd"));
         m_platform->currentDir = path("usb/docs");
         list.setPath(QStringLiteral("/"));
         QCOMPARE(list.path(), QStringLiteral("/"));
-    }
 
-    void failuresCarryTheirNumbersAndKeepTheList() {
-        ui::DirListBox list(nullptr, *m_platform);
         QCOMPARE(errorOf(list, path("floppy")), ui::ErrDeviceUnavailable);
         QCOMPARE(errorOf(list, path("cwd/missing")), ui::ErrPathNotFound);
-        QCOMPARE(list.path(), path("cwd"));
-        m_platform->setReady(path("floppy"), true);
+        QCOMPARE(list.path(), QStringLiteral("/"));
+        m_platform->notReady.clear();
         list.setPath(path("floppy"));
         QCOMPARE(list.path(), path("floppy"));
     }
 
-    void droppingAPictureRaisesTheDropEventInTwips() {
+    void droppingAPictureRaisesTheDropEventInTwipsAfterTheDrag() {
         ui::Picture target(nullptr);
         target.setAcceptsDraggedPictures(true);
-        target.resize(48, 49);
         QSignalSpy drops(&target, &ui::Picture::dragDrop);
-
         QMimeData foreign;
         foreign.setText(QStringLiteral("/etc/passwd"));
-        QDropEvent ignored(QPointF(4, 4), Qt::MoveAction, &foreign, Qt::LeftButton, {});
-        QApplication::sendEvent(&target, &ignored);
-        QCOMPARE(drops.count(), 0);
-
         QMimeData picture;
         picture.setData(ui::Picture::mimeType(), "Image1");
+
+        QDropEvent ignored(QPointF(4, 4), Qt::MoveAction, &foreign, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &ignored);
         QDragEnterEvent enter(QPoint(10, 20), Qt::MoveAction, &picture, Qt::LeftButton, {});
         QApplication::sendEvent(&target, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent dropped(QPointF(10, 20), Qt::MoveAction, &picture, Qt::LeftButton, {});
         QApplication::sendEvent(&target, &dropped);
-        QCOMPARE(drops.count(), 0); // raised once the drag has ended
+        QCOMPARE(drops.count(), 0);
         QTRY_COMPARE(drops.count(), 1);
         QCOMPARE(drops.at(0).at(1).toFloat(), 150.0f);
         QCOMPARE(drops.at(0).at(2).toFloat(), 300.0f);
     }
 
 private:
-    QString path(const char *relative) const {
-        return QDir(m_temp.path()).filePath(QString::fromLatin1(relative));
+    QString path(const char *relative) const { return m_tree.path(QString::fromLatin1(relative)); }
+    static QStringList childrenOf(QTreeWidgetItem *item) {
+        QStringList names;
+        for (int i = 0; i < item->childCount(); ++i)
+            names << item->child(i)->text(0);
+        return names;
     }
     static int errorOf(ui::DirListBox &list, const QString &target) {
         try {
@@ -144,7 +130,7 @@ private:
         return 0;
     }
 
-    QTemporaryDir m_temp;
+    ScratchTree m_tree{"cwd/b", "cwd/A", "cwd/c/deeper", "usb/docs", "floppy"};
     std::unique_ptr<FakePlatform> m_platform;
 };
 

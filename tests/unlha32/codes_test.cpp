@@ -1,7 +1,7 @@
-// What Unlha returns and reports: one code per cause, commands read as the
-// program writes them, and a report that never overruns the caller's buffer.
+// What Unlha does without an owner window: the archive's tree restored, one
+// code per cause, commands read as the program writes them, nothing replaced,
+// and a report that never overruns the caller's buffer.
 #include "fixtures.h"
-#include "unlha32.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,17 @@ namespace {
 
 using namespace fixtures;
 
-const fs::path kLh5 = dataDir() / "archives/method-lh5.lzh";
+TEST(Codes, ArchiveTreeComesOutWhole) {
+    auto tree = contentsOf(kData / "files");
+    tree["emptydir"] = "<dir>"; // git keeps no empty folders; the archive has one
+    TempDir out;
+    const auto call = unlha(extractCommand(kData / "archives/level2.lzh", out.path()));
+    EXPECT_EQ(call.code, UNLHA_OK) << call.report;
+    EXPECT_TRUE(contentsOf(out.path()) == tree);
+}
 
 TEST(Codes, EachCauseHasItsCode) {
-    ScratchDir dir;
+    TempDir dir;
     const auto good = readFile(kLh5);
     auto flipped = good;
     flipped[good.size() / 2] ^= 0x5a;
@@ -48,8 +55,8 @@ TEST(Codes, EachCauseHasItsCode) {
         const auto call = unlha(extractCommand(c.archive, c.destination));
         EXPECT_EQ(call.code, c.code) << c.archive << "\n" << call.report;
         // Whatever was written is whole, and nothing lands beside the destination.
-        for (const auto &[name, content] : treeOf(dir / "out"))
-            EXPECT_EQ(content, readFile(dataDir() / "files" / name)) << c.archive << " " << name;
+        for (const auto &[name, content] : contentsOf(dir / "out"))
+            EXPECT_EQ(content, readFile(kData / "files" / name)) << c.archive << " " << name;
     }
     EXPECT_FALSE(fs::exists(dir / "escape.txt"));
     EXPECT_EQ(readFile(dir / "plain"), "a file where a folder should be");
@@ -57,7 +64,7 @@ TEST(Codes, EachCauseHasItsCode) {
 }
 
 TEST(Codes, CommandsAsTheProgramWritesThem) {
-    ScratchDir dir;
+    TempDir dir;
     // Blanks and Japanese in both paths, unquoted, and a file that a split at
     // the first blank would name; quotes that belong to the name.
     fs::create_directories(dir / "my archives");
@@ -90,16 +97,20 @@ TEST(Codes, CommandsAsTheProgramWritesThem) {
     EXPECT_EQ(Unlha(0, nullptr, nullptr, 0), UNLHA_ERROR_COMMAND);
 }
 
-TEST(Codes, ReportFitsTheBufferExactly) {
-    ScratchDir out;
+TEST(Codes, NothingReplacedAndTheReportFitsTheBufferExactly) {
+    TempDir out;
     writeFile(out / "tiny.txt", "kept");
     const auto command = extractCommand(kLh5, out.path());
-    const auto first = unlha(command).report;
-    EXPECT_NE(first.find("ok      large.bin\nskipped tiny.txt"), std::string::npos) << first;
-
-    // From now on every member is skipped, so the report stays the same.
-    const auto full = unlha(command).report;
-
+    // A handle that names no window of this program, then no owner window;
+    // after the first run every member is skipped, so the report stays the same.
+    std::string full;
+    for (const uint32_t hwnd : {0x7ffffff1u, 0u}) {
+        const auto call = unlha(command, hwnd);
+        EXPECT_EQ(call.code, UNLHA_ERROR_EXISTS);
+        EXPECT_NE(call.report.find("skipped tiny.txt"), std::string::npos) << call.report;
+        EXPECT_EQ(readFile(out / "tiny.txt"), "kept");
+        full = call.report;
+    }
     // Buffers of exactly the size given, so that the sanitizer sees an overrun.
     for (const std::size_t size : {std::size_t(1), full.size(), full.size() + 1}) {
         auto out = std::make_unique<char[]>(size);

@@ -6,7 +6,6 @@
 #include "progress_window.h"
 #include "qt_session.h"
 #include "run.h"
-#include "unlha32.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -55,7 +54,7 @@ protected:
 };
 
 TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
-    ScratchDir dir;
+    TempDir dir;
     const std::string big(3 << 20, 'x'); // several of the engine's write chunks
     writeFile(dir / "big.lzh", storedArchive("big.bin", big));
     fs::create_directory(dir / "out");
@@ -99,7 +98,7 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         {{"cancel"}, UNLHA_ERROR_CANCELLED, "old", "old"},
     };
     for (const auto &c : cases) {
-        ScratchDir out;
+        TempDir out;
         writeFile(out / "text.txt", "old");
         writeFile(out / "tiny.txt", "old");
         std::size_t asked = 0;
@@ -113,12 +112,12 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
             ++asked;
         });
         // Through the C entry, as the program calls it.
-        const auto call = unlha(extractCommand(dataDir() / "archives/method-lh5.lzh", out.path()),
-                                static_cast<uint32_t>(m_owner.winId()));
+        const auto call =
+            unlha(extractCommand(kLh5, out.path()), static_cast<uint32_t>(m_owner.winId()));
         EXPECT_EQ(call.code, c.code) << call.report;
         EXPECT_EQ(asked, c.answers.size());
         EXPECT_TRUE(modalToOwner);
-        const auto source = [](const char *name) { return readFile(dataDir() / "files" / name); };
+        const auto source = [](const char *name) { return readFile(kData / "files" / name); };
         EXPECT_EQ(readFile(out / "text.txt"), c.text == "new" ? source("text.txt") : c.text);
         EXPECT_EQ(readFile(out / "tiny.txt"), c.tiny == "new" ? source("tiny.txt") : c.tiny);
         qDeleteAll(m_owner.findChildren<QTimer *>());

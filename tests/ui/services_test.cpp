@@ -1,0 +1,124 @@
+// The window registry, geometry and the production platform's message box.
+// Ending the program is tested on the program's own windows.
+
+#include "FakePlatform.h"
+
+#include "ui/QtPlatform.h"
+#include "ui/Twips.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Disables the window beneath it in its load procedure, as the program's
+// dialogs do, and records what it saw while loading.
+class Dialog : public ui::Window {
+    Q_OBJECT
+
+public:
+    explicit Dialog(ui::Services &services) : ui::Window(services) { setClientSize(3000, 1500); }
+    int loads = 0;
+    bool visibleDuringLoad = true;
+
+protected:
+    void Form_Load() override;
+};
+
+// Touches the dialog and itself while loading.
+class Beneath : public ui::Window {
+    Q_OBJECT
+
+public:
+    explicit Beneath(ui::Services &services) : ui::Window(services) { setClientSize(9465, 5880); }
+    int loads = 0;
+
+protected:
+    void Form_Load() override {
+        ++loads;
+        m_services.window<Dialog>().setEnabled(true);
+        m_services.window<Beneath>().setWindowTitle(QStringLiteral("touched while loading"));
+    }
+};
+
+void Dialog::Form_Load() {
+    ++loads;
+    visibleDuringLoad = isVisible();
+    m_services.window<Beneath>().setEnabled(false);
+}
+
+} // namespace
+
+class ServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { setUpTestApplication(); }
+
+    void referenceLoadsOnceHiddenAndNestsWithoutReentering() {
+        FakeProgram program;
+        // Enabling a never-loaded window loads it; its load loads the window
+        // beneath, whose load touches both windows while they are loading.
+        program.services.window<Dialog>().setEnabled(true);
+        Dialog *dialog = existingWindow<Dialog>();
+        Beneath *beneath = existingWindow<Beneath>();
+        QVERIFY(dialog && beneath);
+        QCOMPARE(dialog->loads, 1);
+        QCOMPARE(beneath->loads, 1);
+        QVERIFY(dialog->isLoaded() && !dialog->visibleDuringLoad);
+        QCOMPARE(visibleWindows(), QStringList());
+        QVERIFY(!beneath->isEnabled());
+        QCOMPARE(beneath->windowTitle(), QStringLiteral("touched while loading"));
+        dialog->Show();
+        QCOMPARE(dialog->loads, 1);
+        QVERIFY(dialog->isVisible());
+    }
+
+    void centringOnSmallerScreenKeepsNegativePosition() {
+        FakeProgram program;
+        program.platform.screen = QSize(300, 200); // smaller than 631 x 392 pixels
+        Beneath &window = program.services.window<Beneath>();
+        window.centreOnScreen();
+        QCOMPARE(window.Width(), 9465.0f);
+        QVERIFY(qAbs(window.Left() - (4500.0f - 9465.0f) / 2) <= ui::TwipsPerPixel);
+        QVERIFY(qAbs(window.Top() - (3000.0f - 5880.0f) / 2) <= ui::TwipsPerPixel);
+        QVERIFY(window.Left() < 0 && window.Top() < 0);
+    }
+
+    void messageBoxOfThePlatform() {
+        ui::QtPlatform platform;
+        const struct {
+            int style;
+            bool clickOk; // else the box is closed
+            int answer;
+            int buttons;
+        } cases[] = {
+            {ui::StyleExclamationOkCancel, false, ui::MessageBoxCancel, 2},
+            {ui::StyleExclamationOkCancel, true, ui::MessageBoxOk, 2},
+            {ui::StyleExclamationOk, true, ui::MessageBoxOk, 1},
+        };
+        for (const auto &c : cases) {
+            QString shown;
+            int buttons = 0;
+            QTimer::singleShot(0, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                shown = box->text();
+                buttons = static_cast<int>(box->buttons().size());
+                if (c.clickOk)
+                    box->button(QMessageBox::Ok)->click();
+                else
+                    box->close();
+            });
+            const QString text = QStringLiteral("a") + QChar(13) + QStringLiteral("b");
+            QCOMPARE(platform.messageBox(text, c.style, QStringLiteral("t")), c.answer);
+            QCOMPARE(shown, QStringLiteral("a\nb"));
+            QCOMPARE(buttons, c.buttons);
+        }
+    }
+};
+
+QTEST_MAIN(ServicesTest)
+#include "services_test.moc"
