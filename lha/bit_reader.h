@@ -64,6 +64,8 @@ public:
     }
 
 private:
+    friend class BitCursor;
+
     [[gnu::noinline]] void refillSlow() {
         while (m_count <= 56) {
             if (m_pos == m_end && !m_eof)
@@ -94,6 +96,71 @@ private:
     unsigned m_count = 0;
     unsigned m_padding = 0;
     bool m_eof = false;
+};
+
+// The reader's state copied into a hot loop's locals. The compiler cannot
+// keep a member in a register across the calls of a loop's rare paths (the
+// reader's slow refill, the throws), so every refill and skip went through
+// memory; a local copy stays in registers. Call store() before the reader
+// itself is used again, and load() after.
+class BitCursor {
+public:
+    explicit BitCursor(BitReader &reader) : m_reader(reader) { load(); }
+    ~BitCursor() { store(); }
+    BitCursor(const BitCursor &) = delete;
+    BitCursor &operator=(const BitCursor &) = delete;
+
+    void load() {
+        m_data = m_reader.m_chunk.data();
+        m_pos = m_reader.m_pos;
+        m_end = m_reader.m_end;
+        m_bits = m_reader.m_bits;
+        m_count = m_reader.m_count;
+    }
+    void store() {
+        m_reader.m_pos = m_pos;
+        m_reader.m_bits = m_bits;
+        m_reader.m_count = m_count;
+    }
+
+    // As BitReader::refill().
+    [[gnu::always_inline]] void refill() {
+        if (m_count > 56)
+            return;
+        if (m_end - m_pos >= 8) {
+            uint64_t v;
+            std::memcpy(&v, m_data + m_pos, 8);
+            m_bits |= __builtin_bswap64(v) >> m_count;
+            m_pos += (63 - m_count) >> 3;
+            m_count |= 56;
+            return;
+        }
+        store();
+        m_reader.refillSlow();
+        load();
+    }
+
+    unsigned available() const { return m_count; }
+    uint32_t peek(unsigned n) const { return static_cast<uint32_t>(m_bits >> (64 - n)); }
+    void skip(unsigned n) {
+        m_bits <<= n;
+        m_count -= n;
+    }
+    uint32_t take(unsigned n) {
+        if (n == 0)
+            return 0;
+        const uint32_t v = peek(n);
+        skip(n);
+        return v;
+    }
+
+private:
+    BitReader &m_reader;
+    const uint8_t *m_data = nullptr;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    uint64_t m_bits = 0;
+    unsigned m_count = 0;
 };
 
 } // namespace lha

@@ -28,9 +28,8 @@ std::optional<uint64_t> macBinaryDataFork(const uint8_t *p, std::size_t n, uint6
     return dataFork;
 }
 
-} // namespace
-
-DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink) {
+DecodeOutcome decode(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink,
+                     bool checkCrc) {
     const MemberInfo &info = entry.info;
     const Method *method = findMethod(info.method);
     if (!method)
@@ -52,7 +51,7 @@ DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const
         while (produced < info.original_size) {
             const auto want = static_cast<std::size_t>(
                 std::min<uint64_t>(kChunkSize, info.original_size - produced));
-            std::vector<uint8_t> chunk(want);
+            Chunk chunk(want);
             std::size_t filled = 0;
             // Fill the chunk, so that the MacBinary test sees a whole header
             // and the writer gets few large pieces.
@@ -65,7 +64,8 @@ DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const
             if (filled == 0)
                 return damaged("the data ends early");
             chunk.resize(filled);
-            crc = crc16(crc, chunk.data(), filled);
+            if (checkCrc)
+                crc = crc16(crc, chunk.data(), filled);
             if (first && entry.macbinary_candidate) {
                 if (auto fork = macBinaryDataFork(chunk.data(), filled, info.original_size)) {
                     keepFrom = kMacBinaryHeader;
@@ -80,21 +80,43 @@ DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const
                 const uint64_t to = std::min(produced, keepTo);
                 if (from >= to)
                     continue;
-                chunk =
-                    std::vector<uint8_t>(chunk.begin() + static_cast<std::ptrdiff_t>(from - start),
-                                         chunk.begin() + static_cast<std::ptrdiff_t>(to - start));
+                chunk = Chunk(chunk.begin() + static_cast<std::ptrdiff_t>(from - start),
+                              chunk.begin() + static_cast<std::ptrdiff_t>(to - start));
             }
             if (!sink(std::move(chunk)))
                 return {Error::Cancelled, "stopped"};
         }
-        if (crc != info.crc)
+        if (checkCrc && crc != info.crc)
             return damaged("CRC mismatch");
+        if (!checkCrc)
+            return {Error::None, {}, packed.truncated() || entry.truncated};
     } catch (const DecodeError &e) {
         return damaged(e.what());
     } catch (const std::exception &e) {
         return damaged(std::string("cannot decode: ") + e.what());
     }
     return {};
+}
+
+} // namespace
+
+DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink) {
+    return decode(source, entry, sink, true);
+}
+
+bool crcCoversChunks(const Entry &entry) {
+    return !entry.macbinary_candidate;
+}
+
+DecodeOutcome decodeEntryWithoutCrc(const ArchiveSource &source, const Entry &entry,
+                                    const ChunkSink &sink) {
+    return decode(source, entry, sink, false);
+}
+
+DecodeOutcome crcMismatch(const DecodeOutcome &decoded) {
+    return {Error::Damaged,
+            decoded.truncated ? "the archive ends inside this member" : "CRC mismatch",
+            decoded.truncated};
 }
 
 } // namespace lha

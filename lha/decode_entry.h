@@ -4,6 +4,7 @@
 #include "source.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,26 @@ namespace lha {
 struct DecodeOutcome {
     Error error = Error::None;
     std::string message;
+    // Set when the member's CRC-16 was left to the caller: whether the
+    // archive ended inside the member, which explains a mismatch.
+    bool truncated = false;
 };
 
+// Leaves new elements uninitialised: a chunk is filled by the decoder right
+// after it is sized, so zeroing it first would only cost time.
+template <typename T> struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U> struct rebind { using other = UninitialisedAllocator<U>; };
+    template <typename U> void construct(U *p) noexcept { ::new (static_cast<void *>(p)) U; }
+    template <typename U, typename... Args> void construct(U *p, Args &&...args) {
+        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+// A piece of a member's original bytes.
+using Chunk = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
+
 // Receives each chunk of original bytes in order; returns false to stop.
-using ChunkSink = std::function<bool(std::vector<uint8_t> &&chunk)>;
+using ChunkSink = std::function<bool(Chunk &&chunk)>;
 
 constexpr std::size_t kChunkSize = 256 * 1024;
 
@@ -23,5 +40,15 @@ constexpr std::size_t kChunkSize = 256 * 1024;
 // put before a file's data is left out (the CRC still covers all of it).
 // A stopped sink gives Error::Cancelled.
 DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink);
+
+// Whether the chunks are exactly the bytes the CRC-16 covers, so that the
+// caller may check it while it consumes them (on another thread).
+bool crcCoversChunks(const Entry &entry);
+// Like decodeEntry, but leaves the CRC-16 to the caller for an entry where
+// crcCoversChunks() holds; the caller then reports a mismatch with
+// crcMismatch().
+DecodeOutcome decodeEntryWithoutCrc(const ArchiveSource &source, const Entry &entry,
+                                    const ChunkSink &sink);
+DecodeOutcome crcMismatch(const DecodeOutcome &decoded);
 
 } // namespace lha

@@ -27,25 +27,31 @@ private:
     void decode(std::size_t stop, std::size_t end) override {
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
+        unsigned blockRemaining = m_blockRemaining;
+        BitCursor in(m_in);
         while (pos < stop) {
-            if (m_blockRemaining == 0) {
+            if (blockRemaining == 0) {
+                in.store();
                 readBlockHeader();
+                in.load();
+                blockRemaining = m_blockRemaining;
                 continue;
             }
-            --m_blockRemaining;
+            --blockRemaining;
             // Symbol (<= 16 bits), distance code (<= 16) and its extra bits
             // (<= 15) fit in one refill.
-            m_in.refill();
-            const unsigned symbol = m_symbols.decode(m_in);
+            in.refill();
+            const unsigned symbol = m_symbols.decode(in);
             if (symbol < 256) {
                 out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
-            const unsigned code = m_distances.decode(m_in);
+            const unsigned code = m_distances.decode(in);
             const std::size_t distance =
-                code <= 1 ? code + 1 : (1u << (code - 1)) + m_in.take(code - 1) + 1;
+                code <= 1 ? code + 1 : (1u << (code - 1)) + in.take(code - 1) + 1;
             pos = copyMatch(out, pos, distance, symbol - 253, end);
         }
+        m_blockRemaining = blockRemaining;
         m_pos = pos;
     }
 

@@ -39,7 +39,7 @@ Result testSource(const ArchiveSource &source, const Options &options) {
     DecodePipeline pipeline(source, scan.entries, jobs, options.threads);
     std::size_t job = 0;
     uint64_t done = 0;
-    std::vector<uint8_t> chunk;
+    Chunk chunk;
     for (std::size_t i = 0; i < scan.entries.size(); ++i) {
         const Entry &e = scan.entries[i];
         if (options.cancel && options.cancel->load()) {

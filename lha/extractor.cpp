@@ -167,7 +167,7 @@ void Extractor::extractFile(std::size_t index, std::size_t job, MemberOutcome &o
         fail(outcome, failure);
         return;
     }
-    std::vector<uint8_t> chunk;
+    Chunk chunk;
     while (m_pipeline->next(job, chunk)) {
         if (!out.write(chunk.data(), chunk.size(), failure)) {
             out.discard();

@@ -28,22 +28,28 @@ void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
     const unsigned rootSize = 1u << m_rootBits;
     m_entries.assign(rootSize, 0);
 
-    std::vector<uint32_t> codes(count);
-    std::vector<uint8_t> longest(rootSize, 0);
+    // Until the subtables are laid out, a root entry of codes longer than the
+    // root holds their longest length. Canonical codes put every long code
+    // after every short one, so those prefixes form one range.
+    m_codes.resize(count);
+    unsigned firstLong = rootSize;
+    unsigned lastLong = 0;
     for (unsigned s = 0; s < count; ++s) {
         const unsigned len = lengths[s];
         if (len == 0)
             continue;
-        codes[s] = nextCode[len]++;
+        m_codes[s] = nextCode[len]++;
         if (len > m_rootBits) {
-            uint8_t &l = longest[codes[s] >> (len - m_rootBits)];
-            l = std::max<uint8_t>(l, static_cast<uint8_t>(len));
+            const unsigned prefix = m_codes[s] >> (len - m_rootBits);
+            m_entries[prefix] = std::max<uint32_t>(m_entries[prefix], len);
+            firstLong = std::min(firstLong, prefix);
+            lastLong = std::max(lastLong, prefix);
         }
     }
-    for (unsigned prefix = 0; prefix < rootSize; ++prefix) {
-        if (longest[prefix] == 0)
+    for (unsigned prefix = firstLong; prefix <= lastLong; ++prefix) {
+        if (m_entries[prefix] == 0)
             continue;
-        const unsigned subBits = longest[prefix] - m_rootBits;
+        const unsigned subBits = m_entries[prefix] - m_rootBits;
         if (m_entries.size() > 0xFFFF)
             throw DecodeError("Huffman table too large");
         m_entries[prefix] = kSubtable | (subBits << 16) | static_cast<uint32_t>(m_entries.size());
@@ -58,13 +64,13 @@ void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
         unsigned spare;
         if (len <= m_rootBits) {
             spare = m_rootBits - len;
-            first = std::size_t{codes[s]} << spare;
+            first = std::size_t{m_codes[s]} << spare;
         } else {
-            const uint32_t sub = m_entries[codes[s] >> (len - m_rootBits)];
+            const uint32_t sub = m_entries[m_codes[s] >> (len - m_rootBits)];
             const unsigned subBits = (sub >> 16) & 0xFF;
             const unsigned tail = len - m_rootBits;
             spare = subBits - tail;
-            first = (sub & 0xFFFF) + ((std::size_t{codes[s]} & ((1u << tail) - 1)) << spare);
+            first = (sub & 0xFFFF) + ((std::size_t{m_codes[s]} & ((1u << tail) - 1)) << spare);
         }
         std::fill_n(m_entries.begin() + static_cast<std::ptrdiff_t>(first), std::size_t{1} << spare,
                     leaf);

@@ -24,7 +24,11 @@ public:
     void buildSingle(unsigned symbol);
 
     // Decodes one symbol; needs at least kMaxLength bits buffered.
-    unsigned decode(BitReader &in) const {
+    unsigned decode(BitReader &in) const { return decodeFrom(in); }
+    unsigned decode(BitCursor &in) const { return decodeFrom(in); }
+
+private:
+    template <typename Bits> unsigned decodeFrom(Bits &in) const {
         const uint32_t v = in.peek(kMaxLength);
         uint32_t e = m_entries[v >> (kMaxLength - m_rootBits)];
         if (e & kSubtable) {
@@ -39,12 +43,12 @@ public:
         return e & 0xFFFF;
     }
 
-private:
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
 
     unsigned m_rootBits;
     std::vector<uint32_t> m_entries;
+    std::vector<uint32_t> m_codes; // scratch for build(), kept to save allocations
 };
 
 } // namespace lha

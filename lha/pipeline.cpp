@@ -1,5 +1,7 @@
 #include "pipeline.h"
 
+#include "crc16.h"
+
 #include <algorithm>
 
 namespace lha {
@@ -10,12 +12,18 @@ namespace {
 // never wait on members behind it.
 constexpr std::size_t kQueueBudget = 16 * 1024 * 1024;
 constexpr std::size_t kHeadBudget = 4 * kChunkSize;
+// A worker held back by the budget is woken once the queue has drained to
+// this, not at every chunk taken: with small members that would be a wake-up
+// (and a futex call or two) per member.
+constexpr std::size_t kResumeLevel = kQueueBudget / 2;
 
 } // namespace
 
 DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
                                std::vector<std::size_t> jobs, unsigned threads)
     : m_source(source), m_entries(entries), m_jobs(std::move(jobs)), m_slots(m_jobs.size()) {
+    for (std::size_t job = 0; job < m_jobs.size(); ++job)
+        m_slots[job].crcByCaller = crcCoversChunks(m_entries[m_jobs[job]]);
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, m_jobs.size()));
@@ -44,9 +52,10 @@ void DecodePipeline::work() {
                 continue;
             }
         }
-        auto outcome = decodeEntry(
-            m_source, m_entries[m_jobs[job]],
-            [this, job](std::vector<uint8_t> &&chunk) { return push(job, std::move(chunk)); });
+        const ChunkSink sink = [this, job](Chunk &&chunk) { return push(job, std::move(chunk)); };
+        const Entry &entry = m_entries[m_jobs[job]];
+        auto outcome = m_slots[job].crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
+                                                : decodeEntry(m_source, entry, sink);
         std::lock_guard lock(m_mutex);
         m_slots[job].outcome = std::move(outcome);
         m_slots[job].finished = true;
@@ -54,7 +63,7 @@ void DecodePipeline::work() {
     }
 }
 
-bool DecodePipeline::push(std::size_t job, std::vector<uint8_t> &&chunk) {
+bool DecodePipeline::push(std::size_t job, Chunk &&chunk) {
     std::unique_lock lock(m_mutex);
     Slot &slot = m_slots[job];
     m_consumed.wait(lock, [&] {
@@ -69,7 +78,9 @@ bool DecodePipeline::push(std::size_t job, std::vector<uint8_t> &&chunk) {
     slot.bytes += chunk.size();
     m_queuedBytes += chunk.size();
     slot.chunks.push_back(std::move(chunk));
-    m_produced.notify_all();
+    // The calling thread only ever waits for the head member.
+    if (job == m_head)
+        m_produced.notify_all();
     return true;
 }
 
@@ -80,7 +91,7 @@ void DecodePipeline::moveHead(std::size_t job) {
     }
 }
 
-bool DecodePipeline::next(std::size_t job, std::vector<uint8_t> &chunk) {
+bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
     std::unique_lock lock(m_mutex);
     moveHead(job);
     Slot &slot = m_slots[job];
@@ -89,18 +100,28 @@ bool DecodePipeline::next(std::size_t job, std::vector<uint8_t> &chunk) {
         return false;
     chunk = std::move(slot.chunks.front());
     slot.chunks.pop_front();
+    const bool headWasFull = slot.bytes >= kHeadBudget;
+    const bool queueWasHigh = m_queuedBytes > kResumeLevel;
     slot.bytes -= chunk.size();
     m_queuedBytes -= chunk.size();
-    m_consumed.notify_all();
+    if (headWasFull || (queueWasHigh && m_queuedBytes <= kResumeLevel))
+        m_consumed.notify_all();
+    lock.unlock();
+    if (slot.crcByCaller)
+        slot.crc = crc16(slot.crc, chunk.data(), chunk.size());
     return true;
 }
 
 DecodeOutcome DecodePipeline::outcome(std::size_t job) {
     std::unique_lock lock(m_mutex);
+    moveHead(job);
     Slot &slot = m_slots[job];
     m_produced.wait(lock, [&] { return slot.finished || m_stopped; });
     if (!slot.finished)
         return {Error::Cancelled, "stopped"};
+    if (slot.crcByCaller && slot.outcome.error == Error::None &&
+        slot.crc != m_entries[m_jobs[job]].info.crc)
+        return crcMismatch(slot.outcome);
     return slot.outcome;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Decodes members on worker threads while the calling thread takes their
-// bytes in archive order. Memory stays bounded: decoded bytes waiting for the
-// calling thread are capped, and a large member is passed on in chunks.
+// bytes in archive order (and checks their CRC-16). Memory stays bounded: decoded bytes waiting for
+// the calling thread are capped, and a large member is passed on in chunks.
 #include "decode_entry.h"
 
 #include <atomic>
@@ -24,7 +24,7 @@ public:
 
     // The next chunk of job `job` (jobs are taken in order); false once the
     // member is finished, when outcome() tells how it went.
-    bool next(std::size_t job, std::vector<uint8_t> &chunk);
+    bool next(std::size_t job, Chunk &chunk);
     DecodeOutcome outcome(std::size_t job);
     // The caller does not want this job's bytes: its worker stops early.
     void drop(std::size_t job);
@@ -33,15 +33,19 @@ public:
 
 private:
     struct Slot {
-        std::deque<std::vector<uint8_t>> chunks;
+        std::deque<Chunk> chunks;
         std::size_t bytes = 0;
         bool finished = false;
         bool dropped = false;
+        // The CRC-16 is checked here, on the calling thread, as it takes the
+        // chunks: for one large member that halves the decoding thread's work.
+        bool crcByCaller = false;
+        uint16_t crc = 0;
         DecodeOutcome outcome;
     };
 
     void work();
-    bool push(std::size_t job, std::vector<uint8_t> &&chunk);
+    bool push(std::size_t job, Chunk &&chunk);
     void moveHead(std::size_t job);
 
     const ArchiveSource &m_source;
