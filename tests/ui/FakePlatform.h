@@ -41,7 +41,7 @@ public:
 
     QList<MessageBoxCall> messageBoxes;
     QStringList createdPaths;
-    // Every effect in order: "beep", "screen", "messageBox", "exit", "user".
+    // Every effect in order: "beep", "screen", "messageBox", "exit".
     QStringList log;
     int exits = 0;
 
@@ -64,10 +64,7 @@ public:
     bool isDriveReady(const QString &root) override { return !notReady.contains(root); }
     int createDirectory(const QString &path) override;
     std::optional<std::string> kernelVersion() override { return kernel; }
-    std::optional<std::string> effectiveUserName() override {
-        log << QStringLiteral("user");
-        return user;
-    }
+    std::optional<std::string> effectiveUserName() override { return user; }
 };
 
 // A run of the program on the fake platform; the windows go with it.

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <tuple>
+
 namespace {
 
 // Disables the window beneath it in its load procedure, as the program's
@@ -89,33 +91,28 @@ private slots:
 
     void messageBoxOfThePlatform() {
         ui::QtPlatform platform;
-        const struct {
-            int style;
-            bool clickOk; // else the box is closed
-            int answer;
-            int buttons;
-        } cases[] = {
-            {ui::StyleExclamationOkCancel, false, ui::MessageBoxCancel, 2},
-            {ui::StyleExclamationOkCancel, true, ui::MessageBoxOk, 2},
-            {ui::StyleExclamationOk, true, ui::MessageBoxOk, 1},
-        };
-        for (const auto &c : cases) {
-            QString shown;
-            int buttons = 0;
+        // Style, whether the box is closed rather than answered OK, the answer
+        // and the buttons shown.
+        for (const auto &[style, close, answer, buttons] :
+             {std::tuple{ui::StyleExclamationOkCancel, true, ui::MessageBoxCancel, 2},
+              std::tuple{ui::StyleExclamationOkCancel, false, ui::MessageBoxOk, 2},
+              std::tuple{ui::StyleExclamationOk, false, ui::MessageBoxOk, 1}}) {
+            QString shownText;
+            qsizetype shownButtons = 0;
             QTimer::singleShot(0, [&] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
                 QVERIFY(box);
-                shown = box->text();
-                buttons = static_cast<int>(box->buttons().size());
-                if (c.clickOk)
-                    box->button(QMessageBox::Ok)->click();
-                else
+                shownText = box->text();
+                shownButtons = box->buttons().size();
+                if (close)
                     box->close();
+                else
+                    box->button(QMessageBox::Ok)->click();
             });
             const QString text = QStringLiteral("a") + QChar(13) + QStringLiteral("b");
-            QCOMPARE(platform.messageBox(text, c.style, QStringLiteral("t")), c.answer);
-            QCOMPARE(shown, QStringLiteral("a\nb"));
-            QCOMPARE(buttons, c.buttons);
+            QCOMPARE(platform.messageBox(text, style, QStringLiteral("t")), answer);
+            QCOMPARE(shownText, QStringLiteral("a\nb"));
+            QCOMPARE(shownButtons, buttons);
         }
     }
 };

@@ -43,13 +43,6 @@ protected:
         window.findChild<QPushButton *>(QString::fromLatin1(button))->click();
     }
 
-    // Waits on the worker thread until done() holds, at most ten seconds.
-    static void waitFor(const std::function<bool()> &done) {
-        for (auto until = std::chrono::steady_clock::now() + 10s;
-             !done() && std::chrono::steady_clock::now() < until;)
-            std::this_thread::sleep_for(1ms);
-    }
-
     QWidget m_owner;
 };
 
@@ -68,7 +61,10 @@ TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
             options.progress(p);
             if (!partialOnDisk && p.done < p.total && fs::exists(destination / "big.bin")) {
                 partialOnDisk = true;
-                waitFor([&] { return options.cancel->load(); });
+                // Waits on the worker thread, at most ten seconds.
+                for (auto until = std::chrono::steady_clock::now() + 10s;
+                     !options.cancel->load() && std::chrono::steady_clock::now() < until;)
+                    std::this_thread::sleep_for(1ms);
             }
         };
         return lha::extract(archive, destination, held);
