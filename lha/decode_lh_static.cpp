@@ -14,14 +14,16 @@ namespace {
 constexpr unsigned kSymbols = 510;    // 256 literals + match lengths 3..256
 constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's lengths
 constexpr unsigned kMaxMatch = 256;
+constexpr unsigned kSymbolRootBits = 12;
+constexpr unsigned kDistanceRootBits = 8;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
 public:
     StaticHuffmanDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits)
         : WindowedDecoder(original_size, std::size_t{1} << windowBits, kMaxMatch), m_in(in),
           m_distanceCodes(windowBits <= 13 ? 14 : windowBits + 1),
-          m_distanceCountBits(windowBits <= 13 ? 4 : 5), m_symbols(12), m_distances(8),
-          m_lengthTable(8) {}
+          m_distanceCountBits(windowBits <= 13 ? 4 : 5), m_symbols(kSymbolRootBits),
+          m_distances(kDistanceRootBits), m_lengthTable(8) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -41,12 +43,12 @@ private:
             // Symbol (<= 16 bits), distance code (<= 16) and its extra bits
             // (<= 15) fit in one refill.
             in.refill();
-            const unsigned symbol = m_symbols.decode(in);
+            const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
             if (symbol < 256) {
                 out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
-            const unsigned code = m_distances.decode(in);
+            const unsigned code = m_distances.decode<kDistanceRootBits>(in);
             const std::size_t distance =
                 code <= 1 ? code + 1 : (1u << (code - 1)) + in.take(code - 1) + 1;
             pos = copyMatch(out, pos, distance, symbol - 253, end);

@@ -26,18 +26,23 @@ public:
     // Decodes one symbol; needs at least kMaxLength bits buffered.
     unsigned decode(BitReader &in) const { return decodeFrom(in); }
     unsigned decode(BitCursor &in) const { return decodeFrom(in); }
+    // As decode(), for a table whose root has RootBits bits: the shifts
+    // become constants in the hottest loops.
+    template <unsigned RootBits> unsigned decode(BitCursor &in) const {
+        return decodeFrom<BitCursor, RootBits>(in);
+    }
 
 private:
-    template <typename Bits> unsigned decodeFrom(Bits &in) const {
+    template <typename Bits, unsigned RootBits = 0> unsigned decodeFrom(Bits &in) const {
+        const unsigned rootBits = RootBits ? RootBits : m_rootBits;
         const uint32_t v = in.peek(kMaxLength);
-        uint32_t e = m_entries[v >> (kMaxLength - m_rootBits)];
-        if (e & kSubtable) {
+        uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
+        if (e & kSubtable) [[unlikely]] {
             const unsigned subBits = (e >> 16) & 0xFF;
-            const uint32_t index =
-                (v >> (kMaxLength - m_rootBits - subBits)) & ((1u << subBits) - 1);
+            const uint32_t index = (v >> (kMaxLength - rootBits - subBits)) & ((1u << subBits) - 1);
             e = m_entries[(e & 0xFFFF) + index];
         }
-        if (!(e & kLeaf))
+        if (!(e & kLeaf)) [[unlikely]]
             throw DecodeError("invalid Huffman code");
         in.skip((e >> 16) & 0xFF);
         return e & 0xFFFF;
