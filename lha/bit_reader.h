@@ -4,6 +4,7 @@
 // the decoders look a few bits ahead of what they consume; overrun() tells
 // whether any of those padding bits were actually consumed.
 #include "decoder.h"
+#include "uninitialised.h"
 
 #include <cstring>
 #include <vector>
@@ -89,7 +90,8 @@ private:
     }
 
     ByteSource &m_in;
-    std::vector<uint8_t> m_chunk;
+    // Only ever read up to what the source filled in.
+    std::vector<uint8_t, UninitialisedAllocator<uint8_t>> m_chunk;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
     uint64_t m_bits = 0;

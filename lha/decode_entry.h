@@ -2,9 +2,9 @@
 // Decodes one member's data in chunks, checking its size and CRC-16.
 #include "entry.h"
 #include "source.h"
+#include "uninitialised.h"
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,16 +16,6 @@ struct DecodeOutcome {
     // Set when the member's CRC-16 was left to the caller: whether the
     // archive ended inside the member, which explains a mismatch.
     bool truncated = false;
-};
-
-// Leaves new elements uninitialised: a chunk is filled by the decoder right
-// after it is sized, so zeroing it first would only cost time.
-template <typename T> struct UninitialisedAllocator : std::allocator<T> {
-    template <typename U> struct rebind { using other = UninitialisedAllocator<U>; };
-    template <typename U> void construct(U *p) noexcept { ::new (static_cast<void *>(p)) U; }
-    template <typename U, typename... Args> void construct(U *p, Args &&...args) {
-        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
-    }
 };
 
 // A piece of a member's original bytes.

@@ -33,7 +33,7 @@ protected:
     // `window` is the farthest a match may reach back; `maxMatch` the longest
     // match the format can express.
     WindowedDecoder(uint64_t original_size, std::size_t window, std::size_t maxMatch)
-        : m_window(window), m_buf(window + kBatch + maxMatch + kSlack, 0),
+        : m_window(window), m_buf(window + batchFor(original_size) + maxMatch + kSlack, 0),
           m_remaining(original_size), m_maxMatch(maxMatch) {}
 
     // For formats whose history starts out with known contents: the window's
@@ -80,6 +80,12 @@ protected:
 private:
     static constexpr std::size_t kBatch = 256 * 1024;
     static constexpr std::size_t kSlack = 8;
+
+    // A small member is decoded in one batch of its own size: most members
+    // of an archive are small, and the buffer is zeroed when it is made.
+    static std::size_t batchFor(uint64_t original_size) {
+        return static_cast<std::size_t>(std::min<uint64_t>(kBatch, original_size));
+    }
 
     void decodeBatch() {
         if (m_pos > m_window) {

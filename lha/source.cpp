@@ -55,7 +55,8 @@ std::size_t MemorySource::readAt(uint64_t offset, uint8_t *buf, std::size_t n) c
 
 namespace {
 constexpr std::size_t kBlock = 128 * 1024;
-}
+constexpr std::size_t kDirect = 64 * 1024;
+} // namespace
 
 PackedBytes::PackedBytes(const ArchiveSource &source, uint64_t offset, uint64_t length)
     : m_source(source), m_offset(offset), m_left(length) {}
@@ -64,8 +65,9 @@ std::size_t PackedBytes::read(uint8_t *buf, std::size_t n) {
     if (m_pos == m_end) {
         if (m_left == 0 || m_truncated)
             return 0;
-        // Large requests go straight to the caller's buffer.
-        if (n >= kBlock) {
+        // Large requests (the bit readers ask for 64 KiB) go straight to the
+        // caller's buffer, without a copy through ours.
+        if (n >= kDirect) {
             const auto want = static_cast<std::size_t>(std::min<uint64_t>(n, m_left));
             const auto got = m_source.readAt(m_offset, buf, want);
             m_offset += got;
