@@ -26,6 +26,7 @@ const std::array kMethods = {
     Method{"-lz4-", false, makeStoredDecoder}, // LArc, stored
     Method{"-lz5-", false, makeLz5Decoder},    // LArc, 4 KiB window
     Method{"-pm0-", false, makeStoredDecoder}, // PMarc, stored
+    Method{"-pm1-", false, makePm1Decoder},    // PMarc 1, fixed codes
     Method{"-pm2-", false, makePm2Decoder},    // PMarc 2, 8 KiB window
 };
 

@@ -46,11 +46,19 @@ std::string decodeError(const char *method, const std::vector<uint8_t> &packed, 
     return "";
 }
 
-TEST(PmDecoderTest, Pm2CorpusMembersMatchTheirCrc) {
+// The PMarc 2 archives, and 32 random -pm1- streams, one per start value,
+// that PMarc's own extractor decoded.
+const std::pair<const char *, const char *> kCorpusArchives[] = {
+    {"pmarc2/pm2.pma", "-pm2-"},
+    {"pmarc2/long.pma", "-pm2-"},
+    {"pmarc2/comment.pma", "-pm2-"},
+    {"generated/pm1/pm1.pma", "-pm1-"}};
+
+TEST(PmDecoderTest, CorpusMembersMatchTheirCrc) {
     SKIP_WITHOUT_CORPUS();
-    for (const char *path : {"pmarc2/pm2.pma", "pmarc2/long.pma", "pmarc2/comment.pma"}) {
+    for (const auto &[path, method] : kCorpusArchives) {
         for (const PackedMember &m : corpusMembers(path)) {
-            ASSERT_EQ(m.method, "-pm2-");
+            ASSERT_EQ(m.method, method);
             for (std::size_t piece : {std::size_t{1} << 20, std::size_t{5}}) {
                 const auto out = decodeAll(m.method, m.packed, m.original_size, piece);
                 EXPECT_EQ(out.size(), m.original_size) << path;
@@ -81,7 +89,7 @@ TEST(PmDecoderTest, Pm2StartingStateAgreesWithLhasa) {
     EXPECT_EQ(decodeAll("-pm2-", b.bytes, expected.size()), expected);
 }
 
-TEST(PmDecoderTest, Pm2DamagedStreamsFail) {
+TEST(PmDecoderTest, ImpossibleCodesFail) {
     // Each stream starts with a flag and its symbol code; zeros follow.
     const auto error = [](Bits b) { return decodeError("-pm2-", b.put(0, 64).bytes, 10); };
     // Three 1-bit codes; a code of 7 + 15 - 1 bits; a symbol past 28.
@@ -94,22 +102,29 @@ TEST(PmDecoderTest, Pm2DamagedStreamsFail) {
     EXPECT_EQ(error(Bits().put(1, 1).put(10, 5).put(0, 3).put(0, 15).put(1, 1)),
               "invalid Huffman code");
 
-    // Cut short anywhere, a real member reports truncation.
+    // -pm1-: start value 0, no literals, then a 2-byte match.
+    EXPECT_EQ(decodeError("-pm1-", Bits().put(0, 5).put(0, 2).put(5, 6).put(0, 64).bytes, 10),
+              "match distance before the start of the data");
+}
+
+TEST(PmDecoderTest, DamagedMembersFailOrStopAtTheirSize) {
     SKIP_WITHOUT_CORPUS();
-    const PackedMember m = corpusMembers("pmarc2/pm2.pma").at(0);
-    for (std::size_t keep :
-         {std::size_t{0}, std::size_t{3}, m.packed.size() / 2, m.packed.size() - 2}) {
-        const std::vector<uint8_t> cut(m.packed.begin(),
-                                       m.packed.begin() + static_cast<std::ptrdiff_t>(keep));
-        EXPECT_EQ(decodeError("-pm2-", cut, m.original_size), "truncated data") << keep;
-    }
-    // Random damage decodes to something or fails, never past the size.
     std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
-        auto damaged = m.packed;
-        for (int i = 0; i < 3; ++i)
-            damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1 + random() % 255);
-        decodeError("-pm2-", damaged, m.original_size);
+    for (const char *path : {"pmarc2/pm2.pma", "generated/pm1/pm1.pma"}) {
+        const PackedMember m = corpusMembers(path).at(0);
+        // (The -pm1- streams carry unused random bytes at their end.)
+        for (std::size_t keep : {std::size_t{0}, std::size_t{3}, m.packed.size() / 2}) {
+            const std::vector<uint8_t> cut(m.packed.begin(),
+                                           m.packed.begin() + static_cast<std::ptrdiff_t>(keep));
+            EXPECT_EQ(decodeError(m.method.c_str(), cut, m.original_size), "truncated data")
+                << path << " kept " << keep;
+        }
+        for (int round = 0; round < 100; ++round) {
+            auto damaged = m.packed;
+            for (int i = 0; i < 3; ++i)
+                damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1 + random() % 255);
+            decodeError(m.method.c_str(), damaged, m.original_size);
+        }
     }
 }
 

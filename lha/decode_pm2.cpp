@@ -1,5 +1,5 @@
-// PMarc decoder: -pm2- members of archives from the CP/M and MSX archiver
-// PMarc 2 (its stored -pm0- members go through the stored decoder).
+// -pm2- (PMarc 2, CP/M and MSX; its stored -pm0- members go through the
+// stored decoder).
 //
 // -pm2-: LZSS over an 8 KiB window that starts out full of blanks. Each item
 // is a symbol from a Huffman code sent in the stream: symbols 0-7 are
@@ -11,6 +11,7 @@
 // bits. The codes are sent at the start and may be replaced every 4 KiB of
 // output.
 #include "decode_families.h"
+#include "decode_pm.h"
 #include "decode_window.h"
 #include "huffman.h"
 
@@ -25,51 +26,11 @@ constexpr unsigned kPm2Symbols = 29;
 constexpr unsigned kPm2RunSymbol = 28;
 constexpr unsigned kPm2MaxDistanceCodes = 8;
 
-struct Range {
-    uint16_t base;
-    uint8_t bits;
-};
-
 // Literal symbols: the range of move-to-front positions each one covers.
 constexpr std::array<Range, 8> kLiteralRanges = {
     {{0, 3}, {8, 3}, {16, 4}, {32, 5}, {64, 5}, {96, 5}, {128, 6}, {192, 6}}};
 // Match symbols 23-27: longer lengths, base plus extra bits.
 constexpr std::array<Range, 5> kLongMatchRanges = {{{17, 3}, {25, 3}, {33, 5}, {65, 6}, {129, 7}}};
-
-// Byte values by recency, most recent first.
-class MoveToFront {
-public:
-    MoveToFront() {
-        // The order the list starts in: printable ASCII from the blank on,
-        // then the control codes, then the upper half in the same pattern.
-        std::size_t i = 0;
-        for (auto [from, to] :
-             {std::pair{0x20, 0x80}, {0x00, 0x20}, {0xA0, 0xE0}, {0x80, 0xA0}, {0xE0, 0x100}})
-            for (int b = from; b < to; ++b)
-                m_order[i++] = static_cast<uint8_t>(b);
-    }
-
-    uint8_t take(unsigned position) {
-        const uint8_t b = m_order[position];
-        moveToFront(b, position);
-        return b;
-    }
-
-    void touch(uint8_t b) {
-        if (m_order[0] == b)
-            return;
-        const auto *at = static_cast<const uint8_t *>(std::memchr(m_order.data(), b, 256));
-        moveToFront(b, static_cast<std::size_t>(at - m_order.data()));
-    }
-
-private:
-    void moveToFront(uint8_t b, std::size_t position) {
-        std::memmove(m_order.data() + 1, m_order.data(), position);
-        m_order[0] = b;
-    }
-
-    std::array<uint8_t, 256> m_order{};
-};
 
 class Pm2Decoder final : public WindowedDecoder {
 public:
