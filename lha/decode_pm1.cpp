@@ -29,19 +29,19 @@ constexpr unsigned kPm1FullBlock = 216;
 // table lookup.
 class SmallCode {
 public:
-    explicit SmallCode(std::string_view spec) {
+    explicit SmallCode(std::string_view pairs) {
         struct Entry {
             uint32_t code;
             unsigned length;
             uint8_t symbol;
         };
         std::vector<Entry> entries;
-        for (std::size_t at = 0; at < spec.size();) {
-            const std::size_t colon = spec.find(':', at);
+        for (std::size_t at = 0; at < pairs.size();) {
+            const std::size_t colon = pairs.find(':', at);
             Entry e{0, static_cast<unsigned>(colon - at),
-                    static_cast<uint8_t>(spec[colon + 1] - '0')};
+                    static_cast<uint8_t>(pairs[colon + 1] - '0')};
             for (std::size_t i = at; i < colon; ++i)
-                e.code = e.code << 1 | static_cast<uint32_t>(spec[i] - '0');
+                e.code = e.code << 1 | static_cast<uint32_t>(pairs[i] - '0');
             m_bits = std::max(m_bits, e.length);
             entries.push_back(e);
             at = colon + 3;
