@@ -4,6 +4,7 @@
 // next one each time the output grows by 64 bytes, until the window is
 // covered.
 #include "decode_families.h"
+#include "decode_lh2_lh3.h"
 #include "decode_window.h"
 
 #include <vector>
@@ -11,11 +12,7 @@
 namespace lha {
 namespace {
 
-constexpr unsigned kWindowBits = 13;
-constexpr unsigned kSymbols = 286;         // literals, lengths 3..31, and an escape
-constexpr unsigned kEscape = kSymbols - 1; // followed by 8 bits: lengths 32..287
-constexpr unsigned kMaxMatch = kEscape + 255 - 253;
-constexpr unsigned kDistanceCodes = 1u << (kWindowBits - 6);
+using namespace lh2lh3;
 
 // Both codes share one node array. Nodes are kept in order of falling
 // weight, the root first; a node's children sit at child and child - 1, and

@@ -3,6 +3,7 @@
 // distance code (upper seven bits of the distance) is either sent or a fixed
 // built-in one.
 #include "decode_families.h"
+#include "decode_lh2_lh3.h"
 #include "decode_window.h"
 #include "huffman.h"
 
@@ -11,11 +12,7 @@
 namespace lha {
 namespace {
 
-constexpr unsigned kWindowBits = 13;
-constexpr unsigned kSymbols = 286;         // literals, lengths 3..31, and an escape
-constexpr unsigned kEscape = kSymbols - 1; // followed by 8 bits: lengths 32..287
-constexpr unsigned kMaxMatch = kEscape + 255 - 253;
-constexpr unsigned kDistanceCodes = 1u << (kWindowBits - 6);
+using namespace lh2lh3;
 
 // The built-in distance code: the length of code 0, then the symbols from
 // which on each longer length starts.

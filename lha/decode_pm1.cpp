@@ -181,14 +181,7 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        try {
-            decodeItems(stop, end);
-        } catch (const DecodeError &) {
-            // Past the end of the input every bit reads as zero: a stream
-            // that ran out says so rather than what the zeros made of it.
-            m_in.checkComplete();
-            throw;
-        }
+        decodeReportingTruncation(m_in, [&] { decodeItems(stop, end); });
     }
 
     void decodeItems(std::size_t stop, std::size_t end) {

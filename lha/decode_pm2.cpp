@@ -45,14 +45,7 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        try {
-            decodeItems(stop, end);
-        } catch (const DecodeError &) {
-            // Past the end of the input every bit reads as zero, which makes
-            // bad codes: a stream that ran out says so.
-            m_in.checkComplete();
-            throw;
-        }
+        decodeReportingTruncation(m_in, [&] { decodeItems(stop, end); });
     }
 
     void decodeItems(std::size_t stop, std::size_t end) {
