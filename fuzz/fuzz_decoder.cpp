@@ -1,6 +1,10 @@
 // libFuzzer target for the decoders alone, which reaches deep decoder states
 // sooner than whole archives do. Input: one byte choosing the method, three
 // bytes of original size (little-endian), then the packed data.
+//
+// Traps when a decoder breaks its contract: a read larger than asked, more
+// bytes than the original size, or a stream that stops short without an error
+// (a damaged member would then pass as a short one).
 #include "decoder.h"
 
 #include <algorithm>
@@ -29,6 +33,9 @@ private:
 constexpr std::array kMethods = {"-lh0-", "-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-",
                                  "-lh6-", "-lh7-", "-lzs-", "-lz5-", "-pm1-", "-pm2-"};
 
+// Odd sizes, so that reads end inside matches and inside the output window.
+constexpr std::array<std::size_t, 4> kReadSizes = {65536, 1, 4093, 65521};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
@@ -37,17 +44,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const lha::Method *method = lha::findMethod(kMethods[data[0] % kMethods.size()]);
     if (!method)
         return 0;
+    // Three bytes bound the output at 16 MiB, so no input runs long.
     const uint64_t original = data[1] | (data[2] << 8) | (data[3] << 16);
+    const std::size_t step = kReadSizes[(data[0] / kMethods.size()) % kReadSizes.size()];
     InputSource source(data + 4, size - 4);
     auto decoder = method->create(source, original);
-    std::vector<uint8_t> buf(65536);
+    std::vector<uint8_t> buf(step);
     uint64_t given = 0;
     try {
-        while (std::size_t n = decoder->read(buf.data(), buf.size()))
+        while (std::size_t n = decoder->read(buf.data(), buf.size())) {
+            if (n > buf.size())
+                __builtin_trap();
             given += n;
+            if (given > original)
+                __builtin_trap();
+        }
     } catch (const lha::DecodeError &) {
+        return 0;
     }
-    if (given > original)
+    if (given != original)
         __builtin_trap();
     return 0;
 }

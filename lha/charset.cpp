@@ -1,5 +1,7 @@
 #include "charset.h"
 
+#include "lha/lha.h"
+
 #include <cerrno>
 #include <iconv.h>
 #include <map>

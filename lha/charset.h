@@ -29,8 +29,4 @@ std::string decodeUtf16(std::string_view bytes);
 
 bool isValidUtf8(std::string_view text);
 
-// For showing a name on a terminal or in a report: control characters (C0,
-// DEL and C1) become "\xHH", so no escape sequence reaches the output.
-std::string printable(std::string_view utf8);
-
 } // namespace lha

@@ -1,9 +1,9 @@
 #include "lha/command.h"
 
 #include <cctype>
+#include <climits>
 #include <optional>
 #include <sys/stat.h>
-#include <vector>
 
 namespace lha {
 namespace {
@@ -69,60 +69,90 @@ std::optional<Verb> readVerb(std::string_view word) {
     return std::nullopt;
 }
 
+// The longest line worth reading: the verb, two paths of the longest length
+// the system accepts, with their quotes, blanks and the destination's mark.
+constexpr std::size_t kLongestLine = 2 * PATH_MAX + 16;
+
 struct Split {
     std::string archive;
     std::string destination;
 };
 
-// Every way to cut "ARCHIVE DEST/" at one blank, the archive part growing.
-std::vector<Split> splits(std::string_view rest) {
-    std::vector<Split> out;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] != ' ' && rest[i] != '\t')
-            continue;
-        auto archive = trim(rest.substr(0, i));
-        auto destination = trim(rest.substr(i + 1));
-        if (!archive.empty() && !destination.empty())
-            out.push_back({std::string(archive), std::string(destination)});
-    }
-    return out;
-}
-
 // The archive part may carry quotes that belong to the name or that only
 // protect it; the file system decides which.
-std::optional<std::string> existingArchive(const std::string &part, const FileProbe &isFile) {
-    if (isFile(part))
-        return part;
+std::optional<std::string> existingArchive(std::string_view part, const FileProbe &isFile) {
+    if (part.size() >= PATH_MAX)
+        return std::nullopt;
+    const std::string whole(part);
+    if (isFile(whole))
+        return whole;
     auto bare = unquote(part);
-    if (bare != part && isFile(bare))
+    if (bare != whole && isFile(bare))
         return bare;
     return std::nullopt;
 }
 
-CommandResult readExtract(std::string_view rest, const FileProbe &isFile) {
+// The folder a destination part names, without its closing mark.
+std::string folderOf(std::string_view part) {
+    auto folder = unquote(part);
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+// The ways to cut "ARCHIVE DEST/" at one blank, weighed one at a time so
+// that a long line costs no more memory than the line itself.
+struct Reading {
+    std::optional<Split> withFolder; // archive exists, destination is a folder
+    std::optional<Split> withFile;   // archive exists
+    std::optional<Split> byExtension;
+    std::optional<Split> first;
+    std::size_t archivesFound = 0;
+};
+
+Reading readSplits(std::string_view rest, const FileProbe &isFile, const FileProbe &isFolder) {
+    Reading reading;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != ' ' && rest[i] != '\t')
+            continue;
+        const auto archive = trim(rest.substr(0, i));
+        const auto destination = trim(rest.substr(i + 1));
+        if (archive.empty() || destination.empty())
+            continue;
+        if (!reading.first)
+            reading.first = Split{unquote(archive), std::string(destination)};
+        if (auto name = existingArchive(archive, isFile)) {
+            ++reading.archivesFound;
+            // The longest archive part wins among equals.
+            Split split{*name, std::string(destination)};
+            const auto folder = folderOf(destination);
+            if (folder.size() < PATH_MAX && isFolder(folder))
+                reading.withFolder = split;
+            reading.withFile = std::move(split);
+        } else if (!reading.byExtension && hasArchiveExtension(unquote(archive))) {
+            reading.byExtension = Split{unquote(archive), std::string(destination)};
+        }
+    }
+    return reading;
+}
+
+// Prefers a split whose destination exists, so that a line naming two
+// archives never makes a folder tree out of the second; without one, the
+// longest archive part that names a file; without one, an archive name is
+// guessed from its extension so that the error names the right file.
+CommandResult readExtract(std::string_view rest, const FileProbe &isFile,
+                          const FileProbe &isFolder) {
     CommandResult result;
     result.command.verb = Verb::Extract;
-    const auto candidates = splits(rest);
-    if (candidates.empty()) {
+    const Reading reading = readSplits(rest, isFile, isFolder);
+    const auto &chosen = reading.withFolder    ? reading.withFolder
+                         : reading.withFile    ? reading.withFile
+                         : reading.byExtension ? reading.byExtension
+                                               : reading.first;
+    if (!chosen) {
         result.error = "no destination directory given (it must end with /)";
         return result;
     }
-
-    // The longest archive part that names a file wins; without one, an archive
-    // name is guessed from its extension so that the error names the right file.
-    std::optional<Split> chosen;
-    for (const auto &c : candidates)
-        if (auto name = existingArchive(c.archive, isFile))
-            chosen = Split{*name, c.destination};
-    if (!chosen)
-        for (const auto &c : candidates)
-            if (hasArchiveExtension(unquote(c.archive))) {
-                chosen = Split{unquote(c.archive), c.destination};
-                break;
-            }
-    if (!chosen)
-        chosen = Split{unquote(candidates.front().archive), candidates.front().destination};
-
     auto destination = unquote(chosen->destination);
     if (destination.empty() || destination.back() != '/') {
         result.error = "no destination directory given (it must end with /)";
@@ -133,15 +163,35 @@ CommandResult readExtract(std::string_view rest, const FileProbe &isFile) {
         destination.pop_back();
     result.command.archive = chosen->archive;
     result.command.destination = destination;
+    const bool folderExists = reading.withFolder.has_value();
+    if (reading.archivesFound > 1 || (reading.withFile && !folderExists)) {
+        result.choice =
+            "read as archive \"" + chosen->archive + "\", destination \"" + destination + "\"";
+        if (reading.archivesFound > 1)
+            result.choice += " (of " + std::to_string(reading.archivesFound) + " readings)";
+        if (!folderExists)
+            result.choice += "; the destination does not exist and is created";
+    }
     return result;
+}
+
+bool isExistingFolder(const std::filesystem::path &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace
 
-CommandResult parseCommand(std::string_view line, const FileProbe &isFile) {
+CommandResult parseCommand(std::string_view line, const FileProbe &isFile,
+                           const FileProbe &isFolderProbe) {
     const FileProbe probe = isFile ? isFile : FileProbe(isRegularFile);
+    const FileProbe folderProbe = isFolderProbe ? isFolderProbe : FileProbe(isExistingFolder);
     CommandResult result;
     line = trim(line);
+    if (line.size() > kLongestLine) {
+        result.error = "the command is longer than any two paths the system accepts";
+        return result;
+    }
     std::size_t end = 0;
     while (end < line.size() && !isBlank(line[end]))
         ++end;
@@ -158,9 +208,9 @@ CommandResult parseCommand(std::string_view line, const FileProbe &isFile) {
         return result;
     }
     if (*verb == Verb::Extract)
-        return readExtract(rest, probe);
+        return readExtract(rest, probe, folderProbe);
     result.command.verb = *verb;
-    result.command.archive = existingArchive(std::string(rest), probe).value_or(unquote(rest));
+    result.command.archive = existingArchive(rest, probe).value_or(unquote(rest));
     return result;
 }
 

@@ -6,11 +6,17 @@
 #include <fcntl.h>
 #include <fstream>
 #include <random>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace lha {
 namespace {
+
+// Longest part of a member's name kept in its temporary name, which must
+// stay within the file system's limit on a name's length.
+constexpr std::size_t kTempNameStem = 200;
+constexpr int kTempNameAttempts = 8;
 
 // The umask without changing it (umask() would race with other threads of
 // the process): Linux reports it in /proc.
@@ -24,20 +30,7 @@ mode_t currentUmask() {
 }
 
 bool isFatal(int error) {
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-    case EROFS:
-    case EIO:
-    case EACCES:
-    case EPERM:
-    case EFBIG:
-    case EMFILE:
-    case ENFILE:
-    case ENOMEM:
-        return true;
-    }
-    return false;
+    return error == ENOSPC || error == EDQUOT || error == EROFS;
 }
 
 std::string tempNameFor(const std::string &name) {
@@ -45,24 +38,30 @@ std::string tempNameFor(const std::string &name) {
     char suffix[20];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
     std::string temp(".");
-    temp.append(name, 0, 200).append(".hokora-").append(suffix);
+    temp.append(name, 0, kTempNameStem).append(".hokora-").append(suffix);
     return temp;
 }
 
 // Opens one folder below `parent` without following a link, creating it
-// when asked.
-int openChild(int parent, const std::string &name, bool create, WriteFailure &failure) {
+// when asked; created tells whether this call made it.
+UniqueFd openChild(int parent, const std::string &name, bool create, bool &created,
+                   WriteFailure &failure) {
+    created = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd =
-            ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0)
+        UniqueFd fd(
+            ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd)
             return fd;
         const int error = errno;
         if (error == ENOENT && create && attempt == 0) {
-            if (::mkdirat(parent, name.c_str(), 0777) == 0 || errno == EEXIST)
+            if (::mkdirat(parent, name.c_str(), 0777) == 0) {
+                created = true;
+                continue;
+            }
+            if (errno == EEXIST)
                 continue;
             failure = writeFailure(errno, "cannot create folder \"" + name + "\"");
-            return -1;
+            return {};
         }
         struct stat st {};
         if (::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
@@ -70,16 +69,16 @@ int openChild(int parent, const std::string &name, bool create, WriteFailure &fa
                        "\"" + name +
                            "\" on the path is a symbolic link; nothing is written through it",
                        false};
-            return -1;
+            return {};
         }
-        if (error == ENOTDIR || (error == ELOOP))
+        if (error == ENOTDIR || error == ELOOP)
             failure = {Error::WriteFailed, "\"" + name + "\" on the path is not a folder", false};
         else
             failure = writeFailure(error, "cannot open folder \"" + name + "\"");
-        return -1;
+        return {};
     }
     failure = {Error::WriteFailed, "cannot open folder \"" + name + "\"", false};
-    return -1;
+    return {};
 }
 
 } // namespace
@@ -100,58 +99,53 @@ void setTimes(int folder, const std::string &name, const std::optional<timespec>
     ::utimensat(folder, name.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-Destination::Destination(int fd) : m_root(fd), m_umask(currentUmask()) {}
-
-Destination::~Destination() {
-    forgetCachedFolder();
-    ::close(m_root);
-}
+Destination::Destination(UniqueFd root) : m_root(std::move(root)), m_umask(currentUmask()) {}
 
 std::unique_ptr<Destination> Destination::open(const std::filesystem::path &path,
                                                std::string &why) {
-    std::error_code ec;
-    std::filesystem::create_directories(path, ec);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
         why = std::strerror(errno);
         return nullptr;
     }
-    return std::unique_ptr<Destination>(new Destination(fd));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    return std::unique_ptr<Destination>(new Destination(std::move(fd)));
 }
 
-void Destination::forgetCachedFolder() {
-    if (m_cachedFd >= 0)
-        ::close(m_cachedFd);
-    m_cachedFd = -1;
-    m_cachedPath.clear();
-}
-
-int Destination::openFolder(const std::vector<std::string> &path, bool create,
-                            WriteFailure &failure) {
-    int fd = ::fcntl(m_root, F_DUPFD_CLOEXEC, 0);
+UniqueFd Destination::openFolder(const std::vector<std::string> &path, bool create,
+                                 WriteFailure &failure) {
+    UniqueFd fd(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
+    std::vector<std::string> walked;
     for (const auto &part : path) {
-        const int child = openChild(fd, part, create, failure);
-        ::close(fd);
-        if (child < 0)
-            return -1;
-        fd = child;
+        bool made = false;
+        UniqueFd child = openChild(fd.get(), part, create, made, failure);
+        if (!child)
+            return {};
+        walked.push_back(part);
+        if (made)
+            m_created.insert(walked);
+        fd = std::move(child);
     }
     return fd;
 }
 
 int Destination::folderOf(const std::vector<std::string> &path, WriteFailure &failure) {
     if (path.size() <= 1)
-        return m_root;
+        return m_root.get();
     const std::vector<std::string> parent(path.begin(), path.end() - 1);
-    if (m_cachedFd >= 0 && parent == m_cachedPath)
-        return m_cachedFd;
-    forgetCachedFolder();
-    const int fd = openFolder(parent, true, failure);
-    if (fd < 0)
+    if (m_cachedFd && parent == m_cachedPath)
+        return m_cachedFd.get();
+    m_cachedFd.reset();
+    m_cachedPath.clear();
+    UniqueFd fd = openFolder(parent, true, failure);
+    if (!fd)
         return -1;
-    m_cachedFd = fd;
+    m_cachedFd = std::move(fd);
     m_cachedPath = parent;
-    return fd;
+    return m_cachedFd.get();
 }
 
 OutputFile::~OutputFile() {
@@ -161,30 +155,27 @@ OutputFile::~OutputFile() {
 OutputFile::Opened OutputFile::create(int folder, const std::string &name, bool replace,
                                       WriteFailure &failure) {
     m_name = name;
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    if (!replace) {
-        m_fd = ::openat(folder, name.c_str(), flags, 0666);
-        if (m_fd >= 0) {
-            m_folder = folder;
-            return Opened::Ok;
-        }
-        if (errno == EEXIST)
+    m_replace = replace;
+    struct stat st {};
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!replace)
             return Opened::Exists;
+        if (S_ISDIR(st.st_mode)) {
+            failure = {Error::Exists, "a folder of this name exists", false};
+            return Opened::Failed;
+        }
+    } else if (errno != ENOENT) {
         failure = writeFailure(errno, "cannot create the file");
         return Opened::Failed;
     }
-    struct stat st {};
-    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
-        failure = {Error::Exists, "a folder of this name exists", false};
-        return Opened::Failed;
-    }
-    for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    for (int attempt = 0; attempt < kTempNameAttempts && !m_fd; ++attempt) {
         m_tempName = tempNameFor(name);
-        m_fd = ::openat(folder, m_tempName.c_str(), flags, 0666);
-        if (m_fd < 0 && errno != EEXIST)
+        m_fd.reset(::openat(folder, m_tempName.c_str(), flags, 0666));
+        if (!m_fd && errno != EEXIST)
             break;
     }
-    if (m_fd >= 0) {
+    if (m_fd) {
         m_folder = folder;
         return Opened::Ok;
     }
@@ -195,7 +186,7 @@ OutputFile::Opened OutputFile::create(int folder, const std::string &name, bool 
 
 bool OutputFile::write(const uint8_t *data, std::size_t size, WriteFailure &failure) {
     while (size > 0) {
-        const ssize_t done = ::write(m_fd, data, size);
+        const ssize_t done = ::write(m_fd.get(), data, size);
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0) {
@@ -211,42 +202,65 @@ bool OutputFile::write(const uint8_t *data, std::size_t size, WriteFailure &fail
 bool OutputFile::commit(std::optional<mode_t> mode, const std::optional<timespec> &mtime,
                         const std::optional<timespec> &atime, WriteFailure &failure) {
     if (mode)
-        ::fchmod(m_fd, *mode);
+        ::fchmod(m_fd.get(), *mode);
     if (mtime || atime) {
         timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
         if (atime)
             times[0] = *atime;
         if (mtime)
             times[1] = *mtime;
-        ::futimens(m_fd, times);
+        ::futimens(m_fd.get(), times);
     }
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
+    if (::close(m_fd.release()) != 0) {
         failure = writeFailure(errno, "cannot write the file");
         discard();
         return false;
     }
-    if (!m_tempName.empty()) {
-        if (::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) != 0) {
-            failure = writeFailure(errno, "cannot replace the file");
-            ::unlinkat(m_folder, m_tempName.c_str(), 0);
-            m_tempName.clear();
-            return false;
-        }
-        m_tempName.clear();
+    if (!moveIntoPlace(failure)) {
+        discard();
+        return false;
     }
     m_folder = -1;
     return true;
 }
 
+bool OutputFile::moveIntoPlace(WriteFailure &failure) {
+    const char *from = m_tempName.c_str();
+    const char *to = m_name.c_str();
+    if (m_replace) {
+        if (::renameat(m_folder, from, m_folder, to) == 0)
+            return true;
+        failure = writeFailure(errno, "cannot replace the file");
+        return false;
+    }
+    // Something may have taken the name while the member was decoded; it
+    // is kept, as any existing file is without leave to replace it.
+    if (::renameat2(m_folder, from, m_folder, to, RENAME_NOREPLACE) == 0)
+        return true;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system without no-replace renames: a hard link cannot
+        // replace either.
+        if (::linkat(m_folder, from, m_folder, to, 0) == 0) {
+            ::unlinkat(m_folder, from, 0);
+            m_tempName.clear();
+            return true;
+        }
+        error = errno;
+    }
+    if (error == EEXIST)
+        failure = {Error::Exists, "the name was taken while extracting; it was kept", false};
+    else
+        failure = writeFailure(error, "cannot create the file");
+    return false;
+}
+
 void OutputFile::discard() {
     if (m_folder < 0)
         return;
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-    ::unlinkat(m_folder, m_tempName.empty() ? m_name.c_str() : m_tempName.c_str(), 0);
+    m_fd.reset();
+    if (!m_tempName.empty())
+        ::unlinkat(m_folder, m_tempName.c_str(), 0);
     m_tempName.clear();
     m_folder = -1;
 }

@@ -4,11 +4,13 @@
 // following symbolic links, and files are created without following them, so
 // no write can land outside the destination.
 #include "lha/lha.h"
+#include "unique_fd.h"
 
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -23,19 +25,21 @@ struct WriteFailure {
 
 class Destination {
 public:
-    // Opens the destination folder, creating it (and its parents) when missing.
+    // Opens the destination folder, creating it when missing; its parent
+    // must exist, so that a mistaken path never grows a tree of folders.
     static std::unique_ptr<Destination> open(const std::filesystem::path &path, std::string &why);
-    ~Destination();
     Destination(const Destination &) = delete;
     Destination &operator=(const Destination &) = delete;
 
     // The folder that holds the last component of path, created when
     // missing. The descriptor stays owned by the destination and is valid
-    // until the next call.
+    // until the next call; -1 on failure.
     int folderOf(const std::vector<std::string> &path, WriteFailure &failure);
-    // Opens (creating when missing) the folder named by path; -1 on failure.
-    // The caller closes the descriptor.
-    int openFolder(const std::vector<std::string> &path, bool create, WriteFailure &failure);
+    // Opens (creating when missing and asked to) the folder named by path.
+    UniqueFd openFolder(const std::vector<std::string> &path, bool create, WriteFailure &failure);
+    // Whether this run created the folder, so that its mode and times are
+    // ours to set; a folder that was there before is someone else's.
+    bool created(const std::vector<std::string> &path) const { return m_created.count(path) != 0; }
 
     // Permission bits for a member: the archive's, masked by the umask and
     // without setuid, setgid and sticky.
@@ -43,17 +47,18 @@ public:
     mode_t umask() const { return m_umask; }
 
 private:
-    explicit Destination(int fd);
-    void forgetCachedFolder();
+    explicit Destination(UniqueFd root);
 
-    int m_root = -1;
+    UniqueFd m_root;
     mode_t m_umask = 022;
     std::vector<std::string> m_cachedPath;
-    int m_cachedFd = -1;
+    UniqueFd m_cachedFd;
+    std::set<std::vector<std::string>> m_created;
 };
 
-// A file being written: created new, or as a temporary beside an existing
-// file that replaces it only once its content checked out.
+// A file being written. It is written under a temporary name beside its
+// real one and takes the real name only once its content checked out, so
+// that an interrupted run never leaves a partial file under a member's name.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -62,22 +67,28 @@ public:
     OutputFile &operator=(const OutputFile &) = delete;
 
     enum class Opened { Ok, Exists, Failed };
+    // Exists when the name is taken and replace is false.
     Opened create(int folder, const std::string &name, bool replace, WriteFailure &failure);
     bool write(const uint8_t *data, std::size_t size, WriteFailure &failure);
-    // Sets mode and times, closes, and moves a replacement into place.
+    // Sets mode and times, closes, and moves the file under its name.
     bool commit(std::optional<mode_t> mode, const std::optional<timespec> &mtime,
                 const std::optional<timespec> &atime, WriteFailure &failure);
     // Removes what was written; what existed before stays.
     void discard();
 
 private:
+    bool moveIntoPlace(WriteFailure &failure);
+
     int m_folder = -1;
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::string m_name;
-    std::string m_tempName; // empty unless replacing
+    std::string m_tempName;
+    bool m_replace = false;
 };
 
-// Describes errno for a failed write, grading whether the run must stop.
+// Describes errno for a failed write, grading whether the run must stop:
+// only a full disk, a quota or a read-only file system stop it, since
+// every other failure concerns one member.
 WriteFailure writeFailure(int error, const std::string &what);
 
 // Sets a file's times through its folder without following a link; a

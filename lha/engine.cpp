@@ -1,5 +1,6 @@
 // The engine's entry points: list, test and extract an archive.
 #include "charset.h"
+#include "decode_jobs.h"
 #include "extractor.h"
 #include "in_memory.h"
 #include "lha/lha.h"
@@ -9,13 +10,6 @@
 namespace lha {
 namespace {
 
-Result unreadable(const std::filesystem::path &archive, const std::string &why) {
-    Result result;
-    result.error = Error::ArchiveUnreadable;
-    result.message = "cannot open " + printable(archive.string()) + ": " + why;
-    return result;
-}
-
 // A damaged header ends the walk but keeps the members before it.
 void addScanError(Result &result, const Scan &scan) {
     if (scan.error != Error::None && result.error == Error::None) {
@@ -24,52 +18,74 @@ void addScanError(Result &result, const Scan &scan) {
     }
 }
 
-Result testSource(const ArchiveSource &source, const Options &options) {
+Result failed(Error error, std::string message) {
     Result result;
-    const Scan scan = scanArchive(source);
-    std::vector<std::size_t> jobs;
-    uint64_t total = 0;
-    for (std::size_t i = 0; i < scan.entries.size(); ++i) {
-        const Entry &e = scan.entries[i];
-        if (e.info.kind == MemberKind::File && findMethod(e.info.method)) {
-            jobs.push_back(i);
-            total += e.info.original_size;
-        }
+    result.error = error;
+    result.message = std::move(message);
+    return result;
+}
+
+struct OpenArchive {
+    std::unique_ptr<FileSource> source;
+    Scan scan;
+};
+
+// Opens the archive and reads its headers; nullopt with failure set when it
+// cannot be read at all.
+std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure) {
+    std::string why;
+    auto source = FileSource::open(archive, why);
+    if (!source) {
+        failure = failed(Error::ArchiveUnreadable,
+                         "cannot open " + printable(archive.string()) + ": " + why);
+        return std::nullopt;
     }
-    DecodePipeline pipeline(source, scan.entries, jobs, options.threads);
-    std::size_t job = 0;
+    Scan scan = scanArchive(*source);
+    return OpenArchive{std::move(source), std::move(scan)};
+}
+
+bool cancelled(const Options &options) {
+    return options.cancel && options.cancel->load(std::memory_order_relaxed);
+}
+
+Result testScanned(const ArchiveSource &source, const Scan &scan, const Options &options) {
+    Result result;
+    const DecodeJobs jobs = decodeJobs(scan.entries, true);
+    DecodePipeline pipeline(source, scan.entries, jobs.entries, options.threads);
     uint64_t done = 0;
+    auto progress = [&](const std::string &name) {
+        if (options.progress)
+            options.progress(Progress{name, done, jobs.total});
+    };
     Chunk chunk;
-    for (std::size_t i = 0; i < scan.entries.size(); ++i) {
+    for (std::size_t i = 0; i < scan.entries.size() && !cancelled(options); ++i) {
         const Entry &e = scan.entries[i];
-        if (options.cancel && options.cancel->load()) {
-            pipeline.stop();
-            result.error = Error::Cancelled;
-            result.message = "cancelled";
-            break;
-        }
         MemberOutcome outcome{e.info.name, Error::None, {}};
-        if (e.info.kind != MemberKind::File) {
-            result.members.push_back(std::move(outcome));
-            continue;
-        }
-        if (job == jobs.size() || jobs[job] != i) {
+        const std::size_t job = jobs.jobOf[i];
+        if (e.truncated) {
+            outcome.error = Error::Damaged;
+            outcome.message = kCutShort;
+        } else if (e.info.kind == MemberKind::File && job == DecodeJobs::kNone) {
             outcome.error = Error::UnsupportedMethod;
             outcome.message = "unknown method " + printable(e.info.method);
-            result.members.push_back(std::move(outcome));
-            continue;
+        } else if (job != DecodeJobs::kNone) {
+            progress(e.info.name);
+            while (!cancelled(options) && pipeline.next(job, chunk)) {
+                done += chunk.size();
+                progress(e.info.name);
+            }
+            if (cancelled(options))
+                break;
+            const auto decoded = pipeline.outcome(job);
+            outcome.error = decoded.error;
+            outcome.message = decoded.message;
         }
-        if (options.progress)
-            options.progress(Progress{e.info.name, done, total});
-        while (pipeline.next(job, chunk)) {
-            done += chunk.size();
-            if (options.progress)
-                options.progress(Progress{e.info.name, done, total});
-        }
-        const auto decoded = pipeline.outcome(job++);
-        outcome.error = decoded.error;
-        outcome.message = decoded.message;
         result.members.push_back(std::move(outcome));
+    }
+    if (cancelled(options)) {
+        pipeline.stop();
+        result.error = Error::Cancelled;
+        result.message = "cancelled";
     }
     addScanError(result, scan);
     return result;
@@ -79,54 +95,52 @@ Result testSource(const ArchiveSource &source, const Options &options) {
 
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
     members.clear();
-    std::string why;
-    auto source = FileSource::open(archive, why);
-    if (!source)
-        return unreadable(archive, why);
-    const Scan scan = scanArchive(*source);
-    for (const auto &entry : scan.entries)
-        members.push_back(entry.info);
     Result result;
-    addScanError(result, scan);
+    auto opened = openArchive(archive, result);
+    if (!opened)
+        return result;
+    for (const auto &entry : opened->scan.entries)
+        members.push_back(entry.info);
+    addScanError(result, opened->scan);
     return result;
 }
 
 Result test(const std::filesystem::path &archive, const Options &options) {
-    std::string why;
-    auto source = FileSource::open(archive, why);
-    if (!source)
-        return unreadable(archive, why);
-    return testSource(*source, options);
+    Result result;
+    auto opened = openArchive(archive, result);
+    if (!opened)
+        return result;
+    return testScanned(*opened->source, opened->scan, options);
+}
+
+Result testMemory(const uint8_t *data, std::size_t size, const Options &options) {
+    MemorySource source(data, size);
+    return testScanned(source, scanArchive(source), options);
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
-    MemorySource source(data, size);
     Options options;
     options.threads = threads;
-    return testSource(source, options);
+    return testMemory(data, size, options);
 }
 
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
-    std::string why;
-    auto source = FileSource::open(archive, why);
-    if (!source)
-        return unreadable(archive, why);
-    const Scan scan = scanArchive(*source);
+    Result result;
+    auto opened = openArchive(archive, result);
+    if (!opened)
+        return result;
+    const Scan &scan = opened->scan;
     if (scan.entries.empty() && scan.error != Error::None) {
-        Result result;
         addScanError(result, scan);
         return result;
     }
+    std::string why;
     auto target = Destination::open(destination, why);
-    if (!target) {
-        Result result;
-        result.error = Error::WriteFailed;
-        result.message =
-            "cannot open the destination " + printable(destination.string()) + ": " + why;
-        return result;
-    }
-    Result result = Extractor(*source, scan.entries, *target, options).run();
+    if (!target)
+        return failed(Error::WriteFailed, "cannot open the destination " +
+                                              printable(destination.string()) + ": " + why);
+    result = Extractor(*opened->source, scan.entries, *target, options).run();
     addScanError(result, scan);
     return result;
 }

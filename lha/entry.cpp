@@ -1,5 +1,7 @@
 #include "entry.h"
 
+#include "holdable_name.h"
+
 #include <sys/stat.h>
 
 namespace lha {
@@ -162,7 +164,7 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     if (h.unix_mode)
         info.unix_mode = *h.unix_mode & 07777;
 
-    std::string name = decodeStoredName(h, guessed);
+    std::string name = holdableName(decodeStoredName(h, guessed));
     const unsigned type = h.unix_mode ? (*h.unix_mode & S_IFMT) : 0;
     if (h.method == "-lhd-") {
         const auto bar = name.find('|');

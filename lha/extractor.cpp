@@ -10,6 +10,12 @@
 #include <unistd.h>
 
 namespace lha {
+namespace {
+
+constexpr const char *kLinkTempSuffix = ".hokora-link";
+constexpr std::size_t kLinkTempStem = 200;
+
+} // namespace
 
 Extractor::Extractor(const ArchiveSource &source, const std::vector<Entry> &entries,
                      Destination &destination, const Options &options)
@@ -19,9 +25,13 @@ bool Extractor::cancelled() const {
     return m_options.cancel && m_options.cancel->load(std::memory_order_relaxed);
 }
 
+bool Extractor::stopping() const {
+    return m_stopped || cancelled();
+}
+
 void Extractor::reportProgress(const std::string &name) {
     if (m_options.progress)
-        m_options.progress(Progress{name, m_done, m_total});
+        m_options.progress(Progress{name, m_done, m_jobs.total});
 }
 
 void Extractor::fail(MemberOutcome &outcome, const WriteFailure &failure) {
@@ -29,9 +39,16 @@ void Extractor::fail(MemberOutcome &outcome, const WriteFailure &failure) {
     outcome.message = failure.message;
     if (failure.fatal && !m_stopped) {
         m_stopped = true;
+        m_diskGaveOut = true;
         m_result.error = Error::WriteFailed;
         m_result.message = printable(outcome.name) + ": " + failure.message;
     }
+}
+
+void Extractor::choseCancel(MemberOutcome &outcome) {
+    m_stopped = true;
+    outcome.error = m_result.error = Error::Cancelled;
+    outcome.message = m_result.message = "cancelled";
 }
 
 Extractor::Choice Extractor::askOverwrite(const std::string &name) {
@@ -57,133 +74,105 @@ Extractor::Choice Extractor::askOverwrite(const std::string &name) {
 }
 
 Result Extractor::run() {
-    std::vector<std::size_t> jobs;
-    std::vector<std::size_t> jobOf(m_entries.size(), SIZE_MAX);
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const Entry &e = m_entries[i];
-        if (e.info.kind == MemberKind::File && e.refusal.empty() && findMethod(e.info.method)) {
-            jobOf[i] = jobs.size();
-            jobs.push_back(i);
-            m_total += e.info.original_size;
-        }
-    }
-    m_pipeline.emplace(m_source, m_entries, jobs, m_options.threads);
-
+    m_jobs = decodeJobs(m_entries, false);
+    m_pipeline.emplace(m_source, m_entries, m_jobs.entries, m_options.threads);
     m_result.members.resize(m_entries.size());
     std::vector<std::size_t> links;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const Entry &e = m_entries[i];
-        MemberOutcome &outcome = m_result.members[i];
-        if (m_stopped || cancelled()) {
-            if (jobOf[i] != SIZE_MAX)
-                m_pipeline->drop(jobOf[i]);
-            continue;
-        }
-        outcome.name = e.info.name;
-        if (!e.refusal.empty()) {
-            outcome.error = Error::UnsafeName;
-            outcome.message = e.refusal;
-            continue;
-        }
-        switch (e.info.kind) {
-        case MemberKind::Directory:
-            extractFolder(e, outcome);
-            break;
-        case MemberKind::Symlink:
-            links.push_back(i);
-            break;
-        case MemberKind::File:
-            if (jobOf[i] == SIZE_MAX) {
-                outcome.error = Error::UnsupportedMethod;
-                outcome.message = "unknown method " + printable(e.info.method);
-            } else {
-                extractFile(i, jobOf[i], outcome);
-            }
-            break;
-        }
+        if (stopping())
+            notExtracted(i);
+        else
+            extractMember(i, links);
     }
     m_pipeline.reset();
     // Links only now, so that no file of this archive is written through one.
-    for (std::size_t i : links)
-        if (!m_stopped && !cancelled())
+    for (std::size_t i : links) {
+        if (stopping())
+            notExtracted(i);
+        else
             extractLink(m_entries[i], m_result.members[i]);
+    }
     if (!m_stopped && cancelled()) {
         m_result.error = Error::Cancelled;
         m_result.message = "cancelled";
     }
     // Cancelled or not, what was written keeps its folders' times and modes.
     finishFolders();
-    // Members never reached keep no outcome.
+    // Members a cancel left unreached keep no outcome.
     std::erase_if(m_result.members,
                   [](const MemberOutcome &m) { return m.name.empty() && m.error == Error::None; });
     return std::move(m_result);
+}
+
+void Extractor::extractMember(std::size_t index, std::vector<std::size_t> &links) {
+    const Entry &e = m_entries[index];
+    MemberOutcome &outcome = m_result.members[index];
+    outcome.name = e.info.name;
+    if (!e.refusal.empty()) {
+        outcome.error = Error::UnsafeName;
+        outcome.message = e.refusal;
+        return;
+    }
+    if (e.truncated) {
+        outcome.error = Error::Damaged;
+        outcome.message = kCutShort;
+        return;
+    }
+    switch (e.info.kind) {
+    case MemberKind::Directory:
+        extractFolder(e, outcome);
+        break;
+    case MemberKind::Symlink:
+        links.push_back(index);
+        break;
+    case MemberKind::File:
+        if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
+            outcome.error = Error::UnsupportedMethod;
+            outcome.message = "unknown method " + printable(e.info.method);
+        } else {
+            extractFile(e, m_jobs.jobOf[index], outcome);
+        }
+        break;
+    }
+}
+
+// After the disk gave out, every member left is listed, so that the report
+// says what is missing; after a cancel they are simply not reached.
+void Extractor::notExtracted(std::size_t index) {
+    if (m_jobs.jobOf[index] != DecodeJobs::kNone && m_pipeline)
+        m_pipeline->drop(m_jobs.jobOf[index]);
+    if (!m_diskGaveOut)
+        return;
+    MemberOutcome &outcome = m_result.members[index];
+    if (outcome.error != Error::None)
+        return;
+    outcome.name = m_entries[index].info.name;
+    outcome.error = Error::WriteFailed;
+    outcome.message = "not extracted: the run stopped before it";
 }
 
 void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {
     if (e.path.empty())
         return; // the destination itself
     WriteFailure failure;
-    const int fd = m_destination.openFolder(e.path, true, failure);
-    if (fd < 0) {
+    if (!m_destination.openFolder(e.path, true, failure)) {
         fail(outcome, failure);
         return;
     }
-    ::close(fd);
     m_folders.push_back({e.path, e.info.unix_mode, e.mtime});
 }
 
-void Extractor::extractFile(std::size_t index, std::size_t job, MemberOutcome &outcome) {
-    const Entry &e = m_entries[index];
+void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outcome) {
     reportProgress(e.info.name);
-    WriteFailure failure;
-    const int folder = m_destination.folderOf(e.path, failure);
-    if (folder < 0) {
-        m_pipeline->drop(job);
-        fail(outcome, failure);
-        return;
-    }
     OutputFile out;
-    auto opened = out.create(folder, e.path.back(), m_replaceAll, failure);
-    if (opened == OutputFile::Opened::Exists) {
-        switch (askOverwrite(e.info.name)) {
-        case Choice::Skip:
-            m_pipeline->drop(job);
-            outcome.error = Error::Exists;
-            outcome.message = "the file exists and was not replaced";
-            return;
-        case Choice::Cancel:
-            m_pipeline->drop(job);
-            m_stopped = true;
-            outcome.error = m_result.error = Error::Cancelled;
-            outcome.message = m_result.message = "cancelled";
-            return;
-        case Choice::Replace:
-            opened = out.create(folder, e.path.back(), true, failure);
-            break;
-        }
-    }
-    if (opened != OutputFile::Opened::Ok) {
+    if (!openOutput(e, out, outcome)) {
         m_pipeline->drop(job);
-        fail(outcome, failure);
         return;
     }
-    Chunk chunk;
-    while (m_pipeline->next(job, chunk)) {
-        if (!out.write(chunk.data(), chunk.size(), failure)) {
-            out.discard();
-            m_pipeline->drop(job);
-            fail(outcome, failure);
-            return;
-        }
-        m_done += chunk.size();
-        if (cancelled()) {
-            out.discard();
-            m_pipeline->drop(job);
-            outcome.error = Error::Cancelled;
-            outcome.message = "cancelled";
-            return;
-        }
-        reportProgress(e.info.name);
+    if (!writeData(e, job, out, outcome)) {
+        out.discard();
+        m_pipeline->drop(job);
+        return;
     }
     const DecodeOutcome decoded = m_pipeline->outcome(job);
     if (decoded.error != Error::None) {
@@ -192,16 +181,72 @@ void Extractor::extractFile(std::size_t index, std::size_t job, MemberOutcome &o
         outcome.message = decoded.message;
         return;
     }
-    std::optional<mode_t> mode;
-    if (e.info.unix_mode) {
-        const mode_t wanted = m_destination.permissions(*e.info.unix_mode);
-        // The file was created with 0666 under the umask; change it only when
-        // the archive asks for something else.
-        if (wanted != (0666 & ~m_destination.umask()))
-            mode = wanted;
-    }
-    if (!out.commit(mode, e.mtime, e.atime, failure))
+    WriteFailure failure;
+    if (!out.commit(fileMode(e), e.mtime, e.atime, failure))
         fail(outcome, failure);
+}
+
+// Creates the member's file, asking first when its name is taken.
+bool Extractor::openOutput(const Entry &e, OutputFile &out, MemberOutcome &outcome) {
+    WriteFailure failure;
+    const int folder = m_destination.folderOf(e.path, failure);
+    if (folder < 0) {
+        fail(outcome, failure);
+        return false;
+    }
+    auto opened = out.create(folder, e.path.back(), m_replaceAll, failure);
+    if (opened == OutputFile::Opened::Exists) {
+        switch (askOverwrite(e.info.name)) {
+        case Choice::Skip:
+            outcome.error = Error::Exists;
+            outcome.message = "the file exists and was not replaced";
+            return false;
+        case Choice::Cancel:
+            choseCancel(outcome);
+            return false;
+        case Choice::Replace:
+            opened = out.create(folder, e.path.back(), true, failure);
+            break;
+        }
+    }
+    if (opened != OutputFile::Opened::Ok) {
+        fail(outcome, failure);
+        return false;
+    }
+    return true;
+}
+
+// Writes the decoded chunks as they come; false when writing failed or the
+// caller cancelled, with outcome saying which.
+bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
+                          MemberOutcome &outcome) {
+    Chunk chunk;
+    while (m_pipeline->next(job, chunk)) {
+        WriteFailure failure;
+        if (!out.write(chunk.data(), chunk.size(), failure)) {
+            fail(outcome, failure);
+            return false;
+        }
+        m_done += chunk.size();
+        if (cancelled()) {
+            outcome.error = Error::Cancelled;
+            outcome.message = "cancelled";
+            return false;
+        }
+        reportProgress(e.info.name);
+    }
+    return true;
+}
+
+std::optional<mode_t> Extractor::fileMode(const Entry &e) const {
+    if (!e.info.unix_mode)
+        return std::nullopt;
+    const mode_t wanted = m_destination.permissions(*e.info.unix_mode);
+    // The file was created with 0666 under the umask; change it only when
+    // the archive asks for something else.
+    if (wanted == (0666 & ~m_destination.umask()))
+        return std::nullopt;
+    return wanted;
 }
 
 void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
@@ -218,54 +263,66 @@ void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
         return;
     }
     const std::string &name = e.path.back();
-    const char *target = e.info.link_target.c_str();
-    if (::symlinkat(target, folder, name.c_str()) != 0) {
+    if (::symlinkat(e.info.link_target.c_str(), folder, name.c_str()) != 0) {
         if (errno != EEXIST) {
             fail(outcome, writeFailure(errno, "cannot create the link"));
             return;
         }
-        struct stat st {};
-        const bool isFolder =
-            ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-        const Choice choice = isFolder ? Choice::Skip : askOverwrite(e.info.name);
-        if (choice != Choice::Replace) {
-            outcome.error = choice == Choice::Cancel ? Error::Cancelled : Error::Exists;
-            outcome.message =
-                choice == Choice::Cancel ? "cancelled" : "the name exists and was not replaced";
-            if (choice == Choice::Cancel)
-                m_stopped = true, m_result.error = Error::Cancelled, m_result.message = "cancelled";
+        if (!replaceWithLink(folder, e, outcome))
             return;
-        }
-        std::string temp(".");
-        temp.append(name, 0, 200).append(".hokora-link");
-        ::unlinkat(folder, temp.c_str(), 0);
-        if (::symlinkat(target, folder, temp.c_str()) != 0 ||
-            ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
-            fail(outcome, writeFailure(errno, "cannot replace with the link"));
-            ::unlinkat(folder, temp.c_str(), 0);
-            return;
-        }
     }
     setTimes(folder, name, e.mtime, std::nullopt);
 }
 
+// The link's name is taken: a folder is kept, anything else is replaced
+// when the caller says so, through a temporary link renamed over it.
+bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outcome) {
+    const std::string &name = e.path.back();
+    struct stat st {};
+    const bool isFolder =
+        ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    const Choice choice = isFolder ? Choice::Skip : askOverwrite(e.info.name);
+    if (choice == Choice::Cancel) {
+        choseCancel(outcome);
+        return false;
+    }
+    if (choice == Choice::Skip) {
+        outcome.error = Error::Exists;
+        outcome.message = "the name exists and was not replaced";
+        return false;
+    }
+    std::string temp(".");
+    temp.append(name, 0, kLinkTempStem).append(kLinkTempSuffix);
+    ::unlinkat(folder, temp.c_str(), 0);
+    if (::symlinkat(e.info.link_target.c_str(), folder, temp.c_str()) != 0 ||
+        ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
+        fail(outcome, writeFailure(errno, "cannot replace with the link"));
+        ::unlinkat(folder, temp.c_str(), 0);
+        return false;
+    }
+    return true;
+}
+
+// Only folders this run created: one that was there before belongs to
+// someone else, and a folder member must not change its mode or time.
 void Extractor::finishFolders() {
     // Deepest first, so that setting a folder's time is the last change in it.
     std::stable_sort(m_folders.begin(), m_folders.end(), [](const Folder &a, const Folder &b) {
         return a.path.size() > b.path.size();
     });
     for (const Folder &f : m_folders) {
+        if (!m_destination.created(f.path))
+            continue;
         WriteFailure failure;
-        const int fd = m_destination.openFolder(f.path, false, failure);
-        if (fd < 0)
+        const UniqueFd fd = m_destination.openFolder(f.path, false, failure);
+        if (!fd)
             continue;
         if (f.mode)
-            ::fchmod(fd, m_destination.permissions(*f.mode));
+            ::fchmod(fd.get(), m_destination.permissions(*f.mode));
         if (f.mtime) {
             const timespec times[2] = {{0, UTIME_OMIT}, *f.mtime};
-            ::futimens(fd, times);
+            ::futimens(fd.get(), times);
         }
-        ::close(fd);
     }
 }
 

@@ -8,6 +8,10 @@ bool linkStaysInside(const std::vector<std::string> &linkPath, const std::string
         why = "the link has no target";
         return false;
     }
+    if (target.find('\0') != std::string::npos) {
+        why = "the link target holds a NUL byte";
+        return false;
+    }
     if (target.front() == '/') {
         why = "the link points at an absolute path";
         return false;

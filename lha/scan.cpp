@@ -1,14 +1,29 @@
 #include "scan.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 
 namespace lha {
 namespace {
 
 constexpr uint64_t kSearchLimit = 64 * 1024;
+// The bytes that decide whether a header may start somewhere: the method's
+// dashes at 2 and 6, the level at 20.
+constexpr std::size_t kHeaderProbe = 21;
+constexpr std::size_t kMethodDash1 = 2;
+constexpr std::size_t kMethodDash2 = 6;
+constexpr std::size_t kLevelByte = 20;
+constexpr uint8_t kHighestLevel = 3;
+// A name longer than any path the system accepts can never be written; it
+// is kept only this long, to show in the report what was refused.
+constexpr std::size_t kLongestName = PATH_MAX;
+constexpr std::size_t kShownOfLongName = 256;
 
 // Holds a window of the archive so that headers of small members close to
-// each other cost one read between them.
+// each other cost one read between them. It is several times the largest
+// header, so that a search for the next header re-reads only when it has
+// walked most of a window.
 class Window {
 public:
     explicit Window(const ArchiveSource &source) : m_source(source) {}
@@ -29,7 +44,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlock = 64 * 1024;
+    static constexpr std::size_t kBlock = 4 * (kMaxHeaderSize + 4);
     const ArchiveSource &m_source;
     uint64_t m_start = 0;
     std::vector<uint8_t> m_bytes;
@@ -57,93 +72,176 @@ HeaderStatus headerAt(Window &window, uint64_t size, uint64_t offset, Header &he
 // Whether the bytes at p could start a header: the method's dashes and a
 // level byte. A self-extractor's code does not start like this.
 bool looksLikeHeader(const uint8_t *p, std::size_t available) {
-    return available >= 21 && p[2] == '-' && p[6] == '-' && p[20] <= 3;
+    return available >= kHeaderProbe && p[kMethodDash1] == '-' && p[kMethodDash2] == '-' &&
+           p[kLevelByte] <= kHighestLevel;
 }
 
-// The offset of the first valid header in [from, limit).
+// The offset of the first valid header in [from, limit). The candidates are
+// found with memchr over the window, so that garbage costs a pass over its
+// bytes rather than a header parse at every one of them.
 std::optional<uint64_t> findHeader(Window &window, uint64_t size, uint64_t from, uint64_t limit) {
     limit = std::min(size, limit);
-    for (uint64_t offset = from; offset + 21 < limit; ++offset) {
+    uint64_t offset = from;
+    while (offset + kHeaderProbe <= limit) {
         std::size_t available = 0;
-        const uint8_t *p = window.at(offset, 21, available);
-        if (!looksLikeHeader(p, available))
+        const uint8_t *p = window.at(offset, kHeaderProbe, available);
+        if (available < kHeaderProbe)
+            break;
+        // Dashes are searched for at kMethodDash1 of each candidate.
+        const std::size_t span = static_cast<std::size_t>(
+            std::min<uint64_t>(available - kHeaderProbe + 1, limit - kHeaderProbe + 1 - offset));
+        const auto *dash = static_cast<const uint8_t *>(std::memchr(p + kMethodDash1, '-', span));
+        if (!dash) {
+            offset += span;
             continue;
-        Header header;
-        std::string why;
-        if (headerAt(window, size, offset, header, why) == HeaderStatus::Ok)
-            return offset;
+        }
+        offset += static_cast<uint64_t>(dash - (p + kMethodDash1));
+        const uint8_t *candidate = dash - kMethodDash1;
+        if (looksLikeHeader(candidate, available - static_cast<std::size_t>(candidate - p))) {
+            Header header;
+            std::string why;
+            if (headerAt(window, size, offset, header, why) == HeaderStatus::Ok)
+                return offset;
+        }
+        ++offset;
     }
     return std::nullopt;
+}
+
+// Cuts an over-long stored name to what the report shows; true when it was.
+bool cutLongName(Header &header) {
+    const std::size_t stored = std::max(header.name.size() + header.directory.size(),
+                                        header.utf16_name.value_or("").size() +
+                                            header.utf16_directory.value_or("").size());
+    if (stored <= kLongestName)
+        return false;
+    auto cut = [](std::string &s) { s.resize(std::min(s.size(), kShownOfLongName)); };
+    cut(header.name);
+    cut(header.directory);
+    if (header.utf16_name)
+        cut(*header.utf16_name);
+    if (header.utf16_directory)
+        cut(*header.utf16_directory);
+    return true;
+}
+
+struct Found {
+    std::vector<Header> headers;
+    std::vector<uint64_t> dataOffsets;
+    std::vector<bool> longNames;
+};
+
+void damaged(Scan &scan, const ArchiveSource &source, std::string message) {
+    if (scan.error != Error::None)
+        return;
+    scan.error = source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
+    scan.message = std::move(message);
+}
+
+// Where the first header is: at the start, or after a self-extractor's
+// code. nullopt when there is none; scan says why.
+std::optional<uint64_t> findFirstHeader(Window &window, const ArchiveSource &source, Scan &scan) {
+    const uint64_t size = source.size();
+    Header header;
+    std::string why;
+    const auto first = headerAt(window, size, 0, header, why);
+    if (first == HeaderStatus::Ok)
+        return 0;
+    // A header-like start that fails its checks is a damaged archive, not a
+    // self-extractor's stub: say so even when members follow.
+    std::size_t available = 0;
+    const uint8_t *start = window.at(0, kHeaderProbe, available);
+    if (looksLikeHeader(start, available))
+        damaged(scan, source, "bad header at offset 0: " + why);
+    const auto found = size > 0 ? findHeader(window, size, 0, kSearchLimit) : std::nullopt;
+    if (!found) {
+        if (source.ioError()) {
+            scan.error = Error::ArchiveUnreadable;
+            scan.message = "read error";
+        } else if (scan.error == Error::None) {
+            scan.error = Error::NotAnArchive;
+            scan.message = "no LHA header found";
+        }
+    }
+    return found;
+}
+
+// Reads header after header up to the end mark. After a damaged header, or
+// a member whose data would run past the end of the archive, the walk looks
+// for the next header from where the last one ended, so that the members
+// after it still come out.
+Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, Scan &scan) {
+    const uint64_t size = source.size();
+    Found found;
+    Header header;
+    std::string why;
+    while (true) {
+        std::optional<uint64_t> resyncFrom;
+        const auto status = headerAt(window, size, offset, header, why);
+        if (status == HeaderStatus::End)
+            break;
+        if (status != HeaderStatus::Ok) {
+            damaged(scan, source, "bad header at offset " + std::to_string(offset) + ": " + why);
+            resyncFrom = offset + 1;
+        } else {
+            const uint64_t dataOffset = offset + header.header_size;
+            const uint64_t packed = header.packed_size;
+            const bool longName = cutLongName(header);
+            // Overflow-safe: compare with what is left rather than adding.
+            const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
+            if (packed > left) {
+                damaged(scan, source,
+                        "the data of the member at offset " + std::to_string(offset) +
+                            " runs past the end of the archive");
+                resyncFrom = dataOffset;
+            }
+            found.headers.push_back(std::move(header));
+            found.dataOffsets.push_back(dataOffset);
+            found.longNames.push_back(longName);
+            if (!resyncFrom) {
+                if (packed == left)
+                    break; // the data ends the file: no end mark
+                offset = dataOffset + packed;
+                continue;
+            }
+        }
+        if (source.ioError())
+            break;
+        const auto next = findHeader(window, size, *resyncFrom, size);
+        if (!next)
+            break;
+        offset = *next;
+    }
+    return found;
+}
+
+void makeEntries(Found &found, uint64_t size, Scan &scan) {
+    const Charset guessed = guessCharset(found.headers);
+    scan.entries.reserve(found.headers.size());
+    for (std::size_t i = 0; i < found.headers.size(); ++i) {
+        const Header &h = found.headers[i];
+        Entry entry = makeEntry(h, found.dataOffsets[i], guessed);
+        const uint64_t left = found.dataOffsets[i] <= size ? size - found.dataOffsets[i] : 0;
+        entry.truncated = h.packed_size > left;
+        if (found.longNames[i]) {
+            entry.refusal = "the name is longer than any path the system allows";
+            entry.info.name += "...";
+        }
+        scan.entries.push_back(std::move(entry));
+        found.headers[i] = Header{}; // its bytes are not needed any more
+    }
 }
 
 } // namespace
 
 Scan scanArchive(const ArchiveSource &source) {
     Scan scan;
-    const uint64_t size = source.size();
     Window window(source);
-    Header header;
-    std::string why;
-    uint64_t offset = 0;
-    std::vector<Header> headers;
-    std::vector<uint64_t> dataOffsets;
-    auto first = headerAt(window, size, 0, header, why);
-    if (first != HeaderStatus::Ok) {
-        // A header-like start that fails its checks is a damaged archive,
-        // not a self-extractor's stub: say so even when members follow.
-        std::size_t available = 0;
-        const uint8_t *start = window.at(0, 21, available);
-        if (first == HeaderStatus::Bad && looksLikeHeader(start, available)) {
-            scan.error = Error::Damaged;
-            scan.message = "bad header at offset 0: " + why;
-        }
-        const auto found = size > 0 ? findHeader(window, size, 0, kSearchLimit) : std::nullopt;
-        if (!found) {
-            if (source.ioError()) {
-                scan.error = Error::ArchiveUnreadable;
-                scan.message = "read error";
-            } else if (scan.error == Error::None) {
-                scan.error = Error::NotAnArchive;
-                scan.message = "no LHA header found";
-            }
-            return scan;
-        }
-        offset = *found;
-    }
-    while (true) {
-        const auto status = headerAt(window, size, offset, header, why);
-        if (status == HeaderStatus::End)
-            break;
-        if (status != HeaderStatus::Ok) {
-            if (scan.error == Error::None) {
-                scan.error = source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
-                scan.message = "bad header at offset " + std::to_string(offset) + ": " + why;
-            }
-            if (source.ioError())
-                break;
-            // The members after a damaged header are still worth saving.
-            const auto next = findHeader(window, size, offset + 1, size);
-            if (!next)
-                break;
-            offset = *next;
-            continue;
-        }
-        const uint64_t dataOffset = offset + header.header_size;
-        headers.push_back(header);
-        dataOffsets.push_back(dataOffset);
-        // Overflow-safe: compare with what is left rather than adding.
-        const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
-        if (header.packed_size >= left)
-            break;
-        offset = dataOffset + header.packed_size;
-    }
-    const Charset guessed = guessCharset(headers);
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-        Entry entry = makeEntry(headers[i], dataOffsets[i], guessed);
-        const uint64_t left = dataOffsets[i] <= size ? size - dataOffsets[i] : 0;
-        entry.truncated = headers[i].packed_size > left;
-        scan.entries.push_back(std::move(entry));
-    }
+    const auto first = findFirstHeader(window, source, scan);
+    if (!first)
+        return scan;
+    Found found = walkHeaders(window, source, *first, scan);
+    makeEntries(found, source.size(), scan);
     return scan;
 }
 

@@ -9,30 +9,33 @@
 
 namespace lha {
 
-FileSource::~FileSource() {
-    ::close(m_fd);
-}
-
 std::unique_ptr<FileSource> FileSource::open(const std::filesystem::path &path, std::string &why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
+    // come; on a regular file the flag changes nothing.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd) {
         why = std::strerror(errno);
         return nullptr;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = S_ISDIR(st.st_mode) ? "it is a folder" : "not a regular file";
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0) {
+        why = std::strerror(errno);
         return nullptr;
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::unique_ptr<FileSource>(new FileSource(fd, static_cast<uint64_t>(st.st_size)));
+    if (!S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a folder" : "not a regular file";
+        return nullptr;
+    }
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::unique_ptr<FileSource>(
+        new FileSource(std::move(fd), static_cast<uint64_t>(st.st_size)));
 }
 
 std::size_t FileSource::readAt(uint64_t offset, uint8_t *buf, std::size_t n) const {
     std::size_t done = 0;
     while (done < n && offset + done < m_size) {
-        const ssize_t got = ::pread(m_fd, buf + done, n - done, static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(m_fd.get(), buf + done, n - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {

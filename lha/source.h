@@ -2,6 +2,7 @@
 // Where an archive's bytes come from: a file read with pread, or memory (for
 // the fuzzer). Reads at an offset so that several threads can share one.
 #include "decoder.h"
+#include "unique_fd.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +25,6 @@ public:
 
 class FileSource : public ArchiveSource {
 public:
-    ~FileSource() override;
     // nullptr with why set when the file cannot be opened as a regular file.
     static std::unique_ptr<FileSource> open(const std::filesystem::path &path, std::string &why);
     uint64_t size() const override { return m_size; }
@@ -32,8 +32,8 @@ public:
     bool ioError() const override { return m_ioError; }
 
 private:
-    FileSource(int fd, uint64_t size) : m_fd(fd), m_size(size) {}
-    int m_fd = -1;
+    FileSource(UniqueFd fd, uint64_t size) : m_fd(std::move(fd)), m_size(size) {}
+    UniqueFd m_fd;
     uint64_t m_size = 0;
     mutable bool m_ioError = false;
 };

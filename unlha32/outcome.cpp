@@ -89,17 +89,19 @@ const char *describeCode(int code) {
     return "unexpected failure";
 }
 
-std::string reportText(const lha::Result &result, int code) {
+std::string reportText(const lha::Result &result, int code, std::string_view preface) {
     std::string text;
+    if (!preface.empty())
+        text.append(lha::printable(preface)).append("\n");
     for (const auto &m : result.members) {
         text += memberStatus(m.error);
-        text += m.name;
+        text += lha::printable(m.name);
         if (!m.message.empty())
-            text += ": " + m.message;
+            text += ": " + lha::printable(m.message);
         text += '\n';
     }
     if (!result.message.empty())
-        text += result.message + '\n';
+        text += lha::printable(result.message) + '\n';
     text += "result " + std::to_string(code) + ": " + describeCode(code) + '\n';
     return text;
 }

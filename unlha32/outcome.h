@@ -16,8 +16,10 @@ int resultCode(const lha::Result &result, bool skipsWereChosen);
 // A short English description of a result code.
 const char *describeCode(int code);
 
-// One line per member, then "result N: description".
-std::string reportText(const lha::Result &result, int code);
+// One line per member, then "result N: description"; the preface, when
+// given, comes first. Names are escaped as the unlha tool shows them, so
+// that no control character (nor a NUL) reaches the caller's buffer.
+std::string reportText(const lha::Result &result, int code, std::string_view preface = {});
 
 // Copies as much of text as fits into out and always ends it with NUL; with
 // size 0 it leaves out alone.

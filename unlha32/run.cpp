@@ -19,7 +19,7 @@ Outcome run(std::string_view command, Session &session) {
     }
     const auto result = session.extract(parsed.command);
     const int code = resultCode(result, session.asksBeforeReplacing());
-    return {code, reportText(result, code)};
+    return {code, reportText(result, code, parsed.choice)};
 }
 
 namespace {

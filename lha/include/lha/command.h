@@ -4,7 +4,9 @@
 //
 // The destination of "e" is marked by the separator that ends the line. Blanks
 // inside either path need no quoting: the line is split where the archive part
-// names an existing file. A path may also be given in double quotes.
+// names an existing file and, among such splits, where the destination is an
+// existing folder. A path may also be given in double quotes. A line longer
+// than two of the longest paths the system accepts is refused.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,16 +25,20 @@ struct Command {
 struct CommandResult {
     Command command;
     std::string error; // why the line could not be read; empty on success
+    // How the line was read when it could be read more than one way, or
+    // when the destination does not exist yet; empty otherwise.
+    std::string choice;
 
     bool ok() const { return error.empty(); }
 };
 
-// Tells whether a path names an existing regular file. The default looks at
-// the file system; tests may pass their own.
+// Tells whether a path names an existing regular file (or folder). The
+// defaults look at the file system; tests may pass their own.
 using FileProbe = std::function<bool(const std::filesystem::path &)>;
 
 // Verbs: "e" or "x" extract (both restore the archive's folders), "l" lists,
 // "t" tests; upper case is accepted too.
-CommandResult parseCommand(std::string_view line, const FileProbe &isFile = {});
+CommandResult parseCommand(std::string_view line, const FileProbe &isFile = {},
+                           const FileProbe &isFolder = {});
 
 } // namespace lha

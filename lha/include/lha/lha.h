@@ -93,7 +93,8 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
 const char *describe(Error error);
 
 // A name made safe to show on a terminal or in a report: control characters
-// become "\xHH". Names in Result messages are already shown this way.
+// (C0, DEL and C1) become "\xHH", so no escape sequence reaches the output.
+// Names in Result messages are already shown this way.
 std::string printable(std::string_view utf8);
 
 } // namespace lha
