@@ -6,6 +6,7 @@
 //
 // The arguments are read as one command line, the same text the archive
 // library accepts. Exit status 0 only when everything succeeded.
+#include "interrupt.h"
 #include "lha/command.h"
 #include "lha/lha.h"
 
@@ -101,13 +102,19 @@ int main(int argc, char **argv) {
     }
     const auto &command = parsed.command;
     const std::string archive = command.archive.string();
+    lha::Options options;
+    options.cancel = unlha_tool::cancelOnInterrupt();
+    bool ok = false;
     switch (command.verb) {
     case lha::Verb::List:
         return listArchive(archive);
     case lha::Verb::Test:
-        return report(archive, lha::test(command.archive)) ? 0 : 1;
+        ok = report(archive, lha::test(command.archive, options));
+        break;
     case lha::Verb::Extract:
-        return report(archive, lha::extract(command.archive, command.destination)) ? 0 : 1;
+        ok = report(archive, lha::extract(command.archive, command.destination, options));
+        break;
     }
-    return 2;
+    unlha_tool::endIfInterrupted();
+    return ok ? 0 : 1;
 }

@@ -1,0 +1,59 @@
+// An interrupted unlha leaves no partial file under a member's name, nor
+// its temporary file, and ends by the signal it was sent.
+#include "archive_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_lha::Member;
+using testing_lha::TempDir;
+
+bool writingStarted(const fs::path &folder) {
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(folder, ec))
+        if (entry.path().filename().string().rfind(".first.bin.", 0) == 0)
+            return true;
+    return false;
+}
+
+TEST(Interrupt, TheFileBeingWrittenIsRemoved) {
+    TempDir sandbox;
+    const std::string data(48 << 20, 'd');
+    testing_lha::writeFile(
+        sandbox / "a.lzh",
+        testing_lha::buildArchive({Member{"first.bin", data}, Member{"second.bin", data}}));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        const fs::path dest = sandbox / "dest";
+        fs::remove_all(dest);
+        fs::create_directory(dest);
+        const std::string archive = (sandbox / "a.lzh").string();
+        const std::string target = dest.string() + "/";
+        char *argv[] = {const_cast<char *>(UNLHA_PATH), const_cast<char *>("e"),
+                        const_cast<char *>(archive.c_str()), const_cast<char *>(target.c_str()),
+                        nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, UNLHA_PATH, nullptr, nullptr, argv, environ), 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!writingStarted(dest) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_TRUE(testing_lha::treeOf(dest).empty());
+    }
+}
+
+} // namespace
