@@ -19,6 +19,7 @@ constexpr uint8_t kHighestLevel = 3;
 // is kept only this long, to show in the report what was refused.
 constexpr std::size_t kLongestName = PATH_MAX;
 constexpr std::size_t kShownOfLongName = 256;
+constexpr std::size_t kCharsetSample = 256 * 1024;
 
 // Holds a window of the archive so that headers of small members close to
 // each other cost one read between them. It is several times the largest
@@ -76,6 +77,49 @@ bool looksLikeHeader(const uint8_t *p, std::size_t available) {
            p[kLevelByte] <= kHighestLevel;
 }
 
+uint16_t le16(const uint8_t *p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+// The structural checks of a header that need no allocation, run before
+// the full parse so that garbage dense with header-like bytes is passed
+// over quickly. False only for bytes that cannot be a header; true when
+// unsure (too few bytes here), leaving the decision to the parser.
+bool plausibleHeader(const uint8_t *p, std::size_t available) {
+    constexpr std::size_t kLevel01Fixed = 24; // through the CRC after the name
+    constexpr std::size_t kLevel2Fixed = 26;  // through the first extension's size
+    constexpr std::size_t kNameLength = 21;
+    constexpr std::size_t kSizeFieldWidth = 2;
+    const uint8_t level = p[kLevelByte];
+    if (level <= 1) {
+        const std::size_t base = static_cast<std::size_t>(p[0]) + 2;
+        if (base < kLevel01Fixed + p[kNameLength])
+            return false;
+        if (base > available)
+            return true;
+        uint8_t sum = 0;
+        for (std::size_t i = 2; i < base; ++i)
+            sum = static_cast<uint8_t>(sum + p[i]);
+        return sum == p[1];
+    }
+    if (level == 3)
+        return le16(p) == 4;
+    const std::size_t total = le16(p);
+    if (total < kLevel2Fixed)
+        return false;
+    std::size_t pos = kLevel2Fixed;
+    std::size_t next = le16(p + kLevel2Fixed - kSizeFieldWidth);
+    while (next != 0) {
+        if (next < 1 + kSizeFieldWidth || pos + next > total)
+            return false;
+        pos += next;
+        if (pos > available)
+            return true;
+        next = le16(p + pos - kSizeFieldWidth);
+    }
+    return true;
+}
+
 // The offset of the first valid header in [from, limit). The candidates are
 // found with memchr over the window, so that garbage costs a pass over its
 // bytes rather than a header parse at every one of them.
@@ -97,7 +141,8 @@ std::optional<uint64_t> findHeader(Window &window, uint64_t size, uint64_t from,
         }
         offset += static_cast<uint64_t>(dash - (p + kMethodDash1));
         const uint8_t *candidate = dash - kMethodDash1;
-        if (looksLikeHeader(candidate, available - static_cast<std::size_t>(candidate - p))) {
+        const std::size_t left = available - static_cast<std::size_t>(candidate - p);
+        if (looksLikeHeader(candidate, left) && plausibleHeader(candidate, left)) {
             Header header;
             std::string why;
             if (headerAt(window, size, offset, header, why) == HeaderStatus::Ok)
@@ -115,7 +160,8 @@ bool cutLongName(Header &header) {
                                             header.utf16_directory.value_or("").size());
     if (stored <= kLongestName)
         return false;
-    auto cut = [](std::string &s) { s.resize(std::min(s.size(), kShownOfLongName)); };
+    // A copy rather than resize, which would keep the long name's memory.
+    auto cut = [](std::string &s) { s = s.substr(0, kShownOfLongName); };
     cut(header.name);
     cut(header.directory);
     if (header.utf16_name)
@@ -215,8 +261,22 @@ Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, 
     return found;
 }
 
+// The names of the first members are enough to guess the archive's
+// charset; all of them would cost as much memory again as the headers.
+Charset guessFromFirst(const std::vector<Header> &headers) {
+    std::vector<Header> sample;
+    std::size_t bytes = 0;
+    for (const Header &h : headers) {
+        if (bytes >= kCharsetSample)
+            break;
+        bytes += h.name.size() + h.directory.size();
+        sample.push_back(h);
+    }
+    return guessCharset(sample);
+}
+
 void makeEntries(Found &found, uint64_t size, Scan &scan) {
-    const Charset guessed = guessCharset(found.headers);
+    const Charset guessed = guessFromFirst(found.headers);
     scan.entries.reserve(found.headers.size());
     for (std::size_t i = 0; i < found.headers.size(); ++i) {
         const Header &h = found.headers[i];
@@ -230,6 +290,7 @@ void makeEntries(Found &found, uint64_t size, Scan &scan) {
         scan.entries.push_back(std::move(entry));
         found.headers[i] = Header{}; // its bytes are not needed any more
     }
+    found = Found{};
 }
 
 } // namespace
