@@ -247,6 +247,16 @@ bool OutputFile::moveIntoPlace(WriteFailure &failure) {
             return true;
         }
         error = errno;
+        // Nor hard links (FAT): look, then rename, leaving a short race.
+        struct stat st {};
+        if (error != EEXIST) {
+            if (::fstatat(m_folder, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                error = EEXIST;
+            else if (errno == ENOENT && ::renameat(m_folder, from, m_folder, to) == 0)
+                return true;
+            else
+                error = errno;
+        }
     }
     if (error == EEXIST)
         failure = {Error::Exists, "the name was taken while extracting; it was kept", false};
