@@ -99,8 +99,9 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
     auto opened = openArchive(archive, result);
     if (!opened)
         return result;
-    for (const auto &entry : opened->scan.entries)
-        members.push_back(entry.info);
+    members.reserve(opened->scan.entries.size());
+    for (auto &entry : opened->scan.entries)
+        members.push_back(std::move(entry.info));
     addScanError(result, opened->scan);
     return result;
 }

@@ -171,10 +171,14 @@ bool cutLongName(Header &header) {
     return true;
 }
 
+// What the walk keeps: where each member's header is, and the first
+// headers whole, for the charset guess. The headers are parsed again one at
+// a time when the entries are made, so that an archive of many members
+// never holds all its headers and all its entries at once.
 struct Found {
-    std::vector<Header> headers;
-    std::vector<uint64_t> dataOffsets;
-    std::vector<bool> longNames;
+    std::vector<uint64_t> offsets;
+    std::vector<Header> sample;
+    std::size_t sampleBytes = 0;
 };
 
 void damaged(Scan &scan, const ArchiveSource &source, std::string message) {
@@ -232,7 +236,6 @@ Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, 
         } else {
             const uint64_t dataOffset = offset + header.header_size;
             const uint64_t packed = header.packed_size;
-            const bool longName = cutLongName(header);
             // Overflow-safe: compare with what is left rather than adding.
             const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
             if (packed > left) {
@@ -241,9 +244,12 @@ Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, 
                             " runs past the end of the archive");
                 resyncFrom = dataOffset;
             }
-            found.headers.push_back(std::move(header));
-            found.dataOffsets.push_back(dataOffset);
-            found.longNames.push_back(longName);
+            found.offsets.push_back(offset);
+            if (found.sampleBytes < kCharsetSample) {
+                cutLongName(header);
+                found.sampleBytes += header.name.size() + header.directory.size();
+                found.sample.push_back(std::move(header));
+            }
             if (!resyncFrom) {
                 if (packed == left)
                     break; // the data ends the file: no end mark
@@ -261,34 +267,26 @@ Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, 
     return found;
 }
 
-// The names of the first members are enough to guess the archive's
-// charset; all of them would cost as much memory again as the headers.
-Charset guessFromFirst(const std::vector<Header> &headers) {
-    std::vector<Header> sample;
-    std::size_t bytes = 0;
-    for (const Header &h : headers) {
-        if (bytes >= kCharsetSample)
-            break;
-        bytes += h.name.size() + h.directory.size();
-        sample.push_back(h);
-    }
-    return guessCharset(sample);
-}
-
-void makeEntries(Found &found, uint64_t size, Scan &scan) {
-    const Charset guessed = guessFromFirst(found.headers);
-    scan.entries.reserve(found.headers.size());
-    for (std::size_t i = 0; i < found.headers.size(); ++i) {
-        const Header &h = found.headers[i];
-        Entry entry = makeEntry(h, found.dataOffsets[i], guessed);
-        const uint64_t left = found.dataOffsets[i] <= size ? size - found.dataOffsets[i] : 0;
+void makeEntries(Window &window, uint64_t size, Found &found, Scan &scan) {
+    // The names of the first members are enough to guess the charset.
+    const Charset guessed = guessCharset(found.sample);
+    found.sample = {};
+    scan.entries.reserve(found.offsets.size());
+    Header h;
+    std::string why;
+    for (const uint64_t offset : found.offsets) {
+        if (headerAt(window, size, offset, h, why) != HeaderStatus::Ok)
+            continue; // read differently the second time: an I/O error
+        const bool longName = cutLongName(h);
+        const uint64_t dataOffset = offset + h.header_size;
+        Entry entry = makeEntry(h, dataOffset, guessed);
+        const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
         entry.truncated = h.packed_size > left;
-        if (found.longNames[i]) {
+        if (longName) {
             entry.refusal = "the name is longer than any path the system allows";
             entry.info.name += "...";
         }
         scan.entries.push_back(std::move(entry));
-        found.headers[i] = Header{}; // its bytes are not needed any more
     }
     found = Found{};
 }
@@ -302,7 +300,7 @@ Scan scanArchive(const ArchiveSource &source) {
     if (!first)
         return scan;
     Found found = walkHeaders(window, source, *first, scan);
-    makeEntries(found, source.size(), scan);
+    makeEntries(window, source.size(), found, scan);
     return scan;
 }
 

@@ -319,6 +319,27 @@ TEST(Hostile, AMemberRunningPastTheEndIsDamagedAndTheRestComesOut) {
     }
 }
 
+// The search for the next header passes over garbage built to look like
+// headers, and still finds the real ones of every level after it.
+TEST(Hostile, TheNextHeaderIsFoundAfterGarbageThatLooksLikeHeaders) {
+    const std::string units[] = {
+        std::string("\x02\x02--"),
+        std::string("\x14\x00-lh0-", 7) + std::string(13, '\0') + std::string(2, '\0') + "-",
+        std::string("\x20\x00-lh5-\x00\x00\x00\x00-\x02\x02", 13),
+    };
+    Member level0{"zero.txt", "0"};
+    level0.level = 0;
+    const std::string after = buildArchive({level0, Member{"two.txt", "2"}});
+    for (const auto &unit : units) {
+        std::string garbage;
+        while (garbage.size() < 300000)
+            garbage += unit;
+        Extraction run(lyingPackedSize("liar.txt", "", 0x7FFFFFF0u) + garbage + after);
+        EXPECT_EQ(run.result.error, lha::Error::Damaged);
+        EXPECT_EQ(testing_lha::treeOf(run.dest), (std::vector<std::string>{"two.txt", "zero.txt"}));
+    }
+}
+
 // Bytes a path cannot hold must not split what the checks read from what
 // the system is given: "..\0x" is checked as one harmless name but would
 // be created as "..".
