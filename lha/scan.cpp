@@ -91,6 +91,8 @@ bool plausibleHeader(const uint8_t *p, std::size_t available) {
     constexpr std::size_t kNameLength = 21;
     constexpr std::size_t kSizeFieldWidth = 2;
     const uint8_t level = p[kLevelByte];
+    if (available < kLevel2Fixed)
+        return true;
     if (level <= 1) {
         const std::size_t base = static_cast<std::size_t>(p[0]) + 2;
         if (base < kLevel01Fixed + p[kNameLength])
