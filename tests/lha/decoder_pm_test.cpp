@@ -9,11 +9,7 @@
 namespace lha::testing {
 namespace {
 
-const std::filesystem::path kCorpus = HOKORA_CORPUS_DIR;
-
-#define SKIP_WITHOUT_CORPUS()                                                                      \
-    if (!std::filesystem::is_directory(kCorpus))                                                   \
-    GTEST_SKIP() << "corpus not found at " << kCorpus
+using testing_lha::kCorpus;
 
 std::vector<PackedMember> corpusMembers(const char *path) {
     return packedMembers(readFile((kCorpus / path).string()));

@@ -46,9 +46,8 @@ std::vector<fs::path> archives() {
     std::vector<fs::path> out;
     for (const auto &e : fs::directory_iterator(fs::path(HOKORA_TEST_DATA_DIR) / "archives"))
         out.push_back(e.path());
-    const fs::path corpus = HOKORA_CORPUS_DIR;
-    if (fs::is_directory(corpus))
-        for (const auto &e : fs::recursive_directory_iterator(corpus)) {
+    if (fs::is_directory(testing_lha::kCorpus))
+        for (const auto &e : fs::recursive_directory_iterator(testing_lha::kCorpus)) {
             const auto ext = e.path().extension();
             if (ext == ".lzh" || ext == ".lzs" || ext == ".pma")
                 out.push_back(e.path());
