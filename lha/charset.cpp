@@ -1,5 +1,7 @@
 #include "charset.h"
 
+#include "lha/lha.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>

@@ -35,8 +35,4 @@ std::string decodeCodePage(std::string_view bytes, uint32_t code_page);
 // Little-endian UTF-16; a lone surrogate becomes "%XX%XX".
 std::string decodeUtf16(std::string_view bytes);
 
-// For showing a name on a terminal or in a report: control characters (C0,
-// DEL and C1) become "\xHH", so no escape sequence reaches the output.
-std::string printable(std::string_view utf8);
-
 } // namespace lha

@@ -1,6 +1,7 @@
 // Archives from historical LHA tools, checked against a peer's listings, and
 // the regression archives that try to escape the destination.
 #include "archive_builder.h"
+#include "corpus.h"
 #include "lha/lha.h"
 
 #include <gtest/gtest.h>

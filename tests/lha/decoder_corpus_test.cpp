@@ -1,4 +1,5 @@
 // Every member of the shared corpus decodes to its recorded size and CRC-16.
+#include "corpus.h"
 #include "decoder_test_support.h"
 
 #include <filesystem>

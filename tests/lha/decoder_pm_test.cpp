@@ -1,5 +1,6 @@
 // The PMarc decoders against real archives and lhasa's output, and on
 // damaged streams.
+#include "corpus.h"
 #include "decoder_test_support.h"
 
 #include <filesystem>

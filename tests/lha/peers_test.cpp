@@ -3,6 +3,7 @@
 // file the peer produces that we do not must be one we reported as failed.
 // Peers that are not installed are skipped.
 #include "archive_builder.h"
+#include "corpus.h"
 #include "lha/lha.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Archives of historical producers that bend the format: each variant built
 // here byte by byte, and the real archive from the corpus when it is there.
 #include "archive_builder.h"
+#include "corpus.h"
 #include "lha/lha.h"
 
 #include <gtest/gtest.h>
