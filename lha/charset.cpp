@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <iconv.h>
 #include <map>
 #include <memory>
@@ -234,22 +235,25 @@ Charset detectCharset(std::string_view bytes, Charset fallback) {
     std::size_t badSjis = 0;
     const std::string euc = decodeWith(bytes, "EUC-JP-MS", badEuc);
     const std::string sjis = decodeWith(bytes, "CP932", badSjis);
-    const struct {
+    struct Reading {
         Charset charset;
+        std::size_t undecodable;
         int score;
-    } readings[] = {{Charset::Cp932, readability(sjis, badSjis)},
-                    {Charset::EucJp, readability(euc, badEuc)},
-                    {Charset::Utf8, readability(utf8, badUtf8)}};
-    int top = INT_MIN;
-    for (const auto &r : readings)
-        top = std::max(top, r.score);
-    for (const auto &r : readings)
-        if (r.charset == fallback && r.score == top)
-            return fallback;
-    for (const auto &r : readings)
-        if (r.score == top)
-            return r.charset;
-    return fallback;
+    };
+    const Reading readings[] = {{Charset::Cp932, badSjis, readability(sjis, badSjis)},
+                                {Charset::EucJp, badEuc, readability(euc, badEuc)},
+                                {Charset::Utf8, badUtf8, readability(utf8, badUtf8)}};
+    // The usual charset holds unless another reads better without failing
+    // on more bytes: names of half-width katakana are sound Shift-JIS, and
+    // their EUC-JP reading is kanji with an undecodable byte or two.
+    Reading best{fallback, SIZE_MAX, INT_MIN};
+    for (const Reading &r : readings)
+        if (r.charset == fallback)
+            best = r;
+    for (const Reading &r : readings)
+        if (r.undecodable <= best.undecodable && r.score > best.score)
+            best = r;
+    return best.charset;
 }
 
 std::string decode(std::string_view bytes, Charset charset) {

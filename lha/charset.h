@@ -25,9 +25,9 @@ Charset charsetForOs(char os_id);
 Charset usualCharsetForOs(char os_id);
 
 // Which of UTF-8, EUC-JP and CP932 these bytes are in: UTF-8 when they are
-// valid UTF-8, else the charset whose reading gives the most kanji and kana
-// and the fewest half-width katakana and undecodable bytes; `fallback` when
-// the evidence is even.
+// valid UTF-8 with some multi-byte character; else `fallback`, unless
+// another charset's reading gives more kanji and kana and fewer half-width
+// katakana without failing on more bytes.
 Charset detectCharset(std::string_view bytes, Charset fallback);
 std::string decode(std::string_view bytes, Charset charset);
 // For a Windows code page number; unknown pages fall back to detection.

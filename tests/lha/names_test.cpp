@@ -75,6 +75,10 @@ TEST(Names, CharsetIsToldByHowJapaneseEachReadingLooks) {
         {eucJp, Charset::EucJp, Charset::EucJp},
         {shiftJis, Charset::EucJp, Charset::Cp932},
         {shiftJis, Charset::Cp932, Charset::Cp932},
+        // Half-width katakana are sound Shift-JIS; their EUC-JP reading
+        // fails on a byte.
+        {"\xBF\xCC\xC4.txt", Charset::Cp932, Charset::Cp932},
+        {"\xBF\xCC\xC4\xB3\xAA\xB1.txt", Charset::Cp932, Charset::Cp932},
         // Kanji in either reading: the producer's usual charset decides.
         {"\xE0\xA1\xE0\xA1", Charset::Cp932, Charset::Cp932},
         {"\xE0\xA1\xE0\xA1", Charset::EucJp, Charset::EucJp},
