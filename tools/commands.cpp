@@ -52,9 +52,14 @@ void printVerboseLines(const lha::Result &result, const char *done) {
             std::printf("%s %s\n", done, lha::printable(member.name).c_str());
 }
 
-lha::Options selecting(MemberPatterns &patterns) {
+// Options that choose members by the patterns and report to the progress
+// line, when it is shown.
+lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress) {
     lha::Options options;
-    options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
+    if (!patterns.empty())
+        options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
+    if (progress.enabled())
+        options.progress = [&progress](const lha::Progress &p) { progress.update(p); };
     return options;
 }
 
@@ -105,8 +110,7 @@ int runList(const Invocation &invocation) {
 int runTest(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
-    lha::Options options = selecting(patterns);
-    options.progress = [&progress](const lha::Progress &p) { progress.update(p); };
+    lha::Options options = runOptions(patterns, progress);
     if (!invocation.json) {
         const auto result = lha::test(invocation.archive, options);
         progress.clear();
@@ -118,9 +122,15 @@ int runTest(const Invocation &invocation) {
     const auto members = listSelected(invocation, patterns, listed);
     const auto result = lha::test(invocation.archive, options);
     progress.clear();
-    // Both runs walk the same headers, so their members pair up in order.
-    for (std::size_t i = 0; i < members.size(); ++i)
-        printJson(stdout, members[i], i < result.members.size() ? &result.members[i] : nullptr);
+    // Both runs walk the same headers in the same order; a member the test
+    // never reached (a stopped run) has no result.
+    std::size_t next = 0;
+    for (const auto &member : members) {
+        const lha::MemberOutcome *outcome = nullptr;
+        if (next < result.members.size() && result.members[next].name == member.name)
+            outcome = &result.members[next++];
+        printJson(stdout, member, outcome);
+    }
     return finish(invocation, result, patterns);
 }
 
@@ -129,8 +139,7 @@ int runPrint(const Invocation &invocation) {
     // The bytes go to standard output: a terminal there would show the line
     // in the middle of them.
     ProgressLine progress(stderr, showsProgress(invocation) && !::isatty(STDOUT_FILENO));
-    lha::Options options = selecting(patterns);
-    options.progress = [&progress](const lha::Progress &p) { progress.update(p); };
+    lha::Options options = runOptions(patterns, progress);
     const auto result =
         lha::print(invocation.archive, options, [](const uint8_t *data, std::size_t size) {
             return std::fwrite(data, 1, size, stdout) == size;
@@ -151,8 +160,7 @@ int runExtract(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
     OverwritePrompt prompt(stdin, stderr);
-    lha::Options options = selecting(patterns);
-    options.progress = [&progress](const lha::Progress &p) { progress.update(p); };
+    lha::Options options = runOptions(patterns, progress);
     options.ignoreFolders = invocation.ignoreFolders;
     if (invocation.replace)
         options.overwrite = [](const std::string &) { return lha::OverwriteDecision::ReplaceAll; };

@@ -16,6 +16,7 @@ public:
     ProgressLine(const ProgressLine &) = delete;
     ProgressLine &operator=(const ProgressLine &) = delete;
 
+    bool enabled() const { return m_enabled; }
     void update(const lha::Progress &progress);
     // Wipes the line, so that a question or a message starts on a clean one.
     void clear();
