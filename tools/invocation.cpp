@@ -33,7 +33,10 @@ std::optional<Action> readAction(char letter) {
 }
 
 std::string inQuotes(std::string_view word) {
-    return "'" + std::string(word) + "'";
+    std::string out;
+    out.reserve(word.size() + 2);
+    out.append(1, '\'').append(word).append(1, '\'');
+    return out;
 }
 
 // "xqf", "-x", "xw=DIR": the command letter, option letters, and perhaps the
