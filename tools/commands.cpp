@@ -114,7 +114,7 @@ int runTest(const Invocation &invocation) {
     if (!invocation.json) {
         const auto result = lha::test(invocation.archive, options);
         progress.clear();
-        if (invocation.verbose)
+        if (invocation.verbose && !invocation.quiet)
             printVerboseLines(result, "tested");
         return finish(invocation, result, patterns);
     }
@@ -173,7 +173,7 @@ int runExtract(const Invocation &invocation) {
         invocation.destination.empty() ? "." : invocation.destination;
     const auto result = lha::extract(invocation.archive, destination, options);
     progress.clear();
-    if (invocation.verbose)
+    if (invocation.verbose && !invocation.quiet)
         printVerboseLines(result, "extracted");
     return finish(invocation, result, patterns, prompt.answered());
 }

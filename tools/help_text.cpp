@@ -21,7 +21,7 @@ Commands (the first letter; a leading '-' is allowed):
   t      test every member's data against its CRC, writing nothing
   p      print the members' bytes to standard output
 
-Options, glued to the command letter (as in "xqf"):
+Options, glued to the command letter ("xqf") or in words of their own ("-q"):
   q      quiet: no progress line and no per-member lines
   f      replace existing files without asking
   i      ignore stored folders: write every member into one folder; a member

@@ -39,30 +39,22 @@ std::string inQuotes(std::string_view word) {
     return out;
 }
 
-// "xqf", "-x", "xw=DIR": the command letter, option letters, and perhaps the
-// destination glued at the end.
-std::string readCommandWord(std::string_view word, Invocation &out) {
-    std::string_view letters = word;
-    if (letters.starts_with('-'))
-        letters.remove_prefix(1);
-    const auto action = letters.empty() ? std::nullopt : readAction(letters.front());
-    if (!action)
-        return "unknown command " + inQuotes(word) + " (expected one of x e l v t p)";
-    out.action = *action;
-    for (std::size_t i = 1; i < letters.size(); ++i) {
-        const std::string_view rest = letters.substr(i);
+// Option letters, as glued after the command letter ("qf" of "xqf") or in
+// a word of their own ("-qf"); "w=DIR" ends them.
+std::string readOptionLetters(std::string_view word, std::size_t from, Invocation &out) {
+    for (std::size_t i = from; i < word.size(); ++i) {
+        const std::string_view rest = word.substr(i);
         if (rest.starts_with(kFolderOption)) {
             if (rest.size() == kFolderOption.size())
                 return "w= needs a folder in " + inQuotes(word);
             out.destination = std::string(rest.substr(kFolderOption.size()));
             break;
         }
-        switch (letters[i]) {
+        switch (word[i]) {
         case 'q':
             out.quiet = true;
             // A quiet level, as in "q2": every level is quiet here.
-            while (i + 1 < letters.size() &&
-                   std::isdigit(static_cast<unsigned char>(letters[i + 1])))
+            while (i + 1 < word.size() && std::isdigit(static_cast<unsigned char>(word[i + 1])))
                 ++i;
             break;
         case 'f':
@@ -81,11 +73,21 @@ std::string readCommandWord(std::string_view word, Invocation &out) {
                 out.verbose = true;
             break;
         default:
-            return "unknown option letter " + inQuotes(letters.substr(i, 1)) + " in " +
+            return "unknown option letter " + inQuotes(word.substr(i, 1)) + " in " +
                    inQuotes(word) + " (expected q f i n v w=DIR)";
         }
     }
     return {};
+}
+
+// "xqf", "-x", "xw=DIR": the command letter, then option letters.
+std::string readCommandWord(std::string_view word, Invocation &out) {
+    const std::size_t at = word.starts_with('-') ? 1 : 0;
+    const auto action = word.size() > at ? readAction(word[at]) : std::nullopt;
+    if (!action)
+        return "unknown command " + inQuotes(word) + " (expected one of x e l v t p)";
+    out.action = *action;
+    return readOptionLetters(word, at + 1, out);
 }
 
 std::string joined(const std::vector<std::string> &words, std::size_t from, std::size_t to) {
@@ -135,10 +137,20 @@ std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bo
 
 std::string readOperands(const std::vector<std::string> &words, std::size_t next,
                          const lha::FileProbe &isFile, Invocation &out) {
-    for (; next < words.size() && words[next].starts_with(kFolderOption); ++next) {
-        if (words[next].size() == kFolderOption.size())
-            return "w= needs a folder";
-        out.destination = words[next].substr(kFolderOption.size());
+    // Before the archive: "w=DIR" and words of option letters ("-f"), unless
+    // such a word names the archive itself.
+    for (; next < words.size(); ++next) {
+        const std::string &word = words[next];
+        if (word.starts_with(kFolderOption)) {
+            if (word.size() == kFolderOption.size())
+                return "w= needs a folder";
+            out.destination = word.substr(kFolderOption.size());
+        } else if (word.size() > 1 && word.starts_with('-') && !isFile(word)) {
+            if (auto error = readOptionLetters(word, 1, out); !error.empty())
+                return error;
+        } else {
+            break;
+        }
     }
     if (next == words.size())
         return "no archive given";

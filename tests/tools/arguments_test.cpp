@@ -65,6 +65,19 @@ const ParseCase kParseCases[] = {
          e.destination = "out";
          e.patterns = {"docs/"};
      })},
+    {"option letters in words of their own",
+     {"-x", "-q", "-fw=out", "a.lzh"},
+     with([](Expected &e) {
+         e.quiet = e.replace = true;
+         e.destination = "out";
+     })},
+    {"an archive whose name starts with a dash",
+     {"t", "-a.lzh"},
+     with([](Expected &e) {
+         e.action = Action::Test;
+         e.archive = "-a.lzh";
+     }),
+     {"-a.lzh"}},
     {"classic destination", {"e", "a.lzh", "out/"}, with([](Expected &e) {
          e.destination = "out";
      })},
@@ -150,6 +163,7 @@ const RefusedCase kRefusedCases[] = {
     {{"x"}, "no archive given"},
     {{"l", "w=out"}, "no archive given"},
     {{"xw=", "a.lzh"}, "w= needs a folder"},
+    {{"x", "-fz", "a.lzh"}, "unknown option letter 'z' in '-fz'"},
     {{"x", "w=", "a.lzh"}, "w= needs a folder"},
     {{"p", "--json", "a.lzh"}, "--json goes with l, v and t"},
     {{"x", "--json", "a.lzh"}, "--json goes with l, v and t"},
