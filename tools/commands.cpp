@@ -8,6 +8,7 @@
 #include "progress_line.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace unlha {
@@ -36,7 +37,7 @@ int finish(const Invocation &invocation, const lha::Result &result, const Member
            bool skipsWereChosen = false) {
     reportFailures(invocation, result, skipsWereChosen);
     const int status = exitStatus(result, skipsWereChosen);
-    if (status != exitStatus({}))
+    if (status != EXIT_SUCCESS)
         return status;
     const auto missing = patterns.unmatched();
     for (const auto &pattern : missing)
