@@ -2,6 +2,8 @@
 
 #include "exit_status.h"
 
+#include <hokora/version.h>
+
 namespace unlha {
 
 std::string usageText() {
@@ -46,7 +48,7 @@ Exit status:
 }
 
 std::string versionText() {
-    return "unlha (Hokora) " UNLHA_VERSION "\n";
+    return "unlha (Hokora) " HOKORA_VERSION "\n";
 }
 
 } // namespace unlha
