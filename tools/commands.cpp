@@ -55,8 +55,10 @@ void printVerboseLines(const lha::Result &result, const char *done) {
 
 // Options that choose members by the patterns and report to the progress
 // line, when it is shown.
-lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress) {
+lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress,
+                        const std::atomic<bool> *cancel) {
     lha::Options options;
+    options.cancel = cancel;
     if (!patterns.empty())
         options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
     if (progress.enabled())
@@ -108,10 +110,10 @@ int runList(const Invocation &invocation) {
     return finish(invocation, result, patterns);
 }
 
-int runTest(const Invocation &invocation) {
+int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
-    lha::Options options = runOptions(patterns, progress);
+    lha::Options options = runOptions(patterns, progress, cancel);
     if (!invocation.json) {
         const auto result = lha::test(invocation.archive, options);
         progress.clear();
@@ -135,12 +137,12 @@ int runTest(const Invocation &invocation) {
     return finish(invocation, result, patterns);
 }
 
-int runPrint(const Invocation &invocation) {
+int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     // The bytes go to standard output: a terminal there would show the line
     // in the middle of them.
     ProgressLine progress(stderr, showsProgress(invocation) && !::isatty(STDOUT_FILENO));
-    lha::Options options = runOptions(patterns, progress);
+    lha::Options options = runOptions(patterns, progress, cancel);
     const auto result =
         lha::print(invocation.archive, options, [](const uint8_t *data, std::size_t size) {
             return std::fwrite(data, 1, size, stdout) == size;
@@ -155,13 +157,13 @@ int runPrint(const Invocation &invocation) {
     return finish(invocation, result, patterns);
 }
 
-int runExtract(const Invocation &invocation) {
+int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
     if (invocation.dryRun)
         return runDryRun(invocation);
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
     OverwritePrompt prompt(stdin, stderr);
-    lha::Options options = runOptions(patterns, progress);
+    lha::Options options = runOptions(patterns, progress, cancel);
     options.ignoreFolders = invocation.ignoreFolders;
     if (invocation.replace)
         options.overwrite = [](const std::string &) { return lha::OverwriteDecision::ReplaceAll; };

@@ -2,11 +2,14 @@
 // Carries out what the arguments asked for; returns the exit status.
 #include "invocation.h"
 
+#include <atomic>
+
 namespace unlha {
 
 int runList(const Invocation &invocation);
-int runTest(const Invocation &invocation);
-int runPrint(const Invocation &invocation);
-int runExtract(const Invocation &invocation);
+// cancel, when given, stops a run once it turns true.
+int runTest(const Invocation &invocation, const std::atomic<bool> *cancel);
+int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel);
+int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel);
 
 } // namespace unlha

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "help_text.h"
+#include "interrupt.h"
 #include "invocation.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@ int main(int argc, char **argv) {
         return unlha::badCommandLine();
     }
     const auto &invocation = parsed.invocation;
+    int status = unlha::badCommandLine();
     switch (invocation.action) {
     case unlha::Action::Help:
         std::fputs(unlha::helpText().c_str(), stdout);
@@ -28,11 +30,15 @@ int main(int argc, char **argv) {
     case unlha::Action::VerboseList:
         return unlha::runList(invocation);
     case unlha::Action::Test:
-        return unlha::runTest(invocation);
+        status = unlha::runTest(invocation, unlha_tool::cancelOnInterrupt());
+        break;
     case unlha::Action::Print:
-        return unlha::runPrint(invocation);
+        status = unlha::runPrint(invocation, unlha_tool::cancelOnInterrupt());
+        break;
     case unlha::Action::Extract:
-        return unlha::runExtract(invocation);
+        status = unlha::runExtract(invocation, unlha_tool::cancelOnInterrupt());
+        break;
     }
-    return unlha::badCommandLine();
+    unlha_tool::endIfInterrupted();
+    return status;
 }
