@@ -80,9 +80,12 @@ Finished runUnlha(const std::vector<std::string> &args, const std::filesystem::p
     return finished;
 }
 
-TerminalRun::TerminalRun(const std::vector<std::string> &args,
-                         const std::filesystem::path &folder) {
-    m_pid = ::forkpty(&m_master, nullptr, nullptr, nullptr);
+TerminalRun::TerminalRun(const std::vector<std::string> &args, const std::filesystem::path &folder,
+                         unsigned short columns) {
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    m_pid = ::forkpty(&m_master, nullptr, nullptr, &size);
     if (m_pid == 0)
         execUnlha(args, folder);
     if (m_pid < 0)

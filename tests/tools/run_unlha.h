@@ -21,7 +21,8 @@ Finished runUnlha(const std::vector<std::string> &args, const std::filesystem::p
 // unlha with all three standard streams on one pseudo-terminal.
 class TerminalRun {
 public:
-    TerminalRun(const std::vector<std::string> &args, const std::filesystem::path &folder);
+    TerminalRun(const std::vector<std::string> &args, const std::filesystem::path &folder,
+                unsigned short columns = 80);
     ~TerminalRun();
     TerminalRun(const TerminalRun &) = delete;
     TerminalRun &operator=(const TerminalRun &) = delete;

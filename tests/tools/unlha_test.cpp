@@ -70,6 +70,12 @@ TEST(UnlhaTool, ExtractsIntoTheCurrentFolderOrW) {
 
     EXPECT_EQ(runUnlha({"-xqw=" + (scratch / "w").string(), archive}, scratch.path()).status, kOk);
     EXPECT_EQ(readFile(scratch / "w" / "d" / "a.txt"), "alpha");
+
+    // v names each member done; q silences that too.
+    const auto verbose =
+        runUnlha({"xfv", "w=" + (scratch / "w").string(), archive}, scratch.path());
+    EXPECT_EQ(verbose.out, "extracted d/a.txt\nextracted b.txt\n");
+    EXPECT_EQ(runUnlha({"xfvq", "w=" + (scratch / "w").string(), archive}, scratch.path()).out, "");
 }
 
 TEST(UnlhaTool, PatternsChooseMembersAndOneMatchingNothingFails) {
@@ -310,6 +316,25 @@ TEST(UnlhaTool, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
         testing_unlha::TerminalRun run({"tq", archive}, scratch.path());
         EXPECT_EQ(run.finish(), kOk);
         EXPECT_EQ(run.screen().find("MiB"), std::string::npos) << run.screen();
+    }
+    {
+        // On a narrow terminal the line is cut to fit, never wrapped.
+        const std::string longName(60, 'n');
+        const auto wide =
+            archiveOf(scratch, {Member{longName, std::string(1 << 20, 'w')}}, "w.lzh");
+        testing_unlha::TerminalRun run({"t", wide}, scratch.path(), 30);
+        EXPECT_EQ(run.finish(), kOk);
+        const std::string erase = "\r\x1b[K";
+        std::size_t drawn = 0;
+        for (auto at = run.screen().find(erase); at != std::string::npos;
+             at = run.screen().find(erase, at + 1)) {
+            const auto start = at + erase.size();
+            const auto end = run.screen().find_first_of("\r\n", start);
+            const auto line = run.screen().substr(start, end - start);
+            EXPECT_LT(line.size(), 30u) << line;
+            drawn += !line.empty();
+        }
+        EXPECT_GT(drawn, 0u) << run.screen();
     }
     const auto piped = runUnlha({"x", "w=" + (scratch / "o").string(), archive}, scratch.path());
     EXPECT_EQ(piped.status, kOk);
