@@ -1,5 +1,6 @@
 #include "listing.h"
 
+#include "exit_status.h"
 #include "json_writer.h"
 #include "member_fields.h"
 
@@ -94,6 +95,10 @@ void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcom
     }
     if (outcome) {
         json.add("result", resultName(outcome->error));
+        // The exit status this member alone would give: a stable number for scripts.
+        lha::Result alone;
+        alone.members.push_back(*outcome);
+        json.add("code", static_cast<int64_t>(exitStatus(alone)));
         if (!outcome->message.empty())
             json.add("message", outcome->message);
     }

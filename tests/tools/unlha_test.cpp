@@ -196,6 +196,8 @@ TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
     const auto results = jsonLines(tested.out);
     ASSERT_EQ(results.size(), 2u) << tested.out;
     EXPECT_EQ(text(results[0], "result"), "ok");
+    EXPECT_EQ(number(results[0], "code"), kOk);
+    EXPECT_EQ(number(results[1], "code"), kDamaged);
     EXPECT_EQ(text(results[1], "name"), "bad.txt");
     EXPECT_EQ(text(results[1], "result"), "the archive is damaged");
     EXPECT_NE(text(results[1], "message").find("CRC"), std::string::npos);
