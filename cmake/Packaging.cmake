@@ -124,6 +124,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Installed binaries are stripped; their debug symbols go into a separate
 # -dbgsym package when the build has any.
 set(CPACK_STRIP_FILES ON)
+# CPack would call ldconfig for any library under /usr/lib; ours is private.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst
+                                       ${PROJECT_SOURCE_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 if(CMAKE_BUILD_TYPE MATCHES "Deb|RelWithDebInfo")
   set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 endif()

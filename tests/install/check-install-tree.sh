@@ -44,7 +44,10 @@ grep -q "<release version=\"$version\"" "$prefix"/share/metainfo/*.metainfo.xml 
     fail "the metainfo's release is not $version"
 zcat "$prefix/share/doc/hokora/changelog.gz" 2>/dev/null | head -n1 | grep -qF "hokora ($version)" ||
     fail "the changelog's first entry is not $version"
-grep -qaF "$version" "$prefix/bin/hokora" 2>/dev/null || fail "bin/hokora does not carry $version"
+# The program holds its version as UTF-16 text: read it with the zero bytes
+# taken out (and to the end: grep -q would cut the pipe under pipefail).
+tr -d '\000' <"$prefix/bin/hokora" 2>/dev/null | grep -aF "$version" >/dev/null ||
+    fail "bin/hokora does not carry $version"
 
 need_file share/applications/hokora.desktop
 need_file share/icons/hicolor/scalable/apps/hokora.svg

@@ -6,6 +6,6 @@ function(hokora_qt_test name)
                                         Qt6::Test hokora_warnings)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${HOKORA_LSAN_OPTIONS}"
     TIMEOUT 120)
 endfunction()
