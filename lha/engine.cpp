@@ -6,6 +6,7 @@
 #include "lha/lha.h"
 #include "pipeline.h"
 #include "scan.h"
+#include "selection.h"
 
 namespace lha {
 namespace {
@@ -30,9 +31,10 @@ struct OpenArchive {
     Scan scan;
 };
 
-// Opens the archive and reads its headers; nullopt with failure set when it
-// cannot be read at all.
-std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure) {
+// Opens the archive and reads the headers of the members the caller
+// selected; nullopt with failure set when it cannot be read at all.
+std::optional<OpenArchive> openArchive(const std::filesystem::path &archive,
+                                       const Options &options, Result &failure) {
     std::string why;
     auto source = FileSource::open(archive, why);
     if (!source) {
@@ -41,6 +43,7 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Res
         return std::nullopt;
     }
     Scan scan = scanArchive(*source);
+    keepSelected(scan.entries, options);
     return OpenArchive{std::move(source), std::move(scan)};
 }
 
@@ -48,7 +51,9 @@ bool cancelled(const Options &options) {
     return options.cancel && options.cancel->load(std::memory_order_relaxed);
 }
 
-Result testScanned(const ArchiveSource &source, const Scan &scan, const Options &options) {
+// sink, when given, takes every decoded byte: that is how print() works.
+Result testScanned(const ArchiveSource &source, const Scan &scan, const Options &options,
+                   const ByteSink *sink = nullptr) {
     Result result;
     const DecodeJobs jobs = decodeJobs(scan.entries, true);
     DecodePipeline pipeline(source, scan.entries, jobs.entries, options.threads);
@@ -71,8 +76,18 @@ Result testScanned(const ArchiveSource &source, const Scan &scan, const Options 
         } else if (job != DecodeJobs::kNone) {
             progress(e.info.name);
             while (!cancelled(options) && pipeline.next(job, chunk)) {
+                if (sink && !(*sink)(chunk.data(), chunk.size())) {
+                    result.error = Error::WriteFailed;
+                    result.message = "cannot write the output";
+                    break;
+                }
                 done += chunk.size();
                 progress(e.info.name);
+            }
+            if (result.error != Error::None) {
+                pipeline.stop();
+                result.members.push_back({e.info.name, result.error, result.message});
+                break;
             }
             if (cancelled(options))
                 break;
@@ -96,7 +111,7 @@ Result testScanned(const ArchiveSource &source, const Scan &scan, const Options 
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
     members.clear();
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, {}, result);
     if (!opened)
         return result;
     members.reserve(opened->scan.entries.size());
@@ -108,15 +123,25 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
 
 Result test(const std::filesystem::path &archive, const Options &options) {
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, options, result);
     if (!opened)
         return result;
     return testScanned(*opened->source, opened->scan, options);
 }
 
+Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
+    Result result;
+    auto opened = openArchive(archive, options, result);
+    if (!opened)
+        return result;
+    return testScanned(*opened->source, opened->scan, options, &sink);
+}
+
 Result testMemory(const uint8_t *data, std::size_t size, const Options &options) {
     MemorySource source(data, size);
-    return testScanned(source, scanArchive(source), options);
+    Scan scan = scanArchive(source);
+    keepSelected(scan.entries, options);
+    return testScanned(source, scan, options);
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
@@ -128,10 +153,12 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, options, result);
     if (!opened)
         return result;
-    const Scan &scan = opened->scan;
+    Scan &scan = opened->scan;
+    if (options.ignoreFolders)
+        dropStoredFolders(scan.entries);
     if (scan.entries.empty() && scan.error != Error::None) {
         addScanError(result, scan);
         return result;

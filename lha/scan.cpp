@@ -303,6 +303,7 @@ Scan scanArchive(const ArchiveSource &source) {
         return scan;
     Found found = walkHeaders(window, source, *first, scan);
     makeEntries(window, source.size(), found, scan);
+    keepFolderAttributesApart(scan.entries);
     return scan;
 }
 
