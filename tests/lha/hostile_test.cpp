@@ -281,7 +281,7 @@ TEST(Hostile, UnknownMethodFailsItsMemberByNameAndTheRestGoesOn) {
 std::string lyingPackedSize(const std::string &name, const std::string &data, uint32_t packed) {
     Member m{name, data};
     m.level = 0;
-    std::string h = testing_lha::level0Header(m);
+    std::string h = testing_lha::level01Header(m);
     for (int i = 0; i < 4; ++i)
         h[7 + i] = static_cast<char>((packed >> (8 * i)) & 0xFF);
     uint8_t sum = 0;
