@@ -33,8 +33,8 @@ struct OpenArchive {
 
 // Opens the archive and reads the headers of the members the caller
 // selected; nullopt with failure set when it cannot be read at all.
-std::optional<OpenArchive> openArchive(const std::filesystem::path &archive,
-                                       const Options &options, Result &failure) {
+std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, const Options &options,
+                                       Result &failure) {
     std::string why;
     auto source = FileSource::open(archive, why);
     if (!source) {
