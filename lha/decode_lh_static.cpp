@@ -3,6 +3,7 @@
 // code for the literal/length lengths, the literal/length code itself, and the
 // code for the distance's bit count.
 #include "decode_families.h"
+#include "decode_match_symbols.h"
 #include "decode_window.h"
 #include "huffman.h"
 
@@ -11,53 +12,53 @@
 namespace lha {
 namespace {
 
-constexpr unsigned kSymbols = 510;    // 256 literals + match lengths 3..256
-constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's lengths
 constexpr unsigned kMaxMatch = 256;
+constexpr unsigned kSymbols = kFirstMatchSymbol + kMaxMatch - kMinMatch + 1;
+constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's lengths
 constexpr unsigned kSymbolRootBits = 12;
 constexpr unsigned kDistanceRootBits = 8;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
 public:
     StaticHuffmanDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits)
-        : WindowedDecoder(original_size, std::size_t{1} << windowBits, kMaxMatch), m_in(in),
+        : WindowedDecoder(in, original_size, std::size_t{1} << windowBits, kMaxMatch),
           m_distanceCodes(windowBits <= 13 ? 14 : windowBits + 1),
           m_distanceCountBits(windowBits <= 13 ? 4 : 5), m_symbols(kSymbolRootBits),
           m_distances(kDistanceRootBits), m_lengthTable(8) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
+        while (m_pos < stop) {
+            if (m_blockRemaining == 0)
+                readBlockHeader();
+            decodeItems(stop, end);
+        }
+    }
+
+    // Decodes the current block's items until the block or the batch ends.
+    void decodeItems(std::size_t stop, std::size_t end) {
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         unsigned blockRemaining = m_blockRemaining;
-        BitCursor in(m_in);
-        while (pos < stop) {
-            if (blockRemaining == 0) {
-                in.store();
-                readBlockHeader();
-                in.load();
-                blockRemaining = m_blockRemaining;
-                continue;
-            }
+        LocalBitReader in(m_in);
+        while (pos < stop && blockRemaining != 0) {
             --blockRemaining;
             // Symbol (<= 16 bits), distance code (<= 16) and its extra bits
             // (<= 15) fit in one refill.
             in.refill();
             const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
-            if (symbol < 256) {
+            if (symbol < kFirstMatchSymbol) {
                 out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
             const unsigned code = m_distances.decode<kDistanceRootBits>(in);
             const std::size_t distance =
                 code <= 1 ? code + 1 : (1u << (code - 1)) + in.take(code - 1) + 1;
-            pos = copyMatch(out, pos, distance, symbol - 253, end);
+            pos = copyMatch(out, pos, distance, matchLength(symbol), end);
         }
         m_blockRemaining = blockRemaining;
         m_pos = pos;
     }
-
-    void finishBatch() override { m_in.checkComplete(); }
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
@@ -128,7 +129,6 @@ private:
         m_symbols.build(lengths.data(), kSymbols);
     }
 
-    BitReader m_in;
     const unsigned m_distanceCodes;
     const unsigned m_distanceCountBits;
     HuffmanTable m_symbols;

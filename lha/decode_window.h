@@ -1,8 +1,10 @@
 #pragma once
-// Shared output side of the LZ decoders. Output is decoded into one linear
-// buffer: the last `window` bytes of history, then room for a large batch of
-// new bytes and one longest match. Between batches the history slides back to
-// the front, so match copies need no wrap-around or per-byte masking.
+// The base of the LZ decoders, which all read a bit stream. Output is decoded
+// into one linear buffer: the last `window` bytes of history, then room for a
+// large batch of new bytes and one longest match. Between batches the history
+// slides back to the front, so match copies need no wrap-around or per-byte
+// masking. The base owns the bit reader and the one rule for a stream that
+// ends early.
 #include "bit_reader.h"
 
 #include <algorithm>
@@ -32,9 +34,10 @@ public:
 protected:
     // `window` is the farthest a match may reach back; `maxMatch` the longest
     // match the format can express.
-    WindowedDecoder(uint64_t original_size, std::size_t window, std::size_t maxMatch)
+    WindowedDecoder(ByteSource &in, uint64_t original_size, std::size_t window,
+                    std::size_t maxMatch)
         : m_window(window), m_buf(window + batchFor(original_size) + maxMatch + kSlack, 0),
-          m_remaining(original_size), m_maxMatch(maxMatch) {}
+          m_source(in), m_in(m_source), m_remaining(original_size), m_maxMatch(maxMatch) {}
 
     // For formats whose history starts out with known contents: the window's
     // bytes, oldest first, as if they had been decoded before the member.
@@ -47,9 +50,6 @@ protected:
     // writes past end (a match running over end is cut there). Entered with
     // m_pos < stop <= end.
     virtual void decode(std::size_t stop, std::size_t end) = 0;
-    // Called after every batch: the decoder checks it did not run past its
-    // input.
-    virtual void finishBatch() = 0;
 
     // Appends `length` bytes copied from `distance` back at out[pos], cut at
     // end; returns the new position. Throws when the distance reaches before
@@ -78,6 +78,12 @@ protected:
     std::size_t m_pos = 0;
 
 private:
+    BitSource m_source;
+
+protected:
+    BitReader m_in;
+
+private:
     static constexpr std::size_t kBatch = 256 * 1024;
     static constexpr std::size_t kSlack = 8;
 
@@ -96,10 +102,23 @@ private:
         const std::size_t limit = m_buf.size() - kSlack;
         const std::size_t end =
             m_pos + static_cast<std::size_t>(std::min<uint64_t>(limit - m_pos, m_remaining));
-        decode(std::min(end, limit - m_maxMatch), end);
+        try {
+            decode(std::min(end, limit - m_maxMatch), end);
+        } catch (const DecodeError &) {
+            // Past the end every bit reads as zero, and the bad codes those
+            // zeros make would hide the real cause.
+            throwIfEndedEarly();
+            throw;
+        }
+        throwIfEndedEarly();
         m_remaining -= m_pos - start;
         m_readPos = start;
-        finishBatch();
+    }
+
+    // A stream has ended early when bytes were decoded from bits past its end.
+    void throwIfEndedEarly() const {
+        if (m_in.overrun())
+            throw DecodeError("truncated data");
     }
 
     uint64_t m_remaining;

@@ -23,17 +23,10 @@ public:
     // A table whose every code is `symbol`, taking no bits.
     void buildSingle(unsigned symbol);
 
-    // Decodes one symbol; needs at least kMaxLength bits buffered.
-    unsigned decode(BitReader &in) const { return decodeFrom(in); }
-    unsigned decode(BitCursor &in) const { return decodeFrom(in); }
-    // As decode(), for a table whose root has RootBits bits: the shifts
-    // become constants in the hottest loops.
-    template <unsigned RootBits> unsigned decode(BitCursor &in) const {
-        return decodeFrom<BitCursor, RootBits>(in);
-    }
-
-private:
-    template <typename Bits, unsigned RootBits = 0> unsigned decodeFrom(Bits &in) const {
+    // Decodes one symbol; needs at least kMaxLength bits buffered. Hot loops
+    // name the table's root size as RootBits, which turns the shifts into
+    // constants.
+    template <unsigned RootBits = 0> unsigned decode(BitReader &in) const {
         const unsigned rootBits = RootBits ? RootBits : m_rootBits;
         const uint32_t v = in.peek(kMaxLength);
         uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
@@ -48,6 +41,7 @@ private:
         return e & 0xFFFF;
     }
 
+private:
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
 
