@@ -57,6 +57,20 @@ public:
         *this = refilledSlowly(*this);
     }
 
+    // Whether refillFast() may be used: eight more packed bytes are at hand.
+    // While they are, no bit of padding has been read.
+    bool canRefillFast() const { return m_end - m_next >= 8; }
+
+    // As refill(), without branches; needs canRefillFast(). Bytes it buffers
+    // beyond the 57 bits are buffered again by the next call, unchanged.
+    [[gnu::always_inline]] void refillFast() {
+        uint64_t v;
+        std::memcpy(&v, m_next, 8);
+        m_bits |= __builtin_bswap64(v) >> m_count;
+        m_next += (63 - m_count) >> 3;
+        m_count |= 56;
+    }
+
     // The next n bits (1..32) without consuming them; needs n bits buffered.
     uint32_t peek(unsigned n) const { return static_cast<uint32_t>(m_bits >> (64 - n)); }
 

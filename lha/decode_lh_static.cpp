@@ -6,6 +6,7 @@
 #include "decode_match_symbols.h"
 #include "decode_window.h"
 #include "huffman.h"
+#include "static_huffman_lookup.h"
 
 #include <array>
 
@@ -15,8 +16,10 @@ namespace {
 constexpr unsigned kMaxMatch = 256;
 constexpr unsigned kSymbols = kFirstMatchSymbol + kMaxMatch - kMinMatch + 1;
 constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's lengths
-constexpr unsigned kSymbolRootBits = 12;
-constexpr unsigned kDistanceRootBits = 8;
+// The fast loop looks symbols up in an ItemLookup; the symbol table itself
+// serves only the longer codes and the edges, so a small root will do.
+constexpr unsigned kSymbolRootBits = 9;
+constexpr unsigned kDistanceRootBits = DistanceLookup::kBits;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
 public:
@@ -31,40 +34,98 @@ private:
         while (m_pos < stop) {
             if (m_blockRemaining == 0)
                 readBlockHeader();
-            decodeItems(stop, end);
+            decodeFast(stop, end);
+            if (m_pos < stop && m_blockRemaining != 0)
+                decodeItem(end);
         }
     }
 
-    // Decodes the current block's items until the block or the batch ends.
-    void decodeItems(std::size_t stop, std::size_t end) {
+    // The bulk of a block: runs while a longest match fits below the end,
+    // the block holds two more items and eight more packed bytes are at
+    // hand, so that it needs no checks for any edge. The reader is a plain
+    // local copy, kept in registers: an error here is never the stream's
+    // end, so the copy need not be written back when one is thrown.
+    void decodeFast(std::size_t stop, std::size_t end) {
+        const std::size_t fastStop = std::min(stop, end - std::min<std::size_t>(end, kMaxMatch));
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
-        unsigned blockRemaining = m_blockRemaining;
-        LocalBitReader in(m_in);
-        while (pos < stop && blockRemaining != 0) {
-            --blockRemaining;
+        unsigned remaining = m_blockRemaining;
+        BitReader in = m_in;
+        while (pos < fastStop && remaining >= 2 && in.canRefillFast()) {
             // Symbol (<= 16 bits), distance code (<= 16) and its extra bits
             // (<= 15) fit in one refill.
-            in.refill();
-            const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
-            if (symbol < kFirstMatchSymbol) {
-                out[pos++] = static_cast<OutByte>(symbol);
+            in.refillFast();
+            const uint32_t item = m_items[in.peek(ItemLookup::kBits)];
+            const unsigned kind = ItemLookup::kindOf(item);
+            unsigned length;
+            if (kind == ItemLookup::kMatch) {
+                in.skip(ItemLookup::bitsOf(item));
+                length = ItemLookup::valueOf(item);
+            } else if (kind != ItemLookup::kLongCode) {
+                // One or two literals: both bytes are stored either way.
+                const auto pair = static_cast<uint16_t>(ItemLookup::valueOf(item));
+                std::memcpy(out + pos, &pair, 2);
+                in.skip(ItemLookup::bitsOf(item));
+                pos += kind;
+                remaining -= kind;
                 continue;
+            } else {
+                const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
+                if (symbol < kFirstMatchSymbol) {
+                    out[pos++] = static_cast<OutByte>(symbol);
+                    --remaining;
+                    continue;
+                }
+                length = matchLength(symbol);
             }
-            const unsigned code = m_distances.decode<kDistanceRootBits>(in);
-            const std::size_t distance =
-                code <= 1 ? code + 1 : (1u << (code - 1)) + in.take(code - 1) + 1;
-            pos = copyMatch(out, pos, distance, matchLength(symbol), end);
+            --remaining;
+            const uint32_t d = m_distanceItems[in.peek(DistanceLookup::kBits)];
+            std::size_t distance;
+            if (const unsigned taken = DistanceLookup::bitsOf(d)) [[likely]] {
+                distance = DistanceLookup::baseOf(d) +
+                           (in.peek(taken) & ((1u << DistanceLookup::extraOf(d)) - 1));
+                in.skip(taken);
+            } else {
+                distance = decodeDistance(in);
+            }
+            pos = copyMatch(out, pos, distance, length, end);
         }
-        m_blockRemaining = blockRemaining;
+        m_in = in;
+        m_blockRemaining = remaining;
         m_pos = pos;
     }
+
+    // One item, its match cut at end.
+    void decodeItem(std::size_t end) {
+        LocalBitReader in(m_in);
+        --m_blockRemaining;
+        in.refill();
+        const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
+        if (symbol < kFirstMatchSymbol) {
+            m_buf[m_pos++] = static_cast<OutByte>(symbol);
+            return;
+        }
+        const std::size_t distance = decodeDistance(in);
+        m_pos = copyMatch(m_buf.data(), m_pos, distance, matchLength(symbol), end);
+    }
+
+    // A distance: its code gives the bit length of distance - 1, whose top 1
+    // bit is implied and the bits below follow the code.
+    std::size_t decodeDistance(BitReader &in) const {
+        const unsigned code = m_distances.decode<kDistanceRootBits>(in);
+        return distanceBase(code) + in.take(distanceExtraBits(code));
+    }
+    static unsigned distanceBase(unsigned code) {
+        return code <= 1 ? code + 1 : (1u << (code - 1)) + 1;
+    }
+    static unsigned distanceExtraBits(unsigned code) { return code <= 1 ? 0 : code - 1; }
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
         readCodeLengths(m_lengthTable, kLengthCodes, 5, 3);
         readSymbolLengths();
         readCodeLengths(m_distances, m_distanceCodes, m_distanceCountBits, -1);
+        m_distanceItems.build(m_distances, distanceBase, distanceExtraBits);
     }
 
     // A table of small code lengths: 3 bits each, 7 extended by a run of 1
@@ -109,6 +170,7 @@ private:
             if (symbol >= kSymbols)
                 throw DecodeError("invalid Huffman table");
             m_symbols.buildSingle(symbol);
+            m_items.buildSingle(symbol);
             return;
         }
         if (count > kSymbols)
@@ -127,6 +189,7 @@ private:
             }
         }
         m_symbols.build(lengths.data(), kSymbols);
+        m_items.build(lengths.data(), kSymbols);
     }
 
     const unsigned m_distanceCodes;
@@ -134,6 +197,8 @@ private:
     HuffmanTable m_symbols;
     HuffmanTable m_distances;
     HuffmanTable m_lengthTable;
+    ItemLookup m_items;
+    DistanceLookup m_distanceItems;
     unsigned m_blockRemaining = 0;
 };
 

@@ -61,14 +61,23 @@ protected:
         length = std::min(length, end - pos);
         OutByte *dst = out + pos;
         const OutByte *src = dst - distance;
-        if (distance >= 8) {
-            // Each word reads only bytes already written, and may spill up to
-            // seven bytes into the slack past the match.
+        // Each step reads only bytes already written, and may spill up to
+        // kSlack - 1 bytes past the match.
+        if (distance >= 16) {
+            for (std::size_t i = 0; i < length; i += 16)
+                std::memcpy(dst + i, src + i, 16);
+        } else if (distance >= 8) {
             for (std::size_t i = 0; i < length; i += 8)
                 std::memcpy(dst + i, src + i, 8);
         } else {
-            for (std::size_t i = 0; i < length; ++i)
+            // A short repeating pattern: its first few repeats byte by byte,
+            // then words copied from a whole number of repeats back.
+            const std::size_t stride = distance * ((8 + distance - 1) / distance);
+            const std::size_t head = std::min(length, stride);
+            for (std::size_t i = 0; i < head; ++i)
                 dst[i] = src[i];
+            for (std::size_t i = head; i < length; i += 8)
+                std::memcpy(dst + i, dst + i - stride, 8);
         }
         return pos + length;
     }
@@ -85,7 +94,7 @@ protected:
 
 private:
     static constexpr std::size_t kBatch = 256 * 1024;
-    static constexpr std::size_t kSlack = 8;
+    static constexpr std::size_t kSlack = 16;
 
     // A small member is decoded in one batch of its own size: most members
     // of an archive are small, and the buffer is zeroed when it is made.

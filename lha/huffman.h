@@ -6,6 +6,7 @@
 #include "bit_reader.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace lha {
@@ -39,6 +40,18 @@ public:
             throw DecodeError("invalid Huffman code");
         in.skip((e >> 16) & 0xFF);
         return e & 0xFFFF;
+    }
+
+    struct Leaf {
+        unsigned symbol;
+        unsigned length;
+    };
+    // The code that the root entry `index` resolves on its own, if any.
+    std::optional<Leaf> rootLeaf(uint32_t index) const {
+        const uint32_t e = m_entries[index];
+        if (!(e & kLeaf))
+            return std::nullopt;
+        return Leaf{e & 0xFFFF, (e >> 16) & 0xFF};
     }
 
 private:
