@@ -51,29 +51,45 @@ private:
         std::size_t pos = m_pos;
         unsigned remaining = m_blockRemaining;
         BitReader in = m_in;
-        while (pos < fastStop && remaining >= 2 && in.canRefillFast()) {
-            // Symbol (<= 16 bits), distance code (<= 16) and its extra bits
-            // (<= 15) fit in one refill.
-            in.refillFast();
-            const uint32_t item = m_items[in.peek(ItemLookup::kBits)];
+        // Each round has one refill, which this check allows.
+        const auto mayGoOn = [&] { return pos < fastStop && remaining >= 2 && in.canRefillFast(); };
+        if (!mayGoOn())
+            return;
+        // A round starts with at least 57 bits buffered and the next item
+        // looked up: its symbol (<= 16 bits), distance code (<= 16) and
+        // extra bits (<= 15) are all there.
+        in.refillFast();
+        uint32_t item = m_items[in.peek(ItemLookup::kBits)];
+        while (true) {
             const unsigned kind = ItemLookup::kindOf(item);
             unsigned length;
-            if (kind == ItemLookup::kMatch) {
-                in.skip(ItemLookup::bitsOf(item));
-                length = ItemLookup::valueOf(item);
-            } else if (kind != ItemLookup::kLongCode) {
-                // One or two literals: both bytes are stored either way.
+            if (kind == ItemLookup::kOneLiteral || kind == ItemLookup::kTwoLiterals) {
+                // Both bytes are stored either way.
                 const auto pair = static_cast<uint16_t>(ItemLookup::valueOf(item));
                 std::memcpy(out + pos, &pair, 2);
                 in.skip(ItemLookup::bitsOf(item));
                 pos += kind;
                 remaining -= kind;
+                if (!mayGoOn())
+                    break;
+                // The next lookup needs no refill yet, so it need not wait
+                // for one.
+                item = m_items[in.peek(ItemLookup::kBits)];
+                in.refillFast();
                 continue;
+            }
+            if (kind == ItemLookup::kMatch) {
+                in.skip(ItemLookup::bitsOf(item));
+                length = ItemLookup::valueOf(item);
             } else {
                 const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
                 if (symbol < kFirstMatchSymbol) {
                     out[pos++] = static_cast<OutByte>(symbol);
                     --remaining;
+                    if (!mayGoOn())
+                        break;
+                    in.refillFast();
+                    item = m_items[in.peek(ItemLookup::kBits)];
                     continue;
                 }
                 length = matchLength(symbol);
@@ -88,7 +104,17 @@ private:
             } else {
                 distance = decodeDistance(in);
             }
-            pos = copyMatch(out, pos, distance, length, end);
+            // The next item is looked up before the copy, which does not
+            // touch what the lookup reads.
+            const std::size_t from = pos;
+            pos += length;
+            if (!mayGoOn()) {
+                copyMatch(out, from, distance, length, end);
+                break;
+            }
+            in.refillFast();
+            item = m_items[in.peek(ItemLookup::kBits)];
+            copyMatch(out, from, distance, length, end);
         }
         m_in = in;
         m_blockRemaining = remaining;

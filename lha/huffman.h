@@ -5,6 +5,7 @@
 // one more lookup in a small second-level table.
 #include "bit_reader.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -58,9 +59,18 @@ private:
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
 
+    using FirstCodes = std::array<uint32_t, kMaxLength + 2>;
+    static FirstCodes checkedFirstCodes(const uint8_t *lengths, unsigned count);
+    void assignCodes(const uint8_t *lengths, unsigned count, FirstCodes next);
+    void layOutSubtables();
+    void fillLeaves(const uint8_t *lengths, unsigned count);
+
     unsigned m_rootBits;
     std::vector<uint32_t> m_entries;
-    std::vector<uint32_t> m_codes; // scratch for build(), kept to save allocations
+    // Scratch for build(), kept to save allocations.
+    std::vector<uint32_t> m_codes;
+    unsigned m_firstLong = 0; // the range of root entries of long codes
+    unsigned m_lastLong = 0;
 };
 
 } // namespace lha
