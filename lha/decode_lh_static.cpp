@@ -45,7 +45,7 @@ private:
     // hand, so that it needs no checks for any edge. The reader is a plain
     // local copy, kept in registers: an error here is never the stream's
     // end, so the copy need not be written back when one is thrown.
-    void decodeFast(std::size_t stop, std::size_t end) {
+    [[gnu::noinline]] void decodeFast(std::size_t stop, std::size_t end) {
         const std::size_t fastStop = std::min(stop, end - std::min<std::size_t>(end, kMaxMatch));
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
@@ -82,7 +82,9 @@ private:
                 in.skip(ItemLookup::bitsOf(item));
                 length = ItemLookup::valueOf(item);
             } else {
-                const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
+                const auto [symbol, bits] =
+                    m_symbols.lookUpRarely(in.peek(HuffmanTable::kMaxLength));
+                in.skip(bits);
                 if (symbol < kFirstMatchSymbol) {
                     out[pos++] = static_cast<OutByte>(symbol);
                     --remaining;
@@ -102,7 +104,10 @@ private:
                            (in.peek(taken) & ((1u << DistanceLookup::extraOf(d)) - 1));
                 in.skip(taken);
             } else {
-                distance = decodeDistance(in);
+                const auto [code, bits] =
+                    m_distances.lookUpRarely(in.peek(HuffmanTable::kMaxLength));
+                in.skip(bits);
+                distance = distanceBase(code) + in.take(distanceExtraBits(code));
             }
             // The next item is looked up before the copy, which does not
             // touch what the lookup reads.

@@ -12,6 +12,10 @@ void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
     fillLeaves(lengths, count);
 }
 
+HuffmanTable::Leaf HuffmanTable::lookUpRarely(uint32_t v) const {
+    return lookUp(v);
+}
+
 void HuffmanTable::buildSingle(unsigned symbol) {
     m_entries.assign(std::size_t{1} << m_rootBits, kLeaf | symbol);
 }

@@ -28,25 +28,22 @@ public:
     // Decodes one symbol; needs at least kMaxLength bits buffered. Hot loops
     // name the table's root size as RootBits, which turns the shifts into
     // constants.
-    template <unsigned RootBits = 0> unsigned decode(BitReader &in) const {
-        const unsigned rootBits = RootBits ? RootBits : m_rootBits;
-        const uint32_t v = in.peek(kMaxLength);
-        uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
-        if (e & kSubtable) [[unlikely]] {
-            const unsigned subBits = (e >> 16) & 0xFF;
-            const uint32_t index = (v >> (kMaxLength - rootBits - subBits)) & ((1u << subBits) - 1);
-            e = m_entries[(e & 0xFFFF) + index];
-        }
-        if (!(e & kLeaf)) [[unlikely]]
-            throw DecodeError("invalid Huffman code");
-        in.skip((e >> 16) & 0xFF);
-        return e & 0xFFFF;
-    }
-
     struct Leaf {
         unsigned symbol;
         unsigned length;
     };
+
+    template <unsigned RootBits = 0> unsigned decode(BitReader &in) const {
+        const Leaf leaf = lookUp<RootBits>(in.peek(kMaxLength));
+        in.skip(leaf.length);
+        return leaf.symbol;
+    }
+
+    // The code that the kMaxLength bits `v` start with. Out of line, for
+    // the rare paths of hot loops: it takes the bits by value, so that the
+    // loop's reader can stay in registers.
+    Leaf lookUpRarely(uint32_t v) const;
+
     // The code that the root entry `index` resolves on its own, if any.
     std::optional<Leaf> rootLeaf(uint32_t index) const {
         const uint32_t e = m_entries[index];
@@ -56,6 +53,19 @@ public:
     }
 
 private:
+    template <unsigned RootBits = 0> Leaf lookUp(uint32_t v) const {
+        const unsigned rootBits = RootBits ? RootBits : m_rootBits;
+        uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
+        if (e & kSubtable) [[unlikely]] {
+            const unsigned subBits = (e >> 16) & 0xFF;
+            const uint32_t index = (v >> (kMaxLength - rootBits - subBits)) & ((1u << subBits) - 1);
+            e = m_entries[(e & 0xFFFF) + index];
+        }
+        if (!(e & kLeaf)) [[unlikely]]
+            throw DecodeError("invalid Huffman code");
+        return {e & 0xFFFF, (e >> 16) & 0xFF};
+    }
+
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
 
