@@ -111,15 +111,16 @@ private:
             }
             // The next item is looked up before the copy, which does not
             // touch what the lookup reads.
-            const std::size_t from = pos;
+            checkDistance(pos, distance);
+            OutByte *const to = out + pos;
             pos += length;
             if (!mayGoOn()) {
-                copyMatch(out, from, distance, length, end);
+                copyBytes(to, distance, length);
                 break;
             }
             in.refillFast();
             item = m_items[in.peek(ItemLookup::kBits)];
-            copyMatch(out, from, distance, length, end);
+            copyBytes(to, distance, length);
         }
         m_in = in;
         m_blockRemaining = remaining;

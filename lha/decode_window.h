@@ -56,13 +56,23 @@ protected:
     // the start of the history.
     std::size_t copyMatch(OutByte *out, std::size_t pos, std::size_t distance, std::size_t length,
                           std::size_t end) const {
-        if (distance > pos || distance > m_window || distance == 0)
-            throw DecodeError("match distance before the start of the data");
+        checkDistance(pos, distance);
         length = std::min(length, end - pos);
-        OutByte *dst = out + pos;
+        copyBytes(out + pos, distance, length);
+        return pos + length;
+    }
+
+    // Throws when a match at pos would reach before the start of the history.
+    void checkDistance(std::size_t pos, std::size_t distance) const {
+        if (distance > pos || distance > m_window || distance == 0) [[unlikely]]
+            throwDistanceBeforeStart();
+    }
+
+    // Copies a match whose distance was checked and whose end leaves room
+    // for the slack. Each step reads only bytes already written, and may
+    // spill up to kSlack - 1 bytes past the match.
+    static void copyBytes(OutByte *dst, std::size_t distance, std::size_t length) {
         const OutByte *src = dst - distance;
-        // Each step reads only bytes already written, and may spill up to
-        // kSlack - 1 bytes past the match.
         if (distance >= 16) {
             for (std::size_t i = 0; i < length; i += 16)
                 std::memcpy(dst + i, src + i, 16);
@@ -79,7 +89,6 @@ protected:
             for (std::size_t i = head; i < length; i += 8)
                 std::memcpy(dst + i, dst + i - stride, 8);
         }
-        return pos + length;
     }
 
     const std::size_t m_window;
@@ -93,6 +102,10 @@ protected:
     BitReader m_in;
 
 private:
+    [[noreturn, gnu::cold, gnu::noinline]] static void throwDistanceBeforeStart() {
+        throw DecodeError("match distance before the start of the data");
+    }
+
     static constexpr std::size_t kBatch = 256 * 1024;
     static constexpr std::size_t kSlack = 16;
 
