@@ -83,7 +83,7 @@ private:
                 length = ItemLookup::valueOf(item);
             } else {
                 const auto [symbol, bits] =
-                    m_symbols.lookUpRarely(in.peek(HuffmanTable::kMaxLength));
+                    m_symbols.lookUp<kSymbolRootBits>(in.peek(HuffmanTable::kMaxLength));
                 in.skip(bits);
                 if (symbol < kFirstMatchSymbol) {
                     out[pos++] = static_cast<OutByte>(symbol);
@@ -105,7 +105,7 @@ private:
                 in.skip(taken);
             } else {
                 const auto [code, bits] =
-                    m_distances.lookUpRarely(in.peek(HuffmanTable::kMaxLength));
+                    m_distances.lookUp<kDistanceRootBits>(in.peek(HuffmanTable::kMaxLength));
                 in.skip(bits);
                 distance = distanceBase(code) + in.take(distanceExtraBits(code));
             }

@@ -12,8 +12,8 @@ void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
     fillLeaves(lengths, count);
 }
 
-HuffmanTable::Leaf HuffmanTable::lookUpRarely(uint32_t v) const {
-    return lookUp(v);
+void HuffmanTable::throwInvalidCode() {
+    throw DecodeError("invalid Huffman code");
 }
 
 void HuffmanTable::buildSingle(unsigned symbol) {

@@ -39,10 +39,19 @@ public:
         return leaf.symbol;
     }
 
-    // The code that the kMaxLength bits `v` start with. Out of line, for
-    // the rare paths of hot loops: it takes the bits by value, so that the
-    // loop's reader can stay in registers.
-    Leaf lookUpRarely(uint32_t v) const;
+    // The code that the kMaxLength bits `v` start with.
+    template <unsigned RootBits = 0> Leaf lookUp(uint32_t v) const {
+        const unsigned rootBits = RootBits ? RootBits : m_rootBits;
+        uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
+        if (e & kSubtable) [[unlikely]] {
+            const unsigned subBits = (e >> 16) & 0xFF;
+            const uint32_t index = (v >> (kMaxLength - rootBits - subBits)) & ((1u << subBits) - 1);
+            e = m_entries[(e & 0xFFFF) + index];
+        }
+        if (!(e & kLeaf)) [[unlikely]]
+            throwInvalidCode();
+        return {e & 0xFFFF, (e >> 16) & 0xFF};
+    }
 
     // The code that the root entry `index` resolves on its own, if any.
     std::optional<Leaf> rootLeaf(uint32_t index) const {
@@ -53,18 +62,9 @@ public:
     }
 
 private:
-    template <unsigned RootBits = 0> Leaf lookUp(uint32_t v) const {
-        const unsigned rootBits = RootBits ? RootBits : m_rootBits;
-        uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
-        if (e & kSubtable) [[unlikely]] {
-            const unsigned subBits = (e >> 16) & 0xFF;
-            const uint32_t index = (v >> (kMaxLength - rootBits - subBits)) & ((1u << subBits) - 1);
-            e = m_entries[(e & 0xFFFF) + index];
-        }
-        if (!(e & kLeaf)) [[unlikely]]
-            throw DecodeError("invalid Huffman code");
-        return {e & 0xFFFF, (e >> 16) & 0xFF};
-    }
+    // Out of line and cold, so that hot loops keep their state in registers
+    // around it.
+    [[noreturn, gnu::cold, gnu::noinline]] static void throwInvalidCode();
 
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
