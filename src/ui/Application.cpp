@@ -2,6 +2,8 @@
 
 #include "Fonts.h"
 
+#include <hokora/version.h>
+
 #include <QApplication>
 #include <QIcon>
 
@@ -9,7 +11,7 @@ namespace ui {
 
 void setUpApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("hokora"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.00.0001"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HOKORA_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Hokora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/hokora.svg")));
     // The program ends only by ending at once, never because its last

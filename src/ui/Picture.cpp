@@ -75,10 +75,10 @@ void Picture::startDrag() {
         QPainter painter(&image);
         QSvgRenderer(m_dragImage).render(&painter, QRectF(rect()));
     }
-    auto *data = new QMimeData;
-    data->setData(mimeType(), objectName().toUtf8());
+    auto *payload = new QMimeData;
+    payload->setData(mimeType(), objectName().toUtf8());
     auto *drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(payload);
     drag->setPixmap(image);
     drag->setHotSpot(rect().center());
     drag->exec(Qt::MoveAction);

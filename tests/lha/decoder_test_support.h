@@ -3,8 +3,8 @@
 // headers (levels 0-2) to reach each member's packed bytes, an in-memory
 // ByteSource, decode-everything helpers and a bit writer for hand-made
 // streams.
-#include "crc16.h"
 #include "decoder.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -149,8 +149,6 @@ private:
     std::size_t m_used = 0;
 };
 
-inline uint16_t crcOf(const std::vector<uint8_t> &data) {
-    return crc16(0, data.data(), data.size());
-}
+using testing_lha::crcOf;
 
 } // namespace lha::testing
