@@ -9,6 +9,7 @@
 #include "static_huffman_lookup.h"
 
 #include <array>
+#include <optional>
 
 namespace lha {
 namespace {
@@ -154,27 +155,40 @@ private:
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
-        readCodeLengths(m_lengthTable, kLengthCodes, 5, 3);
+        SmallCodeLengths lengths{};
+        if (const auto single = readCodeLengths(lengths, kLengthCodes, 5, 3))
+            m_lengthTable.buildSingle(*single);
+        else
+            m_lengthTable.build(lengths.data(), kLengthCodes);
         readSymbolLengths();
-        readCodeLengths(m_distances, m_distanceCodes, m_distanceCountBits, -1);
-        m_distanceItems.build(m_distances, distanceBase, distanceExtraBits);
+        lengths = {};
+        if (const auto single =
+                readCodeLengths(lengths, m_distanceCodes, m_distanceCountBits, -1)) {
+            m_distances.buildSingle(*single);
+            m_distanceItems.buildSingle(*single, distanceBase, distanceExtraBits);
+        } else {
+            m_distances.build(lengths.data(), m_distanceCodes);
+            m_distanceItems.build(lengths.data(), m_distanceCodes, distanceBase, distanceExtraBits);
+        }
     }
+
+    using SmallCodeLengths = std::array<uint8_t, 32>;
 
     // A table of small code lengths: 3 bits each, 7 extended by a run of 1
     // bits. After the entry at `gapAfter` a 2-bit count of zero lengths
-    // follows.
-    void readCodeLengths(HuffmanTable &table, unsigned size, unsigned countBits, int gapAfter) {
+    // follows. A count of 0 announces a code of one symbol taking no bits,
+    // which is returned instead.
+    std::optional<unsigned> readCodeLengths(SmallCodeLengths &lengths, unsigned size,
+                                            unsigned countBits, int gapAfter) {
         const unsigned count = m_in.bits(countBits);
         if (count == 0) {
             const unsigned symbol = m_in.bits(countBits);
             if (symbol >= size)
                 throw DecodeError("invalid Huffman table");
-            table.buildSingle(symbol);
-            return;
+            return symbol;
         }
         if (count > size)
             throw DecodeError("invalid Huffman table");
-        std::array<uint8_t, 32> lengths{};
         for (unsigned i = 0; i < count;) {
             unsigned length = m_in.bits(3);
             if (length == 7) {
@@ -190,7 +204,7 @@ private:
                     throw DecodeError("invalid Huffman table");
             }
         }
-        table.build(lengths.data(), size);
+        return std::nullopt;
     }
 
     // The symbol code's lengths, sent with the small length code: values 0-2

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace lha {
@@ -25,14 +24,19 @@ public:
     // A table whose every code is `symbol`, taking no bits.
     void buildSingle(unsigned symbol);
 
-    // Decodes one symbol; needs at least kMaxLength bits buffered. Hot loops
-    // name the table's root size as RootBits, which turns the shifts into
-    // constants.
+    // The first canonical code of each length (indexed by length), for
+    // tables derived from the same lengths. Throws as build() does.
+    using FirstCodes = std::array<uint32_t, kMaxLength + 2>;
+    static FirstCodes checkedFirstCodes(const uint8_t *lengths, unsigned count);
+
     struct Leaf {
         unsigned symbol;
         unsigned length;
     };
 
+    // Decodes one symbol; needs at least kMaxLength bits buffered. Hot loops
+    // name the table's root size as RootBits, which turns the shifts into
+    // constants.
     template <unsigned RootBits = 0> unsigned decode(BitReader &in) const {
         const Leaf leaf = lookUp<RootBits>(in.peek(kMaxLength));
         in.skip(leaf.length);
@@ -53,14 +57,6 @@ public:
         return {e & 0xFFFF, (e >> 16) & 0xFF};
     }
 
-    // The code that the root entry `index` resolves on its own, if any.
-    std::optional<Leaf> rootLeaf(uint32_t index) const {
-        const uint32_t e = m_entries[index];
-        if (!(e & kLeaf))
-            return std::nullopt;
-        return Leaf{e & 0xFFFF, (e >> 16) & 0xFF};
-    }
-
 private:
     // Out of line and cold, so that hot loops keep their state in registers
     // around it.
@@ -69,8 +65,6 @@ private:
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
 
-    using FirstCodes = std::array<uint32_t, kMaxLength + 2>;
-    static FirstCodes checkedFirstCodes(const uint8_t *lengths, unsigned count);
     void assignCodes(const uint8_t *lengths, unsigned count, FirstCodes next);
     void layOutSubtables();
     void fillLeaves(const uint8_t *lengths, unsigned count);

@@ -31,17 +31,11 @@ public:
         m_entries.fill(kLongCode << 8);
         // Canonical codes, and the short literals in code order: by length,
         // then by symbol.
-        std::array<unsigned, kMaxLength + 1> perLength{};
+        HuffmanTable::FirstCodes nextCode = HuffmanTable::checkedFirstCodes(lengths, count);
         std::array<unsigned, kBits + 2> literalsBefore{};
-        for (unsigned s = 0; s < count; ++s) {
-            ++perLength[lengths[s]];
-            if (s < kFirstMatchSymbol && lengths[s] != 0 && lengths[s] <= kBits)
+        for (unsigned s = 0; s < kFirstMatchSymbol && s < count; ++s)
+            if (lengths[s] != 0 && lengths[s] <= kBits)
                 ++literalsBefore[lengths[s] + 1];
-        }
-        perLength[0] = 0;
-        std::array<uint32_t, kMaxLength + 1> nextCode{};
-        for (unsigned len = 1; len <= kMaxLength; ++len)
-            nextCode[len] = (nextCode[len - 1] + perLength[len - 1]) << 1;
         for (unsigned len = 1; len <= kBits + 1; ++len)
             literalsBefore[len] += literalsBefore[len - 1];
         const unsigned literalCount = literalsBefore[kBits + 1];
@@ -84,8 +78,6 @@ public:
     uint32_t operator[](uint32_t index) const { return m_entries[index]; }
 
 private:
-    static constexpr unsigned kMaxLength = HuffmanTable::kMaxLength;
-
     // Every entry whose index starts with the `length`-bit code.
     void fill(uint32_t code, unsigned length, uint32_t e) {
         const unsigned spare = kBits - length;
@@ -109,21 +101,38 @@ public:
     static unsigned extraOf(uint32_t e) { return (e >> 8) & 0xFF; }
     static unsigned baseOf(uint32_t e) { return e >> 16; }
 
-    // `distances` was built with kBits root bits; code c stands for
-    // distances from base(c) on, with extra(c) more bits.
+    // From the distance code's lengths, already checked by
+    // HuffmanTable::build; code c stands for distances from base(c) on,
+    // with extra(c) more bits.
     template <class Base, class Extra>
-    void build(const HuffmanTable &distances, Base base, Extra extra) {
-        for (uint32_t i = 0; i < (1u << kBits); ++i) {
-            const auto leaf = distances.rootLeaf(i);
-            m_entries[i] = leaf ? (leaf->length + extra(leaf->symbol)) |
-                                      (extra(leaf->symbol) << 8) | (base(leaf->symbol) << 16)
-                                : 0;
+    void build(const uint8_t *lengths, unsigned count, Base base, Extra extra) {
+        m_entries.fill(0);
+        HuffmanTable::FirstCodes nextCode = HuffmanTable::checkedFirstCodes(lengths, count);
+        for (unsigned c = 0; c < count; ++c) {
+            const unsigned len = lengths[c];
+            if (len == 0)
+                continue;
+            const uint32_t code = nextCode[len]++;
+            if (len > kBits)
+                continue;
+            const unsigned spare = kBits - len;
+            std::fill_n(m_entries.begin() + (code << spare), std::size_t{1} << spare,
+                        entry(len, extra(c), base(c)));
         }
+    }
+
+    // A code of one distance code that takes no bits.
+    template <class Base, class Extra> void buildSingle(unsigned c, Base base, Extra extra) {
+        m_entries.fill(entry(0, extra(c), base(c)));
     }
 
     uint32_t operator[](uint32_t index) const { return m_entries[index]; }
 
 private:
+    static uint32_t entry(unsigned length, unsigned extra, unsigned base) {
+        return (length + extra) | (extra << 8) | (base << 16);
+    }
+
     std::array<uint32_t, 1u << kBits> m_entries{};
 };
 
