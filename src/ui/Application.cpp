@@ -4,17 +4,30 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace ui {
 
+bool loadStandardTranslations() {
+    // The interface is Japanese whatever the locale, so are Qt's own texts
+    // (OK, キャンセル) on standard buttons.
+    static QTranslator translator;
+    if (!translator.load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
+
 void setUpApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("hokora"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.00.0001"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HOKORA_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Hokora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/hokora.svg")));
     // The program ends only by ending at once, never because its last
     // visible window went away.
     QApplication::setQuitOnLastWindowClosed(false);
+    loadStandardTranslations();
     installFontSubstitutions();
     QApplication::setFont(makeFont(defaultFontSpec()));
 }

@@ -3,9 +3,11 @@
 #include "Twips.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +40,7 @@ void Picture::setPixmap(const QPixmap &pixmap) {
 
 void Picture::setAutomaticDrag(const QString &dragImageResource) {
     m_dragImage = dragImageResource;
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void Picture::setAcceptsDraggedPictures(bool accepts) {
@@ -52,6 +55,21 @@ void Picture::paintEvent(QPaintEvent *) {
     } else if (!m_pixmap.isNull()) {
         painter.drawPixmap(0, 0, m_pixmap);
     }
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void Picture::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    if (!m_dragImage.isEmpty() &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        // Like a drop, the procedure runs after the key event has been handled.
+        QMetaObject::invokeMethod(this, &Picture::keyboardDrag, Qt::QueuedConnection);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Picture::mousePressEvent(QMouseEvent *event) {
@@ -67,7 +85,7 @@ void Picture::mouseMoveEvent(QMouseEvent *event) {
     }
 }
 
-void Picture::startDrag() {
+QPixmap Picture::dragPixmap() const {
     QPixmap image(size() * devicePixelRatioF());
     image.setDevicePixelRatio(devicePixelRatioF());
     image.fill(Qt::transparent);
@@ -75,6 +93,14 @@ void Picture::startDrag() {
         QPainter painter(&image);
         QSvgRenderer(m_dragImage).render(&painter, QRectF(rect()));
     }
+    // Without a compositor the drag window cannot be translucent; the mask
+    // keeps it to the picture's shape instead of an opaque square.
+    image.setMask(QBitmap::fromImage(image.toImage().createAlphaMask()));
+    return image;
+}
+
+void Picture::startDrag() {
+    const QPixmap image = dragPixmap();
     auto *data = new QMimeData;
     data->setData(mimeType(), objectName().toUtf8());
     auto *drag = new QDrag(this);
