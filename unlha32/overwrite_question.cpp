@@ -108,18 +108,17 @@ bool OverwriteQuestion::eventFilter(QObject *watched, QEvent *event) {
 
 void OverwriteQuestion::centreOnParent() {
     // Placed by the program, not left to the window manager, which may put a
-    // dialog whose parent it has not placed yet into a corner. The frame this
-    // window will get is not known before it is mapped; the window manager
-    // gives it the one it gave the window it is asked over.
+    // dialog whose parent it has not placed yet into a corner. Client areas
+    // are compared: a frame is known only some time after mapping, and this
+    // window gets the frame the window asked over has.
     const QWidget *over = parentWidget() ? parentWidget()->window() : nullptr;
     if (!over)
         return;
-    const QRect overFrame = over->frameGeometry();
     const QRect overClient = over->geometry();
-    const QSize frameExtra(overFrame.width() - overClient.width(),
-                           overFrame.height() - overClient.height());
-    const QSize ownFrame = size() + frameExtra;
-    move(overFrame.center() - QPoint(ownFrame.width() / 2, ownFrame.height() / 2));
+    const QRect overFrame = over->frameGeometry();
+    const QPoint frameOffset =
+        overFrame.contains(overClient) ? overClient.topLeft() - overFrame.topLeft() : QPoint();
+    move(overClient.center() - QPoint(width() / 2, height() / 2) - frameOffset);
 }
 
 lha::OverwriteDecision OverwriteQuestion::decision() const {
