@@ -93,8 +93,7 @@ QPixmap Picture::dragPixmap() const {
         QPainter painter(&image);
         QSvgRenderer(m_dragImage).render(&painter, QRectF(rect()));
     }
-    // Without a compositor the drag window cannot be translucent; the mask
-    // keeps it to the picture's shape instead of an opaque square.
+    // Cursors without an alpha channel take their shape from the mask.
     image.setMask(QBitmap::fromImage(image.toImage().createAlphaMask()));
     return image;
 }
@@ -105,8 +104,13 @@ void Picture::startDrag() {
     data->setData(mimeType(), objectName().toUtf8());
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    drag->setPixmap(image);
-    drag->setHotSpot(rect().center());
+    // The pointer itself becomes the picture, over a target or not: unlike a
+    // drag window, a cursor keeps its shape without a compositor.
+    QPixmap nothing(1, 1);
+    nothing.fill(Qt::transparent);
+    drag->setPixmap(nothing);
+    drag->setDragCursor(image, Qt::MoveAction);
+    drag->setDragCursor(image, Qt::IgnoreAction);
     drag->exec(Qt::MoveAction);
 }
 

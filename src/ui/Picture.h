@@ -30,7 +30,7 @@ public:
     static QString mimeType();
 
     // The drag image: the resource drawn at the picture's size, masked to its
-    // shape, so that it shows without a compositor too.
+    // shape; the pointer shows it while the picture is dragged.
     QPixmap dragPixmap() const;
 
 signals:
