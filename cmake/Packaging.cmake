@@ -42,8 +42,36 @@ install(FILES ${HOKORA_RESOURCES_DIR}/images/hokora.svg
 
 install(FILES ${HOKORA_RESOURCES_DIR}/hokora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${HOKORA_RESOURCES_DIR}/${HOKORA_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+set(HOKORA_METAINFO ${HOKORA_GENERATED_DIR}/${HOKORA_APP_ID}.metainfo.xml)
+configure_file(${HOKORA_RESOURCES_DIR}/${HOKORA_APP_ID}.metainfo.xml.in ${HOKORA_METAINFO} @ONLY)
+install(FILES ${HOKORA_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages (English, and Japanese for the program), the licence and the
+# changelog, compressed as Debian keeps them.
+set(HOKORA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/hokora)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${HOKORA_GENERATED_DIR}/changelog @ONLY)
+set(doc_gz)
+foreach(page IN ITEMS "docs/hokora.1|man/hokora.1" "docs/hokora.ja.1|man/ja/hokora.1"
+                      "${HOKORA_GENERATED_DIR}/changelog|changelog")
+  string(REPLACE "|" ";" page "${page}")
+  list(GET page 0 source)
+  list(GET page 1 target)
+  get_filename_component(source ${source} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+  set(gz ${HOKORA_GENERATED_DIR}/${target}.gz)
+  get_filename_component(gz_dir ${gz} DIRECTORY)
+  add_custom_command(
+    OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${gz_dir}
+    COMMAND gzip -9nc ${source} > ${gz}
+    DEPENDS ${source}
+    COMMENT "Compressing ${target}")
+  list(APPEND doc_gz ${gz})
+endforeach()
+add_custom_target(hokora_docs ALL DEPENDS ${doc_gz})
+install(FILES ${HOKORA_GENERATED_DIR}/man/hokora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${HOKORA_GENERATED_DIR}/man/ja/hokora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+install(FILES ${HOKORA_GENERATED_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${HOKORA_DOC_DIR})
 install(FILES ${HOKORA_RESOURCES_DIR}/hokora-mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME hokora.xml)
@@ -74,20 +102,35 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hokora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Hokora developers")
-set(CPACK_PACKAGE_CONTACT "Hokora developers")
+set(CPACK_PACKAGE_CONTACT "Hokora developers <hokora@users.noreply.github.com>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "LHA (.LZH) archive extractor with a Japanese interface")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+# CPack puts the summary first and indents each line of the rest itself; an
+# empty line becomes the paragraph mark.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "LHA (.LZH) archive extractor with a Japanese interface
- Hokora extracts one LHA archive into a folder the user picks: open the
- archive with it, choose a drive and a folder, and drag the floppy disk onto
- the disk drive. Japanese file names stored in Shift-JIS come out right.
- .
- The package also contains unlha, a command-line front end to the same
- archive library.")
+    "Hokora extracts one LHA archive into a folder the user picks: open the
+archive with it, choose a drive and a folder, and drag the floppy disk onto
+the disk drive. Japanese file names come out right whether the archive
+stored them in Shift-JIS, EUC-JP, UTF-8 or UTF-16.
+
+The package also contains unlha, a command-line front end to the same
+archive engine.
+
+${HOKORA_PRODUCT_NAME}: ${HOKORA_FILE_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Installed binaries are stripped; their debug symbols go into a separate
+# -dbgsym package when the build has any.
+set(CPACK_STRIP_FILES ON)
+# CPack would call ldconfig for any library under /usr/lib; ours is private.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst
+                                       ${PROJECT_SOURCE_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+if(CMAKE_BUILD_TYPE MATCHES "Deb|RelWithDebInfo")
+  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+endif()
 # The windows ask for Japanese fonts; these are the ones they fall back to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, fonts-motoya-l-maruberi, fonts-noto-cjk")
 include(CPack)

@@ -3,12 +3,14 @@
 #include "run.h"
 #include "unlha32.h"
 
+#include <hokora/version.h>
+
 #include <exception>
 
 extern "C" {
 
 __attribute__((visibility("default"))) int UnlhaGetVersion(void) {
-    return 100;
+    return HOKORA_LIBRARY_VERSION;
 }
 
 __attribute__((visibility("default"))) int Unlha(uint32_t hwnd, const char *command, char *out,

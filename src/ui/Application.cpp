@@ -2,6 +2,8 @@
 
 #include "Fonts.h"
 
+#include <hokora/version.h>
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>

@@ -100,10 +100,10 @@ QPixmap Picture::dragPixmap() const {
 
 void Picture::startDrag() {
     const QPixmap image = dragPixmap();
-    auto *data = new QMimeData;
-    data->setData(mimeType(), objectName().toUtf8());
+    auto *payload = new QMimeData;
+    payload->setData(mimeType(), objectName().toUtf8());
     auto *drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(payload);
     // The pointer itself becomes the picture, over a target or not: unlike a
     // drag window, a cursor keeps its shape without a compositor.
     QPixmap nothing(1, 1);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# check-install-tree.sh PREFIX WITH_PROGRAM WITH_LIBRARY WITH_TOOL: checks what
-# `cmake --install` laid out under PREFIX for a desktop to use it: the program
-# finds its library through its RUNPATH, the .desktop entry, the icons, the
-# metainfo and the MIME definition agree with one another.
+# check-install-tree.sh PREFIX VERSION: checks what `cmake --install` laid out
+# under PREFIX for a desktop to use it: the program finds its library through
+# its RUNPATH, the .desktop entry, the icons, the metainfo and the MIME
+# definition agree with one another, and everything that states a version
+# states VERSION.
 set -uo pipefail
-prefix=$1 with_program=$2 with_library=$3 with_tool=$4
+prefix=$1 version=$2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 need_file() { [[ -f $prefix/$1 ]] || fail "$1 is not installed"; }
@@ -18,8 +19,8 @@ png_size() {
 
 desktop_value() { sed -n "s/^$1=//p" "$prefix/share/applications/hokora.desktop"; }
 
-if [[ $with_program == 1 ]]; then
-    need_file bin/hokora
+need_file bin/hokora
+if [[ -f $prefix/bin/hokora ]]; then
     runpath=$(readelf -d "$prefix/bin/hokora" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
     [[ -n $runpath ]] || fail "bin/hokora has no RUNPATH"
     found=0
@@ -31,8 +32,22 @@ if [[ $with_program == 1 ]]; then
     done
     ((found)) || fail "no RUNPATH entry of bin/hokora ($runpath) holds libunlha32.so"
 fi
-[[ $with_library == 1 ]] && need_file lib/hokora/libunlha32.so
-[[ $with_tool == 1 ]] && need_file bin/unlha
+need_file lib/hokora/libunlha32.so
+need_file bin/unlha
+for page in man/man1/hokora.1.gz man/ja/man1/hokora.1.gz doc/hokora/copyright doc/hokora/changelog.gz; do
+    need_file "share/$page"
+done
+
+# The one version: the metainfo's release, the changelog's entry and the
+# program's application version.
+grep -q "<release version=\"$version\"" "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null ||
+    fail "the metainfo's release is not $version"
+zcat "$prefix/share/doc/hokora/changelog.gz" 2>/dev/null | head -n1 | grep -qF "hokora ($version)" ||
+    fail "the changelog's first entry is not $version"
+# The program holds its version as UTF-16 text: read it with the zero bytes
+# taken out (and to the end: grep -q would cut the pipe under pipefail).
+tr -d '\000' <"$prefix/bin/hokora" 2>/dev/null | grep -aF "$version" >/dev/null ||
+    fail "bin/hokora does not carry $version"
 
 need_file share/applications/hokora.desktop
 need_file share/icons/hicolor/scalable/apps/hokora.svg

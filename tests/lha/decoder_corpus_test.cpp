@@ -51,8 +51,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DecoderCorpusTest,
                                            CorpusArchive{"lha_unix114i/lh7_long.lzh", "-lh7-"},
                                            CorpusArchive{"larc333/lz4.lzs", "-lz4-"},
                                            CorpusArchive{"pmarc2/pm0.pma", "-pm0-"}),
-                         [](const auto &info) {
-                             std::string name = info.param.path;
+                         [](const auto &instance) {
+                             std::string name = instance.param.path;
                              for (char &c : name)
                                  if (!isalnum(static_cast<unsigned char>(c)))
                                      c = '_';

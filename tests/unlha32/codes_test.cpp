@@ -113,10 +113,10 @@ TEST(Codes, NothingReplacedAndTheReportFitsTheBufferExactly) {
     }
     // Buffers of exactly the size given, so that the sanitizer sees an overrun.
     for (const std::size_t size : {std::size_t(1), full.size(), full.size() + 1}) {
-        auto out = std::make_unique<char[]>(size);
-        std::fill_n(out.get(), size, 'x');
-        Unlha(0, command.c_str(), out.get(), static_cast<uint32_t>(size));
-        EXPECT_EQ(std::string(out.get()), full.substr(0, size - 1)) << size;
+        auto buffer = std::make_unique<char[]>(size);
+        std::fill_n(buffer.get(), size, 'x');
+        Unlha(0, command.c_str(), buffer.get(), static_cast<uint32_t>(size));
+        EXPECT_EQ(std::string(buffer.get()), full.substr(0, size - 1)) << size;
     }
     char untouched[] = "abc";
     EXPECT_EQ(Unlha(0, command.c_str(), untouched, 0), UNLHA_ERROR_EXISTS);
