@@ -1,6 +1,11 @@
 #include "charset.h"
 
+#include "lha/lha.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <iconv.h>
 #include <map>
 #include <memory>
@@ -61,6 +66,15 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
     if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
         return 0;
     return len;
+}
+
+// The code point of the valid sequence of `len` bytes at s[i].
+char32_t codePointAt(std::string_view s, std::size_t i, std::size_t len) {
+    static constexpr uint8_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t c = static_cast<uint8_t>(s[i]) & kLeadMask[len];
+    for (std::size_t k = 1; k < len; ++k)
+        c = (c << 6) | (static_cast<uint8_t>(s[i + k]) & 0x3F);
+    return c;
 }
 
 std::string decodeUtf8(std::string_view bytes, std::size_t &bad) {
@@ -171,9 +185,32 @@ std::string decodeWith(std::string_view bytes, const char *charset, std::size_t 
     return out;
 }
 
+// How much a decoding reads like Japanese text: kanji, kana and full-width
+// forms count for it; half-width katakana, which a wrong charset produces
+// from the other's lead and trail bytes, and bytes it cannot decode count
+// against it.
+int readability(std::string_view utf8, std::size_t undecodable) {
+    int score = -4 * static_cast<int>(undecodable);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t len = std::max<std::size_t>(1, utf8SequenceLength(utf8, i));
+        const char32_t c = codePointAt(utf8, i, len);
+        i += len;
+        if ((c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+            (c >= 0xFF01 && c <= 0xFF5E))
+            ++score;
+        else if (c >= 0xFF61 && c <= 0xFF9F)
+            --score;
+    }
+    return score;
+}
+
 } // namespace
 
 Charset charsetForOs(char os_id) {
+    return os_id == 'A' ? Charset::Latin1 : Charset::Detect; // the Amiga writes ISO-8859-1
+}
+
+Charset usualCharsetForOs(char os_id) {
     switch (os_id) {
     case 0:
     case 'M': // MS-DOS
@@ -181,27 +218,42 @@ Charset charsetForOs(char os_id) {
     case 'W': // Windows NT
     case '2': // OS/2
         return Charset::Cp932;
-    case 'A': // Amiga
-        return Charset::Latin1;
     default:
-        return Charset::Detect;
+        return Charset::EucJp;
     }
 }
 
-Charset detectCharset(std::string_view bytes) {
+Charset detectCharset(std::string_view bytes, Charset fallback) {
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<uint8_t>(c) < 0x80; }))
+        return fallback;
     std::size_t badUtf8 = 0;
-    decodeUtf8(bytes, badUtf8);
+    const std::string utf8 = decodeUtf8(bytes, badUtf8);
     if (badUtf8 == 0)
         return Charset::Utf8;
     std::size_t badEuc = 0;
-    decodeWith(bytes, "EUC-JP-MS", badEuc);
-    if (badEuc == 0)
-        return Charset::EucJp;
     std::size_t badSjis = 0;
-    decodeWith(bytes, "CP932", badSjis);
-    if (badSjis <= badEuc && badSjis <= badUtf8)
-        return Charset::Cp932;
-    return badEuc <= badUtf8 ? Charset::EucJp : Charset::Utf8;
+    const std::string euc = decodeWith(bytes, "EUC-JP-MS", badEuc);
+    const std::string sjis = decodeWith(bytes, "CP932", badSjis);
+    struct Reading {
+        Charset charset;
+        std::size_t undecodable;
+        int score;
+    };
+    const Reading readings[] = {{Charset::Cp932, badSjis, readability(sjis, badSjis)},
+                                {Charset::EucJp, badEuc, readability(euc, badEuc)},
+                                {Charset::Utf8, badUtf8, readability(utf8, badUtf8)}};
+    // The usual charset holds unless another reads better without failing
+    // on more bytes: names of half-width katakana are sound Shift-JIS, and
+    // their EUC-JP reading is kanji with an undecodable byte or two.
+    Reading best{fallback, SIZE_MAX, INT_MIN};
+    for (const Reading &r : readings)
+        if (r.charset == fallback)
+            best = r;
+    for (const Reading &r : readings)
+        if (r.undecodable <= best.undecodable && r.score > best.score)
+            best = r;
+    return best.charset;
 }
 
 std::string decode(std::string_view bytes, Charset charset) {
@@ -218,7 +270,7 @@ std::string decode(std::string_view bytes, Charset charset) {
     case Charset::Detect:
         break;
     }
-    return decode(bytes, detectCharset(bytes));
+    return decode(bytes, detectCharset(bytes, Charset::Cp932));
 }
 
 std::string decodeCodePage(std::string_view bytes, uint32_t code_page) {
@@ -268,16 +320,6 @@ std::string decodeUtf16(std::string_view bytes) {
     if (i < bytes.size())
         appendEscape(out, static_cast<uint8_t>(bytes[i]));
     return out;
-}
-
-bool isValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto len = utf8SequenceLength(text, i);
-        if (len == 0)
-            return false;
-        i += len;
-    }
-    return true;
 }
 
 std::string printable(std::string_view utf8) {

@@ -13,24 +13,26 @@ enum class Charset {
     EucJp,
     Latin1,
     Utf8,
-    Detect, // UTF-8 when valid, else EUC-JP or CP932, whichever fits better
+    Detect, // told from the names themselves (see detectCharset)
 };
 
-// The charset a producer's names are in, from its OS id.
+// The charset a producer fixes for its names, from its OS id; Detect when
+// the id fixes none.
 Charset charsetForOs(char os_id);
+// The charset a producer's names are usually in, for when the names
+// themselves do not tell: Shift-JIS for MS-DOS, Windows, OS/2 and headers
+// that name no OS; EUC-JP for the others.
+Charset usualCharsetForOs(char os_id);
 
-// Which of UTF-8, EUC-JP and CP932 decodes these bytes with the fewest faults.
-Charset detectCharset(std::string_view bytes);
+// Which of UTF-8, EUC-JP and CP932 these bytes are in: UTF-8 when they are
+// valid UTF-8 with some multi-byte character; else `fallback`, unless
+// another charset's reading gives more kanji and kana and fewer half-width
+// katakana without failing on more bytes.
+Charset detectCharset(std::string_view bytes, Charset fallback);
 std::string decode(std::string_view bytes, Charset charset);
 // For a Windows code page number; unknown pages fall back to detection.
 std::string decodeCodePage(std::string_view bytes, uint32_t code_page);
 // Little-endian UTF-16; a lone surrogate becomes "%XX%XX".
 std::string decodeUtf16(std::string_view bytes);
-
-bool isValidUtf8(std::string_view text);
-
-// For showing a name on a terminal or in a report: control characters (C0,
-// DEL and C1) become "\xHH", so no escape sequence reaches the output.
-std::string printable(std::string_view utf8);
 
 } // namespace lha

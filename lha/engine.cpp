@@ -5,6 +5,7 @@
 #include "lha/lha.h"
 #include "pipeline.h"
 #include "scan.h"
+#include "selection.h"
 
 namespace lha {
 namespace {
@@ -24,9 +25,12 @@ void addScanError(Result &result, const Scan &scan) {
     }
 }
 
-Result testSource(const ArchiveSource &source, const Options &options) {
+// sink, when given, takes every decoded byte: that is how print() works.
+Result testSource(const ArchiveSource &source, const Options &options,
+                  const ByteSink *sink = nullptr) {
     Result result;
-    const Scan scan = scanArchive(source);
+    Scan scan = scanArchive(source);
+    keepSelected(scan.entries, options);
     std::vector<std::size_t> jobs;
     uint64_t total = 0;
     for (std::size_t i = 0; i < scan.entries.size(); ++i) {
@@ -62,9 +66,21 @@ Result testSource(const ArchiveSource &source, const Options &options) {
         if (options.progress)
             options.progress(Progress{e.info.name, done, total});
         while (pipeline.next(job, chunk)) {
+            if (sink && !(*sink)(chunk.data(), chunk.size())) {
+                pipeline.stop();
+                result.error = Error::WriteFailed;
+                result.message = "cannot write the output";
+                break;
+            }
             done += chunk.size();
             if (options.progress)
                 options.progress(Progress{e.info.name, done, total});
+        }
+        if (result.error != Error::None) {
+            outcome.error = result.error;
+            outcome.message = result.message;
+            result.members.push_back(std::move(outcome));
+            break;
         }
         const auto decoded = pipeline.outcome(job++);
         outcome.error = decoded.error;
@@ -106,13 +122,24 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
     return testSource(source, options);
 }
 
+Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
+    std::string why;
+    auto source = FileSource::open(archive, why);
+    if (!source)
+        return unreadable(archive, why);
+    return testSource(*source, options, &sink);
+}
+
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
     std::string why;
     auto source = FileSource::open(archive, why);
     if (!source)
         return unreadable(archive, why);
-    const Scan scan = scanArchive(*source);
+    Scan scan = scanArchive(*source);
+    keepSelected(scan.entries, options);
+    if (options.ignoreFolders)
+        dropStoredFolders(scan.entries);
     if (scan.entries.empty() && scan.error != Error::None) {
         Result result;
         addScanError(result, scan);

@@ -1,5 +1,6 @@
 #include "entry.h"
 
+#include <set>
 #include <sys/stat.h>
 
 namespace lha {
@@ -69,6 +70,91 @@ std::optional<timespec> fromFiletime(uint64_t ticks) {
                     static_cast<long>((since % 10000000) * 100)};
 }
 
+// LHARK writes its own variant of -lh7- under LHA's id; its level-1 headers
+// name the OS as a space, which no other producer does.
+constexpr char kLharkOsId = ' ';
+constexpr std::string_view kLharkMethod = "-lk7-";
+// What OS/2 tools call the extended attributes they cannot attach to a file.
+constexpr std::string_view kAttributesSuffix = ".EA";
+
+void copySizesAndMethod(const Header &h, MemberInfo &info) {
+    info.method = h.method;
+    if (h.method == "-lh7-" && h.level == 1 && h.os_id == kLharkOsId)
+        info.method = kLharkMethod;
+    info.original_size = h.original_size;
+    info.packed_size = h.packed_size;
+    info.crc = h.crc;
+    info.header_level = h.level;
+    info.os_id = h.os_id;
+    if (h.unix_mode)
+        info.unix_mode = *h.unix_mode & 07777;
+}
+
+// LHA 1.22 for the Amiga stores a folder as an empty member whose name is
+// empty and whose directory header names the folder.
+bool isNamelessFolder(const Header &h) {
+    return h.name.empty() && !h.utf16_name && h.original_size == 0 &&
+           (!h.directory.empty() || (h.utf16_directory && !h.utf16_directory->empty()));
+}
+
+// The member's kind, with a link's target cut off its name, and the refusal
+// of what is never created.
+void classify(const Header &h, std::string &name, Entry &e) {
+    MemberInfo &info = e.info;
+    if (h.method == "-lhd-") {
+        const auto bar = name.find('|');
+        if (bar != std::string::npos) {
+            info.kind = MemberKind::Symlink;
+            info.link_target = name.substr(bar + 1);
+            name.resize(bar);
+        } else {
+            info.kind = MemberKind::Directory;
+        }
+    } else if (isNamelessFolder(h)) {
+        info.kind = MemberKind::Directory;
+        info.method = "-lhd-";
+    }
+    const unsigned type = h.unix_mode ? (*h.unix_mode & S_IFMT) : 0;
+    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK)
+        e.refusal = "device files and pipes are not created";
+    else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
+        e.refusal = "a symbolic link without a target";
+}
+
+// The path under the destination and the name shown for it.
+void placeAtPath(const std::string &name, Entry &e) {
+    MemberInfo &info = e.info;
+    std::string refusal;
+    e.path = splitPath(name, refusal);
+    if (e.refusal.empty())
+        e.refusal = refusal;
+    if (!refusal.empty()) {
+        // Shown as stored, so the report says what was refused.
+        info.name = name;
+        for (auto &ch : info.name)
+            if (ch == '\\')
+                ch = '/';
+    } else {
+        for (const auto &part : e.path)
+            info.name += (info.name.empty() ? "" : "/") + part;
+    }
+    if (e.refusal.empty() && e.path.empty() && info.kind != MemberKind::Directory)
+        e.refusal = "the member has no name";
+}
+
+void restoreTimes(const Header &h, Entry &e) {
+    if (h.windows_mtime)
+        e.mtime = fromFiletime(*h.windows_mtime);
+    if (!e.mtime && h.unix_time)
+        e.mtime = fromUnix(*h.unix_time);
+    if (!e.mtime && h.level <= 1)
+        e.mtime = dosTime(h.dos_time);
+    if (h.windows_atime)
+        e.atime = fromFiletime(*h.windows_atime);
+    if (e.mtime)
+        e.info.mtime = e.mtime->tv_sec;
+}
+
 } // namespace
 
 std::optional<timespec> dosTime(uint32_t stamp) {
@@ -93,11 +179,15 @@ std::optional<timespec> dosTime(uint32_t stamp) {
 
 Charset guessCharset(const std::vector<Header> &headers) {
     std::string all;
+    Charset usual = Charset::EucJp;
     for (const auto &h : headers)
-        if (!h.code_page && charsetForOs(h.os_id) == Charset::Detect)
+        if (!h.code_page && charsetForOs(h.os_id) == Charset::Detect) {
             all += h.directory + h.name;
+            if (usualCharsetForOs(h.os_id) == Charset::Cp932)
+                usual = Charset::Cp932;
+        }
     std::erase(all, kSeparator);
-    return detectCharset(all);
+    return detectCharset(all, usual);
 }
 
 std::string decodeStoredName(const Header &h, Charset guessed) {
@@ -152,62 +242,37 @@ std::vector<std::string> splitPath(const std::string &name, std::string &refusal
 Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     Entry e;
     e.data_offset = data_offset;
-    MemberInfo &info = e.info;
-    info.method = h.method;
-    info.original_size = h.original_size;
-    info.packed_size = h.packed_size;
-    info.crc = h.crc;
-    info.header_level = h.level;
-    info.os_id = h.os_id;
-    if (h.unix_mode)
-        info.unix_mode = *h.unix_mode & 07777;
-
+    copySizesAndMethod(h, e.info);
     std::string name = decodeStoredName(h, guessed);
-    const unsigned type = h.unix_mode ? (*h.unix_mode & S_IFMT) : 0;
-    if (h.method == "-lhd-") {
-        const auto bar = name.find('|');
-        if (bar != std::string::npos) {
-            info.kind = MemberKind::Symlink;
-            info.link_target = name.substr(bar + 1);
-            name.resize(bar);
-        } else {
-            info.kind = MemberKind::Directory;
-        }
-    }
-    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK)
-        e.refusal = "device files and pipes are not created";
-    else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
-        e.refusal = "a symbolic link without a target";
-
-    std::string refusal;
-    e.path = splitPath(name, refusal);
-    if (e.refusal.empty())
-        e.refusal = refusal;
-    if (!refusal.empty()) {
-        // Shown as stored, so the report says what was refused.
-        info.name = name;
-        for (auto &ch : info.name)
-            if (ch == '\\')
-                ch = '/';
-    } else {
-        for (const auto &part : e.path)
-            info.name += (info.name.empty() ? "" : "/") + part;
-    }
-    if (e.refusal.empty() && e.path.empty() && info.kind != MemberKind::Directory)
-        e.refusal = "the member has no name";
-
-    if (h.windows_mtime)
-        e.mtime = fromFiletime(*h.windows_mtime);
-    if (!e.mtime && h.unix_time)
-        e.mtime = fromUnix(*h.unix_time);
-    if (!e.mtime && h.level <= 1)
-        e.mtime = dosTime(h.dos_time);
-    if (h.windows_atime)
-        e.atime = fromFiletime(*h.windows_atime);
-    if (e.mtime)
-        info.mtime = e.mtime->tv_sec;
-    e.macbinary_candidate = h.os_id == 'm' && info.kind == MemberKind::File;
+    classify(h, name, e);
+    placeAtPath(name, e);
+    restoreTimes(h, e);
+    e.macbinary_candidate = h.os_id == 'm' && e.info.kind == MemberKind::File;
     return e;
+}
+
+void keepFolderAttributesApart(std::vector<Entry> &entries) {
+    std::set<std::vector<std::string>> folders;
+    std::set<std::vector<std::string>> taken;
+    for (const Entry &e : entries) {
+        taken.insert(e.path);
+        std::size_t depth = e.path.size();
+        if (e.info.kind != MemberKind::Directory && depth > 0)
+            --depth;
+        for (std::size_t n = 1; n <= depth; ++n)
+            folders.insert(std::vector<std::string>(
+                e.path.begin(), e.path.begin() + static_cast<std::ptrdiff_t>(n)));
+    }
+    for (Entry &e : entries) {
+        if (e.info.kind != MemberKind::File || !e.refusal.empty() || !folders.contains(e.path))
+            continue;
+        auto path = e.path;
+        path.back() += kAttributesSuffix;
+        if (!taken.insert(path).second)
+            continue;
+        e.path = std::move(path);
+        e.info.name += kAttributesSuffix;
+    }
 }
 
 } // namespace lha

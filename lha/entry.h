@@ -27,6 +27,12 @@ struct Entry {
 // headers whose producer does not fix one (see guessCharset).
 Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
 
+// LH/2 for OS/2 stores a folder's extended attributes as a file member named
+// like the folder, which later members need as a folder. Such a file is
+// renamed "NAME.EA", as OS/2 tools name attributes they cannot attach, so
+// that the folder and the attribute data both come out.
+void keepFolderAttributesApart(std::vector<Entry> &entries);
+
 // The stored name as UTF-8, before it is split into a path.
 std::string decodeStoredName(const Header &header, Charset guessed);
 

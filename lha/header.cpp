@@ -7,6 +7,57 @@
 namespace lha {
 namespace {
 
+// Every level starts with the same fields: the header's size (one byte for
+// levels 0 and 1, a word for 2 and 3), a checksum byte (levels 0 and 1), the
+// method id, the sizes, a time stamp and the level.
+constexpr std::size_t kMethodAt = 2;
+constexpr std::size_t kMethodLength = 5;
+constexpr std::size_t kPackedSizeAt = 7;
+constexpr std::size_t kOriginalSizeAt = 11;
+constexpr std::size_t kTimeAt = 15; // MS-DOS stamp in levels 0 and 1, Unix time in 2 and 3
+constexpr std::size_t kLevelAt = 20;
+constexpr std::size_t kCommonFields = 22;
+
+// Levels 0 and 1 go on with the name, the data's CRC and, in level 1, the OS
+// id and the first extended header's size.
+constexpr std::size_t kNameLengthAt = 21;
+constexpr std::size_t kNameAt = 22;
+constexpr std::size_t kCrcLength = 2;
+constexpr std::size_t kLevel1Tail = 3;
+// LHa for UNIX keeps its own fields after a level-0 header's CRC: OS id, a
+// version byte, time, mode, uid and gid.
+constexpr std::size_t kUnixTailLength = 12;
+constexpr std::size_t kUnixTimeInTail = 2;
+constexpr std::size_t kUnixModeInTail = 6;
+
+// Levels 2 and 3 keep the CRC and the OS id in the fixed part, then the first
+// extended header's size; level 3 also stores its total size as a long.
+constexpr std::size_t kCrcAt = 21;
+constexpr std::size_t kOsIdAt = 23;
+constexpr std::size_t kLevel2Fixed = 26;
+constexpr std::size_t kLevel3Fixed = 32;
+constexpr std::size_t kLevel3TotalAt = 24;
+constexpr unsigned kLevel3WordSize = 4;
+// LHa 2.01 for OS-9 leaves the last extended header's (zero) next-size field
+// out of a level-2 header's total; the data starts after it all the same.
+constexpr std::size_t kUncountedTail = 2;
+
+// The extended headers this reader keeps.
+enum Extension : uint8_t {
+    kHeaderCrc = 0x00,
+    kFileName = 0x01,
+    kDirectoryName = 0x02,
+    kComment = 0x3F,
+    kWindowsTimes = 0x41, // creation, modification, access as FILETIME
+    kWideSizes = 0x42,    // packed and original size, 64 bits each
+    kUtf16Name = 0x44,
+    kUtf16Directory = 0x45,
+    kCodePage = 0x46,
+    kUnixMode = 0x50,
+    kUnixTime = 0x54,
+};
+constexpr std::size_t kFiletimeLength = 8;
+
 uint16_t le16(const uint8_t *p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -48,47 +99,47 @@ struct Parse {
     void readExtension(uint8_t type, const uint8_t *p, std::size_t n, std::size_t offset) {
         const std::string bytes(reinterpret_cast<const char *>(p), n);
         switch (type) {
-        case 0x00:
-            if (n >= 2)
+        case kHeaderCrc:
+            if (n >= kCrcLength)
                 crc_field = offset;
             break;
-        case 0x01:
+        case kFileName:
             out.name = bytes;
             break;
-        case 0x02:
+        case kDirectoryName:
             out.directory = bytes;
             break;
-        case 0x3F:
+        case kComment:
             out.comment = bytes;
             break;
-        case 0x41:
-            if (n >= 24) {
-                out.windows_mtime = le64(p + 8);
-                out.windows_atime = le64(p + 16);
+        case kWindowsTimes:
+            if (n >= 3 * kFiletimeLength) {
+                out.windows_mtime = le64(p + kFiletimeLength);
+                out.windows_atime = le64(p + 2 * kFiletimeLength);
             }
             break;
-        case 0x42:
+        case kWideSizes:
             if (n >= 16) {
                 out.packed_size = le64(p);
                 out.original_size = le64(p + 8);
                 wide_sizes = true;
             }
             break;
-        case 0x44:
+        case kUtf16Name:
             out.utf16_name = bytes;
             break;
-        case 0x45:
+        case kUtf16Directory:
             out.utf16_directory = bytes;
             break;
-        case 0x46:
+        case kCodePage:
             if (n >= 4)
                 out.code_page = le32(p);
             break;
-        case 0x50:
+        case kUnixMode:
             if (n >= 2)
                 out.unix_mode = le16(p);
             break;
-        case 0x54:
+        case kUnixTime:
             if (n >= 4)
                 out.unix_time = le32(p);
             break;
@@ -129,10 +180,11 @@ struct Parse {
         const std::size_t base = static_cast<std::size_t>(data[0]) + 2;
         if (auto s = require(base))
             return *s;
-        const int level = data[20];
-        const std::size_t nameLen = data[21];
-        const std::size_t fixed = 22 + nameLen + 2 + (level == 1 ? 3 : 0);
-        if (base < fixed)
+        const int level = data[kLevelAt];
+        const std::size_t nameLen = data[kNameLengthAt];
+        const std::size_t crcAt = kNameAt + nameLen;
+        const std::size_t rest = crcAt + kCrcLength;
+        if (base < rest + (level == 1 ? kLevel1Tail : 0))
             return bad("header shorter than its name");
         uint8_t sum = 0;
         for (std::size_t i = 2; i < base; ++i)
@@ -140,20 +192,17 @@ struct Parse {
         if (sum != data[1])
             return bad("header checksum mismatch");
         out.level = level;
-        out.packed_size = le32(data + 7);
-        out.original_size = le32(data + 11);
-        out.dos_time = le32(data + 15);
-        out.name.assign(reinterpret_cast<const char *>(data + 22), nameLen);
-        out.crc = le16(data + 22 + nameLen);
-        const std::size_t rest = 24 + nameLen;
+        out.packed_size = le32(data + kPackedSizeAt);
+        out.original_size = le32(data + kOriginalSizeAt);
+        out.dos_time = le32(data + kTimeAt);
+        out.name.assign(reinterpret_cast<const char *>(data + kNameAt), nameLen);
+        out.crc = le16(data + crcAt);
         if (level == 0) {
-            // LHa for UNIX keeps its own fields after the CRC: OS id, a version
-            // byte, time, mode, uid and gid.
             if (base > rest)
                 out.os_id = static_cast<char>(data[rest]);
-            if (out.os_id == 'U' && base >= rest + 12) {
-                out.unix_time = le32(data + rest + 2);
-                out.unix_mode = le16(data + rest + 6);
+            if (out.os_id == 'U' && base >= rest + kUnixTailLength) {
+                out.unix_time = le32(data + rest + kUnixTimeInTail);
+                out.unix_mode = le16(data + rest + kUnixModeInTail);
             }
             out.header_size = base;
             return HeaderStatus::Ok;
@@ -175,18 +224,18 @@ struct Parse {
     }
 
     HeaderStatus levels23() {
-        const int level = data[20];
+        const int level = data[kLevelAt];
         const int width = level == 2 ? 2 : 4;
-        const std::size_t fixed = level == 2 ? 26 : 32;
+        const std::size_t fixed = level == 2 ? kLevel2Fixed : kLevel3Fixed;
         if (auto s = require(fixed))
             return *s;
         std::size_t total;
         if (level == 2) {
             total = le16(data);
         } else {
-            if (le16(data) != 4)
+            if (le16(data) != kLevel3WordSize)
                 return bad("level-3 header with an unknown word size");
-            const uint32_t declared = le32(data + 24);
+            const uint32_t declared = le32(data + kLevel3TotalAt);
             if (declared > kMaxHeaderSize)
                 return bad("header longer than 64 KiB");
             total = declared;
@@ -196,18 +245,25 @@ struct Parse {
         if (auto s = require(total))
             return *s;
         out.level = level;
-        out.packed_size = le32(data + 7);
-        out.original_size = le32(data + 11);
-        out.unix_time = le32(data + 15);
-        out.crc = le16(data + 21);
-        out.os_id = static_cast<char>(data[23]);
+        out.packed_size = le32(data + kPackedSizeAt);
+        out.original_size = le32(data + kOriginalSizeAt);
+        out.unix_time = le32(data + kTimeAt);
+        out.crc = le16(data + kCrcAt);
+        out.os_id = static_cast<char>(data[kOsIdAt]);
         std::size_t pos = fixed;
-        const uint32_t next = level == 2 ? le16(data + 24) : le32(data + 28);
-        if (auto s = readExtensions(pos, next, width, total))
+        const uint32_t next = level == 2 ? le16(data + fixed - width) : le32(data + fixed - width);
+        const std::size_t limit = level == 2 ? total + kUncountedTail : total;
+        if (auto s = readExtensions(pos, next, width, limit))
             return *s;
         // Some writers pad the header by a byte; the declared total counts it.
+        // A chain that ends past the total ends exactly where the data starts.
         out.header_size = total;
-        return headerCrcMatches(total) ? HeaderStatus::Ok : bad("header CRC mismatch");
+        if (pos > total) {
+            if (pos != total + kUncountedTail)
+                return bad("extended header runs past the header");
+            out.header_size = pos;
+        }
+        return headerCrcMatches(out.header_size) ? HeaderStatus::Ok : bad("header CRC mismatch");
     }
 
     HeaderStatus run() {
@@ -218,12 +274,12 @@ struct Parse {
             }
             return HeaderStatus::End;
         }
-        if (auto s = require(22))
+        if (auto s = require(kCommonFields))
             return *s;
-        if (data[2] != '-' || data[6] != '-')
+        if (data[kMethodAt] != '-' || data[kMethodAt + kMethodLength - 1] != '-')
             return bad("no method id where the header should start");
-        out.method.assign(reinterpret_cast<const char *>(data + 2), 5);
-        switch (data[20]) {
+        out.method.assign(reinterpret_cast<const char *>(data + kMethodAt), kMethodLength);
+        switch (data[kLevelAt]) {
         case 0:
         case 1:
             return levels01();
@@ -231,7 +287,7 @@ struct Parse {
         case 3:
             return levels23();
         }
-        return bad("unknown header level " + std::to_string(data[20]));
+        return bad("unknown header level " + std::to_string(data[kLevelAt]));
     }
 };
 

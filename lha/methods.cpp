@@ -22,6 +22,7 @@ const std::array kMethods = {
     Method{"-lh7-", false, makeLh<16>},        // 64 KiB
     Method{"-lh8-", false, makeLh<16>},        // written by some tools for -lh7- data
     Method{"-lhd-", true, makeStoredDecoder},  // directory, no data
+    Method{"-lk7-", false, makeLharkDecoder},  // LHARK's own -lh7-, renamed from its header
     Method{"-lzs-", false, makeLzsDecoder},    // LArc, 2 KiB window
     Method{"-lz4-", false, makeStoredDecoder}, // LArc, stored
     Method{"-lz5-", false, makeLz5Decoder},    // LArc, 4 KiB window

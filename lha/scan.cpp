@@ -144,6 +144,7 @@ Scan scanArchive(const ArchiveSource &source) {
         entry.truncated = headers[i].packed_size > left;
         scan.entries.push_back(std::move(entry));
     }
+    keepFolderAttributesApart(scan.entries);
     return scan;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Builds small archives byte by byte, for tests that need headers no tool
 // writes: broken checksums, hostile names, lying lengths.
-#include "crc16.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,11 +20,15 @@ struct Member {
     std::string name; // raw bytes; '\' or 0xFF separators as the level wants
     std::string data; // stored as -lh0- unless method says otherwise
     std::string method = "-lh0-";
+    std::optional<uint64_t> original_size; // the data's size unless given
+    std::optional<std::string> directory;  // an extended header of its own, 0xFF separators
     int level = 2;
     char os_id = 'U';
     std::optional<uint16_t> unix_mode;
     std::optional<uint16_t> crc; // the data's CRC unless given
-    uint32_t time = 981173106;   // Unix time for level 2, DOS stamp for level 0
+    uint32_t time = 981173106;   // Unix time for level 2, DOS stamp for levels 0 and 1
+    // Level 2: how many bytes of the header its total size leaves out.
+    std::size_t uncounted = 0;
 };
 
 inline void put16(std::string &s, uint32_t v) {
@@ -36,36 +40,52 @@ inline void put32(std::string &s, uint32_t v) {
     put16(s, v >> 16);
 }
 
-inline uint16_t crcOf(const std::string &s) {
-    return lha::crc16(0, s.data(), s.size());
+inline std::string extension(uint8_t type, const std::string &body) {
+    return std::string(1, static_cast<char>(type)) + body;
 }
 
-inline std::string level0Header(const Member &m) {
+// Levels 0 and 1; level 1 carries its OS id and the directory in extended
+// headers, which its packed size counts.
+inline std::string level01Header(const Member &m) {
+    std::string extensions;
+    if (m.level == 1 && m.directory) {
+        const std::string e = extension(0x02, *m.directory);
+        put16(extensions, static_cast<uint32_t>(e.size() + 2));
+        extensions += e;
+    }
     std::string h;
     h += m.method;
-    put32(h, static_cast<uint32_t>(m.data.size()));
-    put32(h, static_cast<uint32_t>(m.data.size()));
+    put32(h, static_cast<uint32_t>(m.data.size() + extensions.size()));
+    put32(h, static_cast<uint32_t>(m.original_size.value_or(m.data.size())));
     put32(h, m.time);
     h += '\x20';
-    h += '\0';
+    h += static_cast<char>(m.level);
     h += static_cast<char>(m.name.size());
     h += m.name;
     put16(h, m.crc.value_or(crcOf(m.data)));
+    if (m.level == 1) {
+        h += m.os_id;
+        // The first extended header's size ends the base header, the rest
+        // follow it.
+        if (extensions.empty()) {
+            put16(h, 0);
+        } else {
+            h += extensions.substr(0, 2);
+            extensions = extensions.substr(2);
+            put16(extensions, 0);
+        }
+    }
     uint8_t sum = 0;
     for (char c : h)
         sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-    return std::string(1, static_cast<char>(h.size())) + static_cast<char>(sum) + h;
+    return std::string(1, static_cast<char>(h.size())) + static_cast<char>(sum) + h + extensions;
 }
 
 inline std::string level2Header(const Member &m) {
-    std::string ext;
-    auto extension = [&](uint8_t type, const std::string &body) {
-        std::string e(1, static_cast<char>(type));
-        e += body;
-        return e;
-    };
     std::vector<std::string> parts = {extension(0x00, std::string(2, '\0')),
                                       extension(0x01, m.name)};
+    if (m.directory)
+        parts.push_back(extension(0x02, *m.directory));
     if (m.unix_mode) {
         std::string mode;
         put16(mode, *m.unix_mode);
@@ -75,7 +95,7 @@ inline std::string level2Header(const Member &m) {
     put16(h, 0); // total size, set below
     h += m.method;
     put32(h, static_cast<uint32_t>(m.data.size()));
-    put32(h, static_cast<uint32_t>(m.data.size()));
+    put32(h, static_cast<uint32_t>(m.original_size.value_or(m.data.size())));
     put32(h, m.time);
     h += '\x20';
     h += '\x02';
@@ -91,8 +111,9 @@ inline std::string level2Header(const Member &m) {
         h += p;
     }
     put16(h, 0);
-    h[0] = static_cast<char>(h.size() & 0xFF);
-    h[1] = static_cast<char>(h.size() >> 8);
+    const std::size_t total = h.size() - m.uncounted;
+    h[0] = static_cast<char>(total & 0xFF);
+    h[1] = static_cast<char>(total >> 8);
     const uint16_t crc = crcOf(h);
     h[crcField] = static_cast<char>(crc & 0xFF);
     h[crcField + 1] = static_cast<char>(crc >> 8);
@@ -102,7 +123,7 @@ inline std::string level2Header(const Member &m) {
 inline std::string buildArchive(const std::vector<Member> &members) {
     std::string out;
     for (const auto &m : members)
-        out += (m.level == 0 ? level0Header(m) : level2Header(m)) + m.data;
+        out += (m.level <= 1 ? level01Header(m) : level2Header(m)) + m.data;
     out += '\0';
     return out;
 }

@@ -1,6 +1,7 @@
 // Archives from historical LHA tools, checked against a peer's listings, and
 // the regression archives that try to escape the destination.
 #include "archive_builder.h"
+#include "corpus.h"
 #include "lha/lha.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_lha::TempDir;
 
-const fs::path kCorpus = HOKORA_CORPUS_DIR;
+using testing_lha::kCorpus;
 
 struct Expected {
     std::string method;
@@ -44,24 +45,26 @@ std::vector<Expected> expectedMembers(const fs::path &listing) {
     return out;
 }
 
+// Each archive with its listing: expected/ describes the corpus folders,
+// variants/expected/ the historical variants in variants/.
 std::vector<std::pair<fs::path, fs::path>> corpusArchives() {
     std::vector<std::pair<fs::path, fs::path>> out;
-    for (const auto &e : fs::recursive_directory_iterator(kCorpus / "expected")) {
-        const std::string name = e.path().filename();
-        if (name.size() < 7 || name.substr(name.size() - 7) != "-vv.txt")
+    for (const auto &root : {kCorpus, kCorpus / "variants"}) {
+        if (!fs::is_directory(root / "expected"))
             continue;
-        const auto relative = fs::relative(e.path().parent_path(), kCorpus / "expected");
-        const auto archive = kCorpus / relative / name.substr(0, name.size() - 7);
-        if (fs::exists(archive))
-            out.push_back({archive, e.path()});
+        for (const auto &e : fs::recursive_directory_iterator(root / "expected")) {
+            const std::string name = e.path().filename();
+            if (name.size() < 7 || name.substr(name.size() - 7) != "-vv.txt")
+                continue;
+            const auto relative = fs::relative(e.path().parent_path(), root / "expected");
+            const auto archive = root / relative / name.substr(0, name.size() - 7);
+            if (fs::exists(archive))
+                out.push_back({archive, e.path()});
+        }
     }
     std::sort(out.begin(), out.end());
     return out;
 }
-
-#define SKIP_WITHOUT_CORPUS()                                                                      \
-    if (!fs::is_directory(kCorpus / "expected"))                                                   \
-    GTEST_SKIP() << "no corpus at " << kCorpus
 
 TEST(Corpus, ListingsMatchThePeersSizesMethodsAndCrcs) {
     SKIP_WITHOUT_CORPUS();

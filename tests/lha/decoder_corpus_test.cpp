@@ -1,4 +1,5 @@
 // Every member of the shared corpus decodes to its recorded size and CRC-16.
+#include "corpus.h"
 #include "decoder_test_support.h"
 
 #include <filesystem>
@@ -7,7 +8,7 @@
 namespace lha::testing {
 namespace {
 
-const std::filesystem::path kCorpus = HOKORA_CORPUS_DIR;
+using testing_lha::kCorpus;
 
 struct CorpusArchive {
     const char *path;
@@ -17,8 +18,7 @@ struct CorpusArchive {
 class DecoderCorpusTest : public ::testing::TestWithParam<CorpusArchive> {};
 
 TEST_P(DecoderCorpusTest, MembersMatchTheirCrc) {
-    if (!std::filesystem::is_directory(kCorpus))
-        GTEST_SKIP() << "corpus not found at " << kCorpus;
+    SKIP_WITHOUT_CORPUS();
     const auto archive = readFile((kCorpus / GetParam().path).string());
     ASSERT_FALSE(archive.empty());
     const auto members = packedMembers(archive);

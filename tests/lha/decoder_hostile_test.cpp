@@ -15,26 +15,6 @@ const std::filesystem::path kData = HOKORA_TEST_DATA_DIR;
 const char *const kPackedMethods[] = {"-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-",
                                       "-lh6-", "-lh7-", "-lzs-", "-lz5-"};
 
-// MSB-first bit packing, as the LHA formats read their streams.
-class BitWriter {
-public:
-    BitWriter &put(uint32_t value, unsigned bits) {
-        while (bits--) {
-            if (m_used % 8 == 0)
-                m_bytes.push_back(0);
-            if (uint64_t{value} >> bits & 1)
-                m_bytes.back() |= static_cast<uint8_t>(0x80 >> (m_used % 8));
-            ++m_used;
-        }
-        return *this;
-    }
-    std::vector<uint8_t> bytes() const { return m_bytes; }
-
-private:
-    std::vector<uint8_t> m_bytes;
-    std::size_t m_used = 0;
-};
-
 // The packed first member (text.txt) of a fixture archive.
 PackedMember fixtureMember(const std::string &method) {
     const std::string name = "method-" + method.substr(1, 3) + ".lzh";

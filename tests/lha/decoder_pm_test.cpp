@@ -1,5 +1,6 @@
 // The PMarc decoders against real archives and lhasa's output, and on
 // damaged streams.
+#include "corpus.h"
 #include "decoder_test_support.h"
 
 #include <filesystem>
@@ -9,11 +10,7 @@
 namespace lha::testing {
 namespace {
 
-const std::filesystem::path kCorpus = HOKORA_CORPUS_DIR;
-
-#define SKIP_WITHOUT_CORPUS()                                                                      \
-    if (!std::filesystem::is_directory(kCorpus))                                                   \
-    GTEST_SKIP() << "corpus not found at " << kCorpus
+using testing_lha::kCorpus;
 
 std::vector<PackedMember> corpusMembers(const char *path) {
     return packedMembers(readFile((kCorpus / path).string()));

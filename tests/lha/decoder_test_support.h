@@ -1,9 +1,9 @@
 #pragma once
 // Helpers for the decoder tests: a minimal walk over an archive's member
 // headers (levels 0-2) to reach each member's packed bytes, an in-memory
-// ByteSource, and a decode-everything helper.
-#include "crc16.h"
+// ByteSource, a bit writer and a decode-everything helper.
 #include "decoder.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -104,8 +104,26 @@ inline std::vector<uint8_t> decodeAll(const std::string &method, const std::vect
     return out;
 }
 
-inline uint16_t crcOf(const std::vector<uint8_t> &data) {
-    return crc16(0, data.data(), data.size());
-}
+// MSB-first bit packing, as the LHA formats read their streams.
+class BitWriter {
+public:
+    BitWriter &put(uint32_t value, unsigned bits) {
+        while (bits--) {
+            if (m_used % 8 == 0)
+                m_bytes.push_back(0);
+            if (uint64_t{value} >> bits & 1)
+                m_bytes.back() |= static_cast<uint8_t>(0x80 >> (m_used % 8));
+            ++m_used;
+        }
+        return *this;
+    }
+    std::vector<uint8_t> bytes() const { return m_bytes; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    std::size_t m_used = 0;
+};
+
+using testing_lha::crcOf;
 
 } // namespace lha::testing

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -82,16 +84,39 @@ TEST(Fixtures, ListingAndTestAgreeWithTheSources) {
     }
 }
 
+// Sets TZ for its lifetime and puts the previous value back, also when an
+// assertion ends the test early.
+class TimeZone {
+public:
+    explicit TimeZone(const char *zone) {
+        if (const char *old = std::getenv("TZ"))
+            m_previous = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZone() {
+        if (m_previous)
+            setenv("TZ", m_previous->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    TimeZone(const TimeZone &) = delete;
+    TimeZone &operator=(const TimeZone &) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
+
 TEST(Fixtures, TimeStampsOfEveryLevelAreRestored) {
     // The fixtures were made in UTC: 2001-02-03 04:05:06 plus a minute per entry.
     const time_t first = 981173106;
     for (const char *name : {"level0.lzh", "level1.lzh", "level2.lzh"}) {
         TempDir dest;
-        setenv("TZ", "UTC", 1);
-        tzset();
-        ASSERT_TRUE(lha::extract(kData / "archives" / name, dest.path()).ok());
-        unsetenv("TZ");
-        tzset();
+        {
+            const TimeZone utc("UTC");
+            ASSERT_TRUE(lha::extract(kData / "archives" / name, dest.path()).ok());
+        }
         struct stat st {};
         ASSERT_EQ(stat((dest / "large.bin").c_str(), &st), 0);
         EXPECT_EQ(st.st_mtime, first + 3 * 60) << name;

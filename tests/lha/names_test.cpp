@@ -1,6 +1,9 @@
 #include "charset.h"
 #include "entry.h"
+#include "lha/lha.h"
 #include "link_target.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -14,7 +17,7 @@ TEST(Names, ShiftJisTrailBytesThatLookLikeBackslashStayInTheirCharacter) {
     h.os_id = 'M';
     h.name = "\x83\x5C\x83\x74\x83\x67\\\x95\x5C.txt";
     std::string refusal;
-    const auto name = lha::decodeStoredName(h, Charset::Utf8);
+    const auto name = lha::decodeStoredName(h, Charset::Cp932);
     EXPECT_EQ(name, "ソフト\\表.txt");
     const auto parts = lha::splitPath(name, refusal);
     EXPECT_EQ(parts, (std::vector<std::string>{"ソフト", "表.txt"}));
@@ -24,7 +27,7 @@ TEST(Names, ShiftJisTrailBytesThatLookLikeBackslashStayInTheirCharacter) {
     h.level = 2;
     h.directory = "\x83\x5C\x83\x74\x83\x67\xFF";
     h.name = "\x95\x5C.txt";
-    EXPECT_EQ(lha::decodeStoredName(h, Charset::Utf8), "ソフト/表.txt");
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::Cp932), "ソフト/表.txt");
 }
 
 TEST(Names, CharsetFollowsTheProducerAndExplicitHeadersWin) {
@@ -57,12 +60,57 @@ TEST(Names, ArchiveWideGuessTellsEucJpFromUtf8AndShiftJis) {
     EXPECT_EQ(lha::guessCharset(headers), Charset::Utf8);
 }
 
+TEST(Names, CharsetIsToldByHowJapaneseEachReadingLooks) {
+    const std::string eucJp = "\xC9\xBD\xBC\xA8/\xA5\xBD\xA5\xD5\xA5\xC8"; // 表示/ソフト
+    const std::string shiftJis = "\x95\x5C\x8E\xA6/\x83\x5C\x83\x74\x83\x67";
+    const struct {
+        std::string bytes;
+        Charset fallback;
+        Charset expected;
+    } cases[] = {
+        {"plain.txt", Charset::Cp932, Charset::Cp932},
+        {"plain.txt", Charset::EucJp, Charset::EucJp},
+        {"表示/ソフト", Charset::Cp932, Charset::Utf8},
+        {eucJp, Charset::Cp932, Charset::EucJp},
+        {eucJp, Charset::EucJp, Charset::EucJp},
+        {shiftJis, Charset::EucJp, Charset::Cp932},
+        {shiftJis, Charset::Cp932, Charset::Cp932},
+        // Half-width katakana are sound Shift-JIS; their EUC-JP reading
+        // fails on a byte.
+        {"\xBF\xCC\xC4.txt", Charset::Cp932, Charset::Cp932},
+        {"\xBF\xCC\xC4\xB3\xAA\xB1.txt", Charset::Cp932, Charset::Cp932},
+        // Kanji in either reading: the producer's usual charset decides.
+        {"\xE0\xA1\xE0\xA1", Charset::Cp932, Charset::Cp932},
+        {"\xE0\xA1\xE0\xA1", Charset::EucJp, Charset::EucJp},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(lha::detectCharset(c.bytes, c.fallback), c.expected)
+            << c.bytes << " " << static_cast<int>(c.fallback);
+}
+
+// jLHA wrote the same two names in each charset, at each level, under OS ids
+// that fix no charset.
+TEST(Names, JlhaArchivesInEveryCharsetAndLevelListTheSameNames) {
+    const std::filesystem::path names = std::filesystem::path(HOKORA_TEST_DATA_DIR) / "names";
+    for (const char *charset : {"utf8", "eucjp", "sjis"})
+        for (int level = 0; level <= 2; ++level) {
+            const auto archive =
+                names / (std::string(charset) + "-level" + std::to_string(level) + ".lzh");
+            std::vector<lha::MemberInfo> members;
+            ASSERT_TRUE(lha::list(archive, members).ok()) << archive;
+            ASSERT_EQ(members.size(), 2u) << archive;
+            EXPECT_EQ(members[0].name, "表.txt") << archive;
+            EXPECT_EQ(members[1].name, "ソフト/説明.txt") << archive;
+        }
+}
+
 TEST(Names, UndecodableBytesBecomeVisibleEscapesAndOutputIsValidUtf8) {
     const std::string samples[] = {"\xFF\xFE", "a\x80z", "\x83", "\xF0\x9F"};
     for (const auto &bytes : samples)
         for (auto cs : {Charset::Cp932, Charset::EucJp, Charset::Utf8, Charset::Detect}) {
             const auto out = lha::decode(bytes, cs);
-            EXPECT_TRUE(lha::isValidUtf8(out)) << out;
+            // Valid UTF-8 decodes to itself.
+            EXPECT_EQ(lha::decode(out, Charset::Utf8), out);
             EXPECT_NE(out.find('%'), std::string::npos) << out;
         }
     EXPECT_EQ(lha::decode("a\x80z", Charset::Utf8), "a%80z");

@@ -1,97 +1,379 @@
-// unlha as scripts use it: its command line, exit status and messages.
+// unlha as people and scripts use it: its commands, output and exit status.
 #include "archive_builder.h"
+#include "json_reader.h"
+#include "run_unlha.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <sys/wait.h>
+#include <fstream>
+#include <regex>
+#include <sys/stat.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing_lha::Member;
+using testing_lha::readFile;
 using testing_lha::TempDir;
+using testing_lha::writeFile;
+using testing_unlha::runUnlha;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+// Exit statuses, as --help and the manual page state them.
+constexpr int kOk = 0;
+constexpr int kBadCommand = 1;
+constexpr int kUnreadable = 2;
+constexpr int kNotArchive = 3;
+constexpr int kDamaged = 4;
+constexpr int kMethod = 5;
+constexpr int kWrite = 6;
+constexpr int kCancelled = 7;
+constexpr int kExists = 8;
+constexpr int kUnsafe = 9;
 
-// Runs unlha with the words given (no shell quoting: blanks stay inside
-// the words, as the tool must cope with).
-Outcome unlha(const std::vector<std::string> &words, const TempDir &scratch) {
-    std::string command = "'" UNLHA_PATH "'";
-    for (const auto &w : words)
-        command += " '" + w + "'";
-    command += " 2>'" + (scratch / "stderr").string() + "'";
-    Outcome outcome;
-    FILE *pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        outcome.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.err = testing_lha::readFile(scratch / "stderr");
-    return outcome;
+std::string archiveOf(const TempDir &dir, const std::vector<Member> &members,
+                      const std::string &name = "a.lzh") {
+    writeFile(dir / name, testing_lha::buildArchive(members));
+    return (dir / name).string();
 }
 
-TEST(UnlhaTool, ExtractsWithBlanksInBothPathsAndExitsZero) {
+Member broken(std::string name, std::string data) {
+    Member m(std::move(name), std::move(data));
+    m.crc = 7;
+    return m;
+}
+
+TEST(UnlhaTool, ClassicFormWithBlanksInBothPathsStillWorks) {
     TempDir scratch;
     fs::create_directory(scratch / "my files");
     const auto archive = scratch / "my files" / "old data.lzh";
-    testing_lha::writeFile(archive, testing_lha::buildArchive({Member{"dir/a.txt", "alpha"}}));
+    writeFile(archive, testing_lha::buildArchive({Member{"dir/a.txt", "alpha"}}));
     const auto dest = (scratch / "out dir").string() + "/";
     // The archive and destination split across words, as a shell gives them.
     const auto result =
-        unlha({"e", (scratch / "my").string(), "files/old", "data.lzh", dest}, scratch);
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(testing_lha::readFile(scratch / "out dir" / "dir" / "a.txt"), "alpha");
+        runUnlha({"e", (scratch / "my").string(), "files/old", "data.lzh", dest}, scratch.path());
+    EXPECT_EQ(result.status, kOk) << result.err;
+    EXPECT_EQ(readFile(scratch / "out dir" / "dir" / "a.txt"), "alpha");
 
-    // A second run finds the file there: it is kept and the run reports it.
-    const auto again = unlha({"e", archive.string(), dest}, scratch);
-    EXPECT_EQ(again.status, 1);
+    // A second run finds the file there: it is kept and the run says so.
+    const auto again = runUnlha({"e", archive.string(), dest}, scratch.path());
+    EXPECT_EQ(again.status, kExists);
     EXPECT_NE(again.err.find("dir/a.txt"), std::string::npos) << again.err;
 }
 
-TEST(UnlhaTool, TestNamesArchiveMemberAndCause) {
+TEST(UnlhaTool, ExtractsIntoTheCurrentFolderOrW) {
     TempDir scratch;
-    Member bad{"broken.txt", "data"};
-    bad.crc = 7;
-    const auto archive = scratch / "b.lzh";
-    testing_lha::writeFile(archive, testing_lha::buildArchive({Member{"ok.txt", "fine"}, bad}));
-    const auto result = unlha({"t", archive.string()}, scratch);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find(archive.string() + ": broken.txt: CRC mismatch"), std::string::npos)
+    const auto archive = archiveOf(scratch, {Member{"d/a.txt", "alpha"}, Member{"b.txt", "beta"}});
+    fs::create_directory(scratch / "here");
+    EXPECT_EQ(runUnlha({"x", archive}, scratch / "here").status, kOk);
+    EXPECT_EQ(readFile(scratch / "here" / "d" / "a.txt"), "alpha");
+    EXPECT_EQ(readFile(scratch / "here" / "b.txt"), "beta");
+
+    EXPECT_EQ(runUnlha({"-xqw=" + (scratch / "w").string(), archive}, scratch.path()).status, kOk);
+    EXPECT_EQ(readFile(scratch / "w" / "d" / "a.txt"), "alpha");
+
+    // v names each member done; q silences that too.
+    const auto verbose =
+        runUnlha({"xfv", "w=" + (scratch / "w").string(), archive}, scratch.path());
+    EXPECT_EQ(verbose.out, "extracted d/a.txt\nextracted b.txt\n");
+    EXPECT_EQ(runUnlha({"xfvq", "w=" + (scratch / "w").string(), archive}, scratch.path()).out, "");
+}
+
+TEST(UnlhaTool, PatternsChooseMembersAndOneMatchingNothingFails) {
+    TempDir scratch;
+    const auto archive = archiveOf(
+        scratch, {Member{"doc/a.txt", "1"}, Member{"doc/b.bin", "2"}, Member{"c.txt", "3"}});
+    const auto out = scratch / "out";
+    auto result = runUnlha({"x", "w=" + out.string(), archive, "*.txt"}, scratch.path());
+    EXPECT_EQ(result.status, kOk) << result.err;
+    EXPECT_EQ(testing_lha::treeOf(out), (std::vector<std::string>{"c.txt", "doc", "doc/a.txt"}));
+
+    result = runUnlha({"t", archive, "doc", "nothing*"}, scratch.path());
+    EXPECT_EQ(result.status, kBadCommand);
+    EXPECT_NE(result.err.find("no member matches nothing*"), std::string::npos) << result.err;
+}
+
+TEST(UnlhaTool, IgnoringFoldersNeverReplacesOneMemberWithAnother) {
+    TempDir scratch;
+    const auto archive =
+        archiveOf(scratch, {Member{"a/same.txt", "first"}, Member{"b/same.txt", "second"},
+                            Member{"b/other.txt", "other"}});
+    const auto out = scratch / "out";
+    // Even told to replace files, the second same.txt must not land on the first.
+    const auto result = runUnlha({"xif", "w=" + out.string(), archive}, scratch.path());
+    EXPECT_EQ(result.status, kUnsafe);
+    EXPECT_NE(result.err.find("b/same.txt: another member is already written as same.txt"),
+              std::string::npos)
         << result.err;
-    EXPECT_EQ(result.err.find("ok.txt"), std::string::npos);
-
-    testing_lha::writeFile(archive, testing_lha::buildArchive({Member{"ok.txt", "fine"}}));
-    EXPECT_EQ(unlha({"t", archive.string()}, scratch).status, 0);
-    EXPECT_EQ(unlha({"t", (scratch / "missing.lzh").string()}, scratch).status, 1);
+    EXPECT_EQ(testing_lha::treeOf(out), (std::vector<std::string>{"other.txt", "same.txt"}));
+    EXPECT_EQ(readFile(out / "same.txt"), "first");
 }
 
-TEST(UnlhaTool, ListShowsEveryColumnAndNoTerminalEscapes) {
+TEST(UnlhaTool, DryRunWritesNothing) {
     TempDir scratch;
-    const auto archive = scratch / "l.lzh";
-    testing_lha::writeFile(
-        archive, testing_lha::buildArchive({Member{"evil\x1B]2;x\x07.txt", "0123456789"}}));
-    const auto result = unlha({"l", archive.string()}, scratch);
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
-    EXPECT_EQ(result.out.find('\x07'), std::string::npos);
-    // Sizes, ratio, method, CRC and the stamp of 2001-02-03 (UTC).
-    EXPECT_NE(result.out.find("10           10 100.0% -lh0- "), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("2001-02-0"), std::string::npos) << result.out;
+    const auto archive = archiveOf(scratch, {Member{"d/a.txt", "alpha"}});
+    const auto result =
+        runUnlha({"xn", "w=" + (scratch / "out").string(), archive}, scratch.path());
+    EXPECT_EQ(result.status, kOk) << result.err;
+    EXPECT_NE(result.out.find("d/a.txt"), std::string::npos) << result.out;
+    EXPECT_FALSE(fs::exists(scratch / "out"));
 }
 
-TEST(UnlhaTool, BadCommandLinesExitTwo) {
+TEST(UnlhaTool, PrintGivesTheMembersBytesExactly) {
     TempDir scratch;
-    EXPECT_EQ(unlha({}, scratch).status, 2);
-    EXPECT_EQ(unlha({"q", "x.lzh"}, scratch).status, 2);
-    EXPECT_EQ(unlha({"e", "x.lzh", "nodestmark"}, scratch).status, 2);
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 7) & 0xFF);
+    const auto archive = archiveOf(
+        scratch, {Member{"x/bin.dat", binary}, Member{"t.txt", std::string("text\r\n\0end", 10)}});
+    auto result = runUnlha({"p", archive, "bin.dat"}, scratch.path());
+    EXPECT_EQ(result.status, kOk) << result.err;
+    EXPECT_TRUE(result.out == binary) << result.out.size() << " bytes";
+    // Several members follow one another in archive order.
+    result = runUnlha({"p", archive}, scratch.path());
+    EXPECT_TRUE(result.out == binary + std::string("text\r\n\0end", 10))
+        << result.out.size() << " bytes";
+
+    // A compressed member prints as it extracts.
+    const fs::path packed = fs::path(HOKORA_TEST_ARCHIVES) / "method-lh5.lzh";
+    ASSERT_EQ(
+        runUnlha({"xq", "w=" + (scratch / "ref").string(), packed.string()}, scratch.path()).status,
+        kOk);
+    for (const auto &entry : fs::directory_iterator(scratch / "ref")) {
+        const auto name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        result = runUnlha({"p", packed.string(), name}, scratch.path());
+        EXPECT_EQ(result.status, kOk) << result.err;
+        EXPECT_TRUE(result.out == readFile(entry.path())) << result.out.size() << " bytes";
+    }
+
+    // A member whose data fails its check: the status says so.
+    const auto bad = archiveOf(scratch, {broken("b.txt", "data")}, "bad.lzh");
+    EXPECT_EQ(runUnlha({"p", bad}, scratch.path()).status, kDamaged);
+}
+
+std::vector<testing_unlha::JsonObject> jsonLines(const std::string &text) {
+    std::vector<testing_unlha::JsonObject> out;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        out.push_back(testing_unlha::JsonLineReader(line).object());
+    return out;
+}
+
+std::string text(const testing_unlha::JsonObject &o, const std::string &key) {
+    return std::get<std::string>(o.at(key));
+}
+int64_t number(const testing_unlha::JsonObject &o, const std::string &key) {
+    return std::get<int64_t>(o.at(key));
+}
+
+TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
+    TempDir scratch;
+    Member plain{"dir/evil\x1b]2;x\x07\"q\".txt", "0123456789"};
+    plain.unix_mode = 0100644;
+    const auto archive = archiveOf(scratch, {plain, broken("bad.txt", "data")});
+
+    const auto listed = runUnlha({"l", "--json", archive}, scratch.path());
+    EXPECT_EQ(listed.status, kOk) << listed.err;
+    const auto members = jsonLines(listed.out);
+    ASSERT_EQ(members.size(), 2u) << listed.out;
+    const auto &m = members[0];
+    // Control characters come as the engine writes them in names.
+    EXPECT_EQ(text(m, "name"), "dir/evil%1B]2;x%07\"q\".txt");
+    EXPECT_EQ(text(m, "kind"), "file");
+    EXPECT_EQ(text(m, "method"), "-lh0-");
+    EXPECT_EQ(number(m, "original_size"), 10);
+    EXPECT_EQ(number(m, "packed_size"), 10);
+    EXPECT_EQ(text(m, "crc"), "443d") << "CRC-16 of 0123456789";
+    EXPECT_EQ(number(m, "mtime"), 981173106);
+    EXPECT_EQ(text(m, "time"), "2001-02-03T04:05:06Z");
+    EXPECT_EQ(number(m, "level"), 2);
+    EXPECT_EQ(text(m, "os"), "Unix");
+    EXPECT_EQ(text(m, "mode"), "0644");
+    EXPECT_EQ(m.count("result"), 0u);
+
+    const auto tested = runUnlha({"t", "--json", archive}, scratch.path());
+    EXPECT_EQ(tested.status, kDamaged);
+    const auto results = jsonLines(tested.out);
+    ASSERT_EQ(results.size(), 2u) << tested.out;
+    EXPECT_EQ(text(results[0], "result"), "ok");
+    EXPECT_EQ(number(results[0], "code"), kOk);
+    EXPECT_EQ(number(results[1], "code"), kDamaged);
+    EXPECT_EQ(text(results[1], "name"), "bad.txt");
+    EXPECT_EQ(text(results[1], "result"), "the archive is damaged");
+    EXPECT_NE(text(results[1], "message").find("CRC"), std::string::npos);
+}
+
+TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
+    TempDir scratch;
+    Member m{"evil\x1B]2;x\x07.txt", "0123456789"};
+    m.unix_mode = 0100750;
+    const auto archive = archiveOf(scratch, {m});
+    for (const char *command : {"l", "v"}) {
+        SCOPED_TRACE(command);
+        const auto result = runUnlha({command, archive}, scratch.path());
+        EXPECT_EQ(result.status, kOk) << result.err;
+        EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
+        EXPECT_EQ(result.out.find('\x07'), std::string::npos);
+        EXPECT_NE(result.out.find("evil%1B]2;x%07.txt"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("10           10 100.0% -lh0- "), std::string::npos)
+            << result.out;
+    }
+    // The verbose list adds level, OS, permissions and seconds.
+    const auto verbose = runUnlha({"v", archive}, scratch.path()).out;
+    EXPECT_TRUE(std::regex_search(verbose,
+                                  std::regex(" 2 Unix +-rwxr-x--- 2001-02-0\\d \\d\\d:\\d\\d:06 ")))
+        << verbose;
+}
+
+// One situation per exit status the tool can reach without a terminal.
+TEST(UnlhaTool, ExitStatusNamesTheCause) {
+    TempDir scratch;
+    const auto good = archiveOf(scratch, {Member{"a.txt", "alpha"}}, "good.lzh");
+    const auto damaged = archiveOf(scratch, {broken("a.txt", "alpha")}, "damaged.lzh");
+    Member unknown{"u.txt", "data"};
+    unknown.method = "-lhz-";
+    const auto method = archiveOf(scratch, {unknown}, "method.lzh");
+    const auto unsafe = archiveOf(scratch, {Member{"../escape.txt", "x"}}, "unsafe.lzh");
+    writeFile(scratch / "text.lzh", std::string(200, 'z'));
+    writeFile(scratch / "a-file", "");
+    fs::create_directory(scratch / "full");
+    writeFile(scratch / "full" / "a.txt", "kept");
+    const std::string dir = scratch.path().string();
+
+    const struct {
+        std::vector<std::string> words;
+        int status;
+    } cases[] = {
+        {{"t", good}, kOk},
+        {{"x", "w=" + dir + "/ok", good}, kOk},
+        {{"--help"}, kOk},
+        {{"--version"}, kOk},
+        {{}, kBadCommand},
+        {{"xk", good}, kBadCommand},
+        {{"t", good, "absent.txt"}, kBadCommand},
+        {{"t", dir + "/missing.lzh"}, kUnreadable},
+        {{"l", dir + "/missing.lzh"}, kUnreadable},
+        {{"t", dir + "/text.lzh"}, kNotArchive},
+        {{"t", damaged}, kDamaged},
+        {{"x", "w=" + dir + "/d", damaged}, kDamaged},
+        {{"t", method}, kMethod},
+        {{"x", "w=" + dir + "/a-file", good}, kWrite},
+        {{"x", "w=" + dir + "/full", good}, kExists},
+        {{"x", "w=" + dir + "/u", unsafe}, kUnsafe},
+    };
+    for (const auto &c : cases) {
+        std::string shown;
+        for (const auto &w : c.words)
+            shown += w + ' ';
+        SCOPED_TRACE(shown);
+        const auto result = runUnlha(c.words, scratch.path());
+        EXPECT_EQ(result.status, c.status) << result.err;
+    }
+    EXPECT_EQ(readFile(scratch / "full" / "a.txt"), "kept");
+    EXPECT_FALSE(fs::exists(scratch.path().parent_path() / "escape.txt"));
+}
+
+// "   N  meaning" lines, in order, from a text.
+std::vector<std::string> statusLines(const std::string &text) {
+    std::vector<std::string> out;
+    const std::regex line("^ *(\\d+) +(.+)$");
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) {
+        std::smatch m;
+        if (std::regex_match(l, m, line))
+            out.push_back(m[1].str() + " " + m[2].str());
+    }
+    return out;
+}
+
+TEST(UnlhaTool, HelpAndManualPageStateTheSameExitStatuses) {
+    TempDir scratch;
+    const auto help = runUnlha({"--help"}, scratch.path());
+    ASSERT_EQ(help.status, kOk);
+    const auto fromHelp = statusLines(help.out.substr(help.out.find("Exit status:")));
+    ASSERT_EQ(fromHelp.size(), 11u) << help.out;
+
+    // The manual page lists them as ".TP\n.B N\nmeaning" under EXIT STATUS.
+    const std::string manual = readFile(UNLHA_MANUAL);
+    const auto start = manual.find(".SH EXIT STATUS");
+    ASSERT_NE(start, std::string::npos);
+    const auto end = manual.find(".SH", start + 1);
+    std::string section = manual.substr(start, end - start);
+    section = std::regex_replace(section, std::regex("\\.TP\\n\\.B (\\d+)\\n"), "$1 ");
+    section = std::regex_replace(section, std::regex("\\\\-"), "-");
+    EXPECT_EQ(statusLines(section), fromHelp) << section;
+}
+
+TEST(UnlhaTool, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
+    TempDir scratch;
+    const auto archive = archiveOf(scratch, {Member{"big.bin", std::string(3 << 20, 'b')}});
+    {
+        testing_unlha::TerminalRun run({"t", archive}, scratch.path());
+        EXPECT_EQ(run.finish(), kOk);
+        EXPECT_NE(run.screen().find("MiB of 3.0 MiB"), std::string::npos) << run.screen();
+        EXPECT_NE(run.screen().find("big.bin"), std::string::npos);
+        EXPECT_NE(run.screen().find("\x1b[K"), std::string::npos) << "the line is wiped at the end";
+    }
+    {
+        testing_unlha::TerminalRun run({"tq", archive}, scratch.path());
+        EXPECT_EQ(run.finish(), kOk);
+        EXPECT_EQ(run.screen().find("MiB"), std::string::npos) << run.screen();
+    }
+    {
+        // On a narrow terminal the line is cut to fit, never wrapped.
+        const std::string longName(60, 'n');
+        const auto wide =
+            archiveOf(scratch, {Member{longName, std::string(1 << 20, 'w')}}, "w.lzh");
+        testing_unlha::TerminalRun run({"t", wide}, scratch.path(), 30);
+        EXPECT_EQ(run.finish(), kOk);
+        const std::string erase = "\r\x1b[K";
+        std::size_t drawn = 0;
+        for (auto at = run.screen().find(erase); at != std::string::npos;
+             at = run.screen().find(erase, at + 1)) {
+            const auto start = at + erase.size();
+            const auto end = run.screen().find_first_of("\r\n", start);
+            const auto line = run.screen().substr(start, end - start);
+            EXPECT_LT(line.size(), 30u) << line;
+            drawn += !line.empty();
+        }
+        EXPECT_GT(drawn, 0u) << run.screen();
+    }
+    const auto piped = runUnlha({"x", "w=" + (scratch / "o").string(), archive}, scratch.path());
+    EXPECT_EQ(piped.status, kOk);
+    EXPECT_EQ(piped.err, "");
+}
+
+struct Answer {
+    const char *typed;
+    int status;
+    const char *content; // of the file afterwards
+};
+
+TEST(UnlhaTool, AsksBeforeReplacingOnATerminal) {
+    const Answer answers[] = {
+        {"y\n", kOk, "new"}, {"n\n", kOk, "old"},        {"a\n", kOk, "new"},
+        {"s\n", kOk, "old"}, {"q\n", kCancelled, "old"}, {"what\nY\n", kOk, "new"},
+    };
+    for (const auto &a : answers) {
+        SCOPED_TRACE(a.typed);
+        TempDir scratch;
+        const auto archive = archiveOf(scratch, {Member{"f.txt", "new"}});
+        fs::create_directory(scratch / "out");
+        writeFile(scratch / "out" / "f.txt", "old");
+        testing_unlha::TerminalRun run({"x", "w=" + (scratch / "out").string(), archive},
+                                       scratch.path());
+        ASSERT_TRUE(run.waitFor("f.txt exists. Replace it?")) << run.screen();
+        run.type(a.typed);
+        EXPECT_EQ(run.finish(), a.status) << run.screen();
+        EXPECT_EQ(readFile(scratch / "out" / "f.txt"), a.content);
+    }
+    // f replaces without a word.
+    TempDir scratch;
+    const auto archive = archiveOf(scratch, {Member{"f.txt", "new"}});
+    writeFile(scratch / "f.txt", "old");
+    const auto forced = runUnlha({"xf", archive}, scratch.path());
+    EXPECT_EQ(forced.status, kOk) << forced.err;
+    EXPECT_EQ(readFile(scratch / "f.txt"), "new");
 }
 
 } // namespace

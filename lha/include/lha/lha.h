@@ -3,6 +3,7 @@
 // under a destination directory. No UI: it reports through callbacks, which
 // are always called on the thread that called the entry point.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -79,7 +80,19 @@ struct Options {
     const std::atomic<bool> *cancel = nullptr;
     // Members decoded at once; 0 means one per core.
     unsigned threads = 0;
+    // When set, only the members it accepts take part in the run and appear
+    // in its Result; the others are passed over unread.
+    std::function<bool(const MemberInfo &)> select;
+    // Extraction writes every member straight into the destination under the
+    // last component of its name, and makes no folders. A member whose name an
+    // earlier member of the run already took is refused (Error::UnsafeName),
+    // so that one member's file never replaces another's.
+    bool ignoreFolders = false;
 };
+
+// Takes a member's bytes in order; returns false when it cannot take more,
+// which stops the run with Error::WriteFailed.
+using ByteSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 
 // Lists the members without decoding them.
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members);
@@ -88,6 +101,11 @@ Result test(const std::filesystem::path &archive, const Options &options = {});
 // Extracts every member under destination, restoring the archive's folders.
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options = {});
+
+// Decodes the members in archive order, handing each one's bytes to sink as
+// they come and checking them as test() does. A member that fails its check
+// has already been handed over up to the fault: its outcome says so.
+Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink);
 
 // A short English description of an error kind.
 const char *describe(Error error);

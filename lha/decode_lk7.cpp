@@ -1,0 +1,155 @@
+// LHARK's own -lh7- (listed as -lk7-): the block structure of -lh5- with a
+// 64 KiB window, but matches up to 514 bytes and distances coded as a base
+// plus extra bits, both for the length and for the position code:
+//   symbol 0-255     literal byte
+//   symbol 256-263   length 3-10
+//   symbol 264-287   (symbol - 260) / 4 extra bits; length
+//                    ((4 + symbol % 4) << extra) + bits + 3
+//   symbol 288       length 514
+//   position 0-3     offset itself
+//   position 4-31    (code - 2) / 2 extra bits; offset ((2 + code % 2) << extra) + bits
+// The match starts offset + 1 bytes back.
+#include "decode_families.h"
+#include "decode_window.h"
+#include "huffman.h"
+
+#include <array>
+
+namespace lha {
+namespace {
+
+constexpr unsigned kWindowBits = 16;
+constexpr unsigned kLiterals = 256;
+constexpr unsigned kSymbols = 289;
+constexpr unsigned kFirstCodedLength = 264; // the first length symbol with extra bits
+constexpr unsigned kLongestSymbol = 288;
+constexpr unsigned kMinMatch = 3;
+constexpr unsigned kMaxMatch = 514;
+constexpr unsigned kPositionCodes = 32;
+constexpr unsigned kFirstCodedPosition = 4;
+constexpr unsigned kSymbolCountBits = 9;
+constexpr unsigned kPositionCountBits = 6;
+// The small code that sends the symbol code's lengths, as in -lh5-.
+constexpr unsigned kLengthCodes = 19;
+constexpr unsigned kLengthCountBits = 5;
+constexpr int kLengthGapAfter = 3;
+constexpr unsigned kBlockSizeBits = 16;
+
+class LharkDecoder final : public WindowedDecoder {
+public:
+    LharkDecoder(ByteSource &in, uint64_t original_size)
+        : WindowedDecoder(original_size, std::size_t{1} << kWindowBits, kMaxMatch), m_in(in) {}
+
+private:
+    void decode(std::size_t stop, std::size_t end) override {
+        OutByte *out = m_buf.data();
+        std::size_t pos = m_pos;
+        while (pos < stop) {
+            if (m_blockRemaining == 0) {
+                readBlockHeader();
+                continue;
+            }
+            --m_blockRemaining;
+            m_in.refill();
+            const unsigned symbol = m_symbols.decode(m_in);
+            if (symbol < kLiterals) {
+                out[pos++] = static_cast<OutByte>(symbol);
+                continue;
+            }
+            const std::size_t length = matchLength(symbol);
+            m_in.refill();
+            const unsigned code = m_positions.decode(m_in);
+            std::size_t offset = code;
+            if (code >= kFirstCodedPosition) {
+                const unsigned extra = (code - 2) / 2;
+                offset = ((2u + code % 2) << extra) + m_in.take(extra);
+            }
+            pos = copyMatch(out, pos, offset + 1, length, end);
+        }
+        m_pos = pos;
+    }
+
+    std::size_t matchLength(unsigned symbol) {
+        if (symbol < kFirstCodedLength)
+            return symbol - kLiterals + kMinMatch;
+        if (symbol == kLongestSymbol)
+            return kMaxMatch;
+        const unsigned extra = (symbol - 260) / 4;
+        return ((4u + symbol % 4) << extra) + m_in.take(extra) + kMinMatch;
+    }
+
+    void finishBatch() override { m_in.checkComplete(); }
+
+    void readBlockHeader() {
+        m_blockRemaining = m_in.bits(kBlockSizeBits);
+        readCodeLengths(m_lengthCode, kLengthCodes, kLengthCountBits, kLengthGapAfter);
+        readSymbolLengths();
+        readCodeLengths(m_positions, kPositionCodes, kPositionCountBits, -1);
+    }
+
+    // A table of small code lengths: 3 bits each, 7 extended by a run of 1
+    // bits; after the entry at `gapAfter` a 2-bit count of zero lengths.
+    void readCodeLengths(HuffmanTable &table, unsigned size, unsigned countBits, int gapAfter) {
+        const unsigned count = m_in.bits(countBits);
+        if (count == 0)
+            return buildSingle(table, m_in.bits(countBits), size);
+        if (count > size)
+            throw DecodeError("invalid Huffman table");
+        std::array<uint8_t, kPositionCodes> lengths{};
+        for (unsigned i = 0; i < count;) {
+            unsigned length = m_in.bits(3);
+            if (length == 7)
+                while (m_in.bits(1))
+                    if (++length > HuffmanTable::kMaxLength)
+                        throw DecodeError("invalid Huffman table");
+            lengths[i++] = static_cast<uint8_t>(length);
+            if (static_cast<int>(i) == gapAfter && (i += m_in.bits(2)) > count)
+                throw DecodeError("invalid Huffman table");
+        }
+        table.build(lengths.data(), size);
+    }
+
+    // Sent with the small code: 0-2 are runs of unused symbols, n >= 3 is
+    // length n - 2.
+    void readSymbolLengths() {
+        const unsigned count = m_in.bits(kSymbolCountBits);
+        if (count == 0)
+            return buildSingle(m_symbols, m_in.bits(kSymbolCountBits), kSymbols);
+        if (count > kSymbols)
+            throw DecodeError("invalid Huffman table");
+        std::array<uint8_t, kSymbols> lengths{};
+        for (unsigned i = 0; i < count;) {
+            m_in.refill();
+            const unsigned c = m_lengthCode.decode(m_in);
+            if (c > 2) {
+                lengths[i++] = static_cast<uint8_t>(c - 2);
+                continue;
+            }
+            const unsigned run = c == 0 ? 1 : c == 1 ? m_in.bits(4) + 3 : m_in.bits(9) + 20;
+            if (run > count - i)
+                throw DecodeError("invalid Huffman table");
+            i += run;
+        }
+        m_symbols.build(lengths.data(), kSymbols);
+    }
+
+    static void buildSingle(HuffmanTable &table, unsigned symbol, unsigned size) {
+        if (symbol >= size)
+            throw DecodeError("invalid Huffman table");
+        table.buildSingle(symbol);
+    }
+
+    BitReader m_in;
+    HuffmanTable m_symbols{12};
+    HuffmanTable m_positions{8};
+    HuffmanTable m_lengthCode{8};
+    unsigned m_blockRemaining = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Decoder> makeLharkDecoder(ByteSource &in, uint64_t original_size) {
+    return std::make_unique<LharkDecoder>(in, original_size);
+}
+
+} // namespace lha

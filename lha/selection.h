@@ -1,0 +1,17 @@
+#pragma once
+// Narrows a scanned archive to what a run was asked for: the chosen members,
+// and their names without folders when the stored folders are ignored.
+#include "entry.h"
+
+#include <vector>
+
+namespace lha {
+
+// Drops the entries options.select turns down; keeps all without one.
+void keepSelected(std::vector<Entry> &entries, const Options &options);
+
+// Reduces every path to its last component and drops folder entries. An
+// entry whose reduced name an earlier one already took is refused.
+void dropStoredFolders(std::vector<Entry> &entries);
+
+} // namespace lha

@@ -1,0 +1,149 @@
+// Archives of historical producers that bend the format: each variant built
+// here byte by byte, and the real archive from the corpus when it is there.
+#include "archive_builder.h"
+#include "corpus.h"
+#include "lha/lha.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_lha::Member;
+using testing_lha::TempDir;
+
+struct Extracted {
+    std::vector<std::string> tree;
+    lha::Result result;
+};
+
+Extracted extractAll(const std::vector<Member> &members) {
+    TempDir dir;
+    testing_lha::writeFile(dir / "a.lzh", testing_lha::buildArchive(members));
+    const auto dest = dir / "out";
+    Extracted out{{}, lha::extract(dir / "a.lzh", dest)};
+    if (fs::exists(dest))
+        for (const auto &path : testing_lha::treeOf(dest))
+            out.tree.push_back(path + (fs::is_directory(dest / path) ? "/" : ""));
+    return out;
+}
+
+Member level2(std::string name, std::string data, std::size_t uncounted = 0) {
+    Member m(std::move(name), std::move(data));
+    m.uncounted = uncounted;
+    return m;
+}
+
+TEST(Variants, Level2TotalMayLeaveOutExactlyTheLastSizeField) {
+    const struct {
+        std::size_t uncounted;
+        bool read;
+    } cases[] = {{0, true}, {2, true}, {1, false}, {3, false}};
+    for (const auto &c : cases) {
+        const auto got =
+            extractAll({level2("a.txt", "first", c.uncounted), level2("b.txt", "second")});
+        if (c.read) {
+            EXPECT_TRUE(got.result.ok()) << c.uncounted << ": " << got.result.message;
+            EXPECT_EQ(got.tree, (std::vector<std::string>{"a.txt", "b.txt"})) << c.uncounted;
+        } else {
+            EXPECT_EQ(got.result.firstError(), lha::Error::Damaged) << c.uncounted;
+            EXPECT_NE(got.result.message.find("runs past"), std::string::npos)
+                << c.uncounted << ": " << got.result.message;
+        }
+    }
+}
+
+TEST(Variants, NamelessMemberWithAFolderPathIsAFolder) {
+    const struct {
+        int level;
+        std::string data;
+        std::vector<std::string> tree;
+    } cases[] = {
+        {1, "", {"Main/", "Main/Empty/", "Main/f.txt"}},
+        {2, "", {"Main/", "Main/Empty/", "Main/f.txt"}},
+        // With data it is no folder; the data come out under the last name.
+        {1, "data", {"Main/", "Main/Empty", "Main/f.txt"}},
+    };
+    for (const auto &c : cases) {
+        Member folder("", c.data);
+        folder.level = c.level;
+        folder.os_id = 'A';
+        folder.directory = "Main\xFF"
+                           "Empty\xFF";
+        Member file("f.txt", "text");
+        file.level = c.level;
+        file.directory = "Main\xFF";
+        const auto got = extractAll({folder, file});
+        EXPECT_TRUE(got.result.ok()) << c.level << ": " << got.result.message;
+        EXPECT_EQ(got.tree, c.tree) << c.level << " " << c.data;
+        std::vector<lha::MemberInfo> listed;
+        TempDir dir;
+        testing_lha::writeFile(dir / "a.lzh", testing_lha::buildArchive({folder}));
+        lha::list(dir / "a.lzh", listed);
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(listed[0].method, c.data.empty() ? "-lhd-" : "-lh0-");
+    }
+}
+
+TEST(Variants, FileNamedLikeAFolderOfLaterMembersIsKeptBesideIt) {
+    using Tree = std::vector<std::string>;
+    const struct {
+        std::vector<Member> members;
+        Tree tree;
+        bool ok;
+    } cases[] = {
+        {{level2("sub", "attributes"), level2("sub/sub2/hello.txt", "hello")},
+         {"sub/", "sub.EA", "sub/sub2/", "sub/sub2/hello.txt"},
+         true},
+        // The folder comes first: the file still cannot take its name.
+        {{level2("sub/x", "x"), level2("sub", "attributes")}, {"sub/", "sub.EA", "sub/x"}, true},
+        // "sub.EA" is taken by a member of its own: nothing is renamed onto it.
+        {{level2("sub", "attributes"), level2("sub.EA", "own"), level2("sub/x", "x")},
+         {"sub", "sub.EA"},
+         false},
+    };
+    for (const auto &c : cases) {
+        const auto got = extractAll(c.members);
+        EXPECT_EQ(got.tree, c.tree) << c.members[0].name;
+        EXPECT_EQ(got.result.ok(), c.ok) << c.members[0].name;
+    }
+    const auto got = extractAll(cases[0].members);
+    ASSERT_EQ(got.result.members.size(), 2u);
+    EXPECT_EQ(got.result.members[0].name, "sub.EA");
+}
+
+// The historical archives themselves.
+TEST(Variants, CorpusArchivesExtractEveryFile) {
+    SKIP_WITHOUT_CORPUS();
+    using Tree = std::vector<std::string>;
+    const struct {
+        const char *archive;
+        Tree tree;
+    } cases[] = {
+        {"lha_osk_201/h2_lh5.lzh", {"gpl-2"}},
+        {"lhark04d/lh7.lzh", {"GPL-2"}},
+        {"lha_amiga_122/lh0_dirs_bug.lzh",
+         {"MainDir/", "MainDir/00_File.txt", "MainDir/01_Dir/", "MainDir/01_Dir/File01.txt",
+          "MainDir/02_EmptyDir/", "MainDir/03_Dir/", "MainDir/03_Dir/File01.txt",
+          "MainDir/04_File.txt"}},
+        {"lh2_222/easubdir.lzh",
+         {"Apply-Ea.Cmd", "subdir/", "subdir.EA", "subdir/subdir2/", "subdir/subdir2/hello.txt"}},
+    };
+    for (const auto &c : cases) {
+        TempDir dir;
+        const auto result =
+            lha::extract(testing_lha::kCorpus / "variants" / c.archive, dir / "out");
+        EXPECT_TRUE(result.ok()) << c.archive << ": " << result.message;
+        Tree tree;
+        for (const auto &path : testing_lha::treeOf(dir / "out"))
+            tree.push_back(path + (fs::is_directory(dir / "out" / path) ? "/" : ""));
+        EXPECT_EQ(tree, c.tree) << c.archive;
+    }
+    // Both decodings of the same text agree with each other.
+    TempDir dir;
+    lha::extract(testing_lha::kCorpus / "variants/lhark04d/lh7.lzh", dir / "lk7");
+    lha::extract(testing_lha::kCorpus / "variants/lha_osk_201/h2_lh5.lzh", dir / "lh5");
+    EXPECT_EQ(testing_lha::readFile(dir / "lk7/GPL-2"), testing_lha::readFile(dir / "lh5/gpl-2"));
+}
+
+} // namespace

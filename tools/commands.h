@@ -1,0 +1,15 @@
+#pragma once
+// Carries out what the arguments asked for; returns the exit status.
+#include "invocation.h"
+
+#include <atomic>
+
+namespace unlha {
+
+int runList(const Invocation &invocation);
+// cancel, when given, stops a run once it turns true.
+int runTest(const Invocation &invocation, const std::atomic<bool> *cancel);
+int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel);
+int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel);
+
+} // namespace unlha

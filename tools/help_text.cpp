@@ -1,0 +1,54 @@
+#include "help_text.h"
+
+#include "exit_status.h"
+
+#include <hokora/version.h>
+
+namespace unlha {
+
+std::string usageText() {
+    return "usage: unlha [-]{xelvtp}[qfinv][w=DIR] [--json] ARCHIVE [NAME...]\n"
+           "       unlha e ARCHIVE DEST/\n";
+}
+
+std::string helpText() {
+    return usageText() + R"(
+Extracts, lists and tests LHA (.lzh, .lha) archives.
+
+Commands (the first letter; a leading '-' is allowed):
+  x, e   extract, restoring the archive's folders, into the current folder,
+         the folder given with w=DIR, or DEST/ when the last argument ends in '/'
+  l      list the members
+  v      list with header level, OS, permissions and the time to the second
+  t      test every member's data against its CRC, writing nothing
+  p      print the members' bytes to standard output
+
+Options, glued to the command letter ("xqf") or in words of their own ("-q"):
+  q      quiet: no progress line and no per-member lines
+  f      replace existing files without asking
+  i      ignore stored folders: write every member into one folder; a member
+         whose name an earlier one already took is reported, never written
+  n      dry run: tell what would be extracted, write nothing
+  v      verbose: one line per member worked on
+  w=DIR  extract into DIR (also as a separate argument)
+
+  --json     with l, v and t: one JSON object per member and line
+  --help     show this text
+  --version  show the version
+
+NAME selects members by name or shell pattern ("*.txt", "doc/*"); a folder's
+name selects everything in it; a pattern without '/' also matches the last
+part of a name. Without NAME every member is worked on.
+
+Without f, an existing file is replaced only when the answer to a question on
+the terminal says so; when standard input is no terminal it is kept.
+
+Exit status:
+)" + exitStatusTable();
+}
+
+std::string versionText() {
+    return "unlha (Hokora) " HOKORA_VERSION "\n";
+}
+
+} // namespace unlha

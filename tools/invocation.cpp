@@ -1,0 +1,204 @@
+#include "invocation.h"
+
+#include <cctype>
+#include <optional>
+#include <sys/stat.h>
+
+namespace unlha {
+namespace {
+
+constexpr std::string_view kFolderOption = "w=";
+constexpr std::string_view kEndOfOptions = "--";
+
+bool isRegularFile(const std::filesystem::path &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<Action> readAction(char letter) {
+    switch (std::tolower(static_cast<unsigned char>(letter))) {
+    case 'x':
+    case 'e':
+        return Action::Extract;
+    case 'l':
+        return Action::List;
+    case 'v':
+        return Action::VerboseList;
+    case 't':
+        return Action::Test;
+    case 'p':
+        return Action::Print;
+    }
+    return std::nullopt;
+}
+
+std::string inQuotes(std::string_view word) {
+    std::string out;
+    out.reserve(word.size() + 2);
+    out.append(1, '\'').append(word).append(1, '\'');
+    return out;
+}
+
+// Option letters, as glued after the command letter ("qf" of "xqf") or in
+// a word of their own ("-qf"); "w=DIR" ends them.
+std::string readOptionLetters(std::string_view word, std::size_t from, Invocation &out) {
+    for (std::size_t i = from; i < word.size(); ++i) {
+        const std::string_view rest = word.substr(i);
+        if (rest.starts_with(kFolderOption)) {
+            if (rest.size() == kFolderOption.size())
+                return "w= needs a folder in " + inQuotes(word);
+            out.destination = std::string(rest.substr(kFolderOption.size()));
+            break;
+        }
+        switch (word[i]) {
+        case 'q':
+            out.quiet = true;
+            // A quiet level, as in "q2": every level is quiet here.
+            while (i + 1 < word.size() && std::isdigit(static_cast<unsigned char>(word[i + 1])))
+                ++i;
+            break;
+        case 'f':
+            out.replace = true;
+            break;
+        case 'i':
+            out.ignoreFolders = true;
+            break;
+        case 'n':
+            out.dryRun = true;
+            break;
+        case 'v':
+            if (out.action == Action::List)
+                out.action = Action::VerboseList;
+            else
+                out.verbose = true;
+            break;
+        default:
+            return "unknown option letter " + inQuotes(word.substr(i, 1)) + " in " +
+                   inQuotes(word) + " (expected q f i n v w=DIR)";
+        }
+    }
+    return {};
+}
+
+// "xqf", "-x", "xw=DIR": the command letter, then option letters.
+std::string readCommandWord(std::string_view word, Invocation &out) {
+    const std::size_t at = word.starts_with('-') ? 1 : 0;
+    const auto action = word.size() > at ? readAction(word[at]) : std::nullopt;
+    if (!action)
+        return "unknown command " + inQuotes(word) + " (expected one of x e l v t p)";
+    out.action = *action;
+    return readOptionLetters(word, at + 1, out);
+}
+
+std::string joined(const std::vector<std::string> &words, std::size_t from, std::size_t to) {
+    std::string line;
+    for (std::size_t i = from; i < to; ++i) {
+        if (i > from)
+            line += ' ';
+        line += words[i];
+    }
+    return line;
+}
+
+// The archive is the longest run of leading words that, joined by blanks,
+// names a file, so that a name split by an unquoted blank is found whole;
+// without one it is the first word, and the error will name it.
+std::size_t archiveWordCount(const std::vector<std::string> &words, std::size_t from,
+                             const lha::FileProbe &isFile) {
+    for (std::size_t to = words.size(); to > from + 1; --to)
+        if (isFile(joined(words, from, to)))
+            return to - from;
+    return 1;
+}
+
+// Takes --json, --help and --version out of the words; a "--" word ends them.
+std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bool &help,
+                            bool &version) {
+    std::vector<std::string> kept;
+    bool ended = false;
+    for (auto &word : words) {
+        if (ended || !word.starts_with(kEndOfOptions)) {
+            kept.push_back(std::move(word));
+        } else if (word == kEndOfOptions) {
+            ended = true;
+        } else if (word == "--json") {
+            out.json = true;
+        } else if (word == "--help") {
+            help = true;
+        } else if (word == "--version") {
+            version = true;
+        } else {
+            return "unknown option " + inQuotes(word) + " (expected --help, --version or --json)";
+        }
+    }
+    words = std::move(kept);
+    return {};
+}
+
+std::string readOperands(const std::vector<std::string> &words, std::size_t next,
+                         const lha::FileProbe &isFile, Invocation &out) {
+    // Before the archive: "w=DIR" and words of option letters ("-f"), unless
+    // such a word names the archive itself.
+    for (; next < words.size(); ++next) {
+        const std::string &word = words[next];
+        if (word.starts_with(kFolderOption)) {
+            if (word.size() == kFolderOption.size())
+                return "w= needs a folder";
+            out.destination = word.substr(kFolderOption.size());
+        } else if (word.size() > 1 && word.starts_with('-') && !isFile(word)) {
+            if (auto error = readOptionLetters(word, 1, out); !error.empty())
+                return error;
+        } else {
+            break;
+        }
+    }
+    if (next == words.size())
+        return "no archive given";
+    const bool classicForm = out.action == Action::Extract && out.destination.empty() &&
+                             words.size() - next >= 2 && words.back().ends_with('/');
+    if (classicForm) {
+        const auto parsed = lha::parseCommand("e " + joined(words, next, words.size()), isFile);
+        if (!parsed.ok())
+            return parsed.error;
+        out.archive = parsed.command.archive;
+        out.destination = parsed.command.destination;
+        return {};
+    }
+    const std::size_t count = archiveWordCount(words, next, isFile);
+    out.archive = joined(words, next, next + count);
+    for (std::size_t i = next + count; i < words.size(); ++i)
+        out.patterns.push_back(words[i]);
+    return {};
+}
+
+} // namespace
+
+ParsedArguments parseArguments(const std::vector<std::string> &arguments,
+                               const lha::FileProbe &isFile) {
+    const lha::FileProbe probe = isFile ? isFile : lha::FileProbe(isRegularFile);
+    ParsedArguments result;
+    Invocation &out = result.invocation;
+    std::vector<std::string> words = arguments;
+    bool help = false;
+    bool version = false;
+    result.error = takeLongOptions(words, out, help, version);
+    if (!result.error.empty())
+        return result;
+    if (help || version) {
+        out.action = help ? Action::Help : Action::Version;
+        return result;
+    }
+    if (words.empty()) {
+        result.error = "no command given";
+        return result;
+    }
+    result.error = readCommandWord(words.front(), out);
+    if (result.error.empty())
+        result.error = readOperands(words, 1, probe, out);
+    if (result.error.empty() && out.json && out.action != Action::List &&
+        out.action != Action::VerboseList && out.action != Action::Test)
+        result.error = "--json goes with l, v and t";
+    return result;
+}
+
+} // namespace unlha

@@ -1,0 +1,47 @@
+#pragma once
+// What the user asked unlha to do, read from its arguments.
+//
+// The classic LHA command letters, glued ("xqf") or dashed ("-x"), then the
+// archive and the names or shell patterns of the members to work on:
+//
+//   unlha [-]CMD[OPTS][w=DIR] [w=DIR] [--json] ARCHIVE [PATTERN...]
+//
+// The one-line form the archive library reads, "e ARCHIVE DEST/", keeps its
+// meaning: an extraction whose last argument ends in '/' goes to that folder,
+// and blanks may split the archive's and the folder's names across words.
+#include "lha/command.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace unlha {
+
+enum class Action { Extract, List, VerboseList, Test, Print, Help, Version };
+
+struct Invocation {
+    Action action = Action::Help;
+    bool quiet = false;         // q: no progress line, no per-member lines
+    bool replace = false;       // f: replace existing files without asking
+    bool ignoreFolders = false; // i: write every member straight into the destination
+    bool dryRun = false;        // n: tell what would be extracted, write nothing
+    bool verbose = false;       // v: one line per member worked on
+    bool json = false;          // --json: one JSON object per member
+    std::filesystem::path archive;
+    std::filesystem::path destination; // empty: the current folder
+    std::vector<std::string> patterns; // empty: every member
+};
+
+struct ParsedArguments {
+    Invocation invocation;
+    std::string error; // why the arguments make no command; empty when they do
+
+    bool ok() const { return error.empty(); }
+};
+
+// isFile tells whether a path names a regular file; the default asks the
+// file system.
+ParsedArguments parseArguments(const std::vector<std::string> &words,
+                               const lha::FileProbe &isFile = {});
+
+} // namespace unlha

@@ -1,0 +1,108 @@
+#include "listing.h"
+
+#include "exit_status.h"
+#include "json_writer.h"
+#include "member_fields.h"
+
+#include <string>
+
+namespace unlha {
+namespace {
+
+std::string ratio(const lha::MemberInfo &m) {
+    if (m.original_size == 0)
+        return "  ----";
+    char text[16];
+    std::snprintf(text, sizeof text, "%5.1f%%",
+                  100.0 * static_cast<double>(m.packed_size) /
+                      static_cast<double>(m.original_size));
+    return text;
+}
+
+const char *kindName(lha::MemberKind kind) {
+    switch (kind) {
+    case lha::MemberKind::File:
+        return "file";
+    case lha::MemberKind::Directory:
+        return "directory";
+    case lha::MemberKind::Symlink:
+        return "symlink";
+    }
+    return "file";
+}
+
+std::string resultName(lha::Error error) {
+    return error == lha::Error::None ? "ok" : lha::describe(error);
+}
+
+} // namespace
+
+void printTable(std::FILE *out, const std::vector<lha::MemberInfo> &members, bool verbose) {
+    if (verbose)
+        std::fprintf(out, "%12s %12s %6s %-5s %-4s %2s %-10s %-10s %-19s %s\n", "original",
+                     "packed", "ratio", "meth", "crc", "lv", "os", "permission", "date and time",
+                     "name");
+    else
+        std::fprintf(out, "%12s %12s %6s %-5s %-4s %-16s %s\n", "original", "packed", "ratio",
+                     "meth", "crc", "date and time", "name");
+    uint64_t original = 0;
+    uint64_t packed = 0;
+    for (const auto &m : members) {
+        std::fprintf(out, "%12llu %12llu %6s %-5s %04x ",
+                     static_cast<unsigned long long>(m.original_size),
+                     static_cast<unsigned long long>(m.packed_size), ratio(m).c_str(),
+                     lha::printable(m.method).c_str(), m.crc);
+        if (verbose)
+            std::fprintf(out, "%2d %-10s %-10s %-19s ", m.header_level, osName(m.os_id).c_str(),
+                         permissions(m).c_str(), localTime(m.mtime, true).c_str());
+        else
+            std::fprintf(out, "%-16s ", localTime(m.mtime, false).c_str());
+        std::fprintf(out, "%s\n", shownName(m).c_str());
+        original += m.original_size;
+        packed += m.packed_size;
+    }
+    std::fprintf(out, "%12llu %12llu %zu member(s)\n", static_cast<unsigned long long>(original),
+                 static_cast<unsigned long long>(packed), members.size());
+}
+
+void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcome *outcome) {
+    JsonObject json;
+    json.add("name", lha::printable(m.name));
+    json.add("kind", kindName(m.kind));
+    if (m.kind == lha::MemberKind::Symlink)
+        json.add("link_target", lha::printable(m.link_target));
+    json.add("method", lha::printable(m.method));
+    json.add("original_size", m.original_size);
+    json.add("packed_size", m.packed_size);
+    char crc[8];
+    std::snprintf(crc, sizeof crc, "%04x", m.crc);
+    json.add("crc", crc);
+    if (m.mtime) {
+        json.add("mtime", *m.mtime);
+        json.add("time", utcTime(m.mtime));
+    } else {
+        json.addNull("mtime");
+        json.addNull("time");
+    }
+    json.add("level", static_cast<int64_t>(m.header_level));
+    json.add("os", osName(m.os_id));
+    if (m.unix_mode) {
+        char mode[16];
+        std::snprintf(mode, sizeof mode, "%04o", *m.unix_mode & 07777u);
+        json.add("mode", mode);
+    } else {
+        json.addNull("mode");
+    }
+    if (outcome) {
+        json.add("result", resultName(outcome->error));
+        // The exit status this member alone would give: a stable number for scripts.
+        lha::Result alone;
+        alone.members.push_back(*outcome);
+        json.add("code", static_cast<int64_t>(exitStatus(alone)));
+        if (!outcome->message.empty())
+            json.add("message", outcome->message);
+    }
+    std::fprintf(out, "%s\n", json.text().c_str());
+}
+
+} // namespace unlha
