@@ -34,7 +34,8 @@ if [[ -f $prefix/bin/hokora ]]; then
 fi
 need_file lib/hokora/libunlha32.so
 need_file bin/unlha
-for page in man/man1/hokora.1.gz man/man1/unlha.1.gz man/ja/man1/hokora.1.gz doc/hokora/copyright doc/hokora/changelog.gz; do
+for page in man/man1/hokora.1.gz man/man1/unlha.1.gz man/ja/man1/hokora.1.gz \
+    doc/hokora/hokora.txt doc/hokora/copyright doc/hokora/changelog.gz; do
     need_file "share/$page"
 done
 

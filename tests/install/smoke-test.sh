@@ -21,6 +21,10 @@ if [[ ${4:-} != --inside-x ]]; then
 fi
 
 export LC_ALL=C.UTF-8
+# The program must use the X server this script started, whatever platform
+# the caller's environment asks Qt for.
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
 work=$(mktemp -d)
 mkdir "$work/dest"
 cp "$samples/SAMPLE.LZH" "$work/sample.lzh"
