@@ -98,18 +98,7 @@ private:
                 length = matchLength(symbol);
             }
             --remaining;
-            const uint32_t d = m_distanceItems[in.peek(DistanceLookup::kBits)];
-            std::size_t distance;
-            if (const unsigned taken = DistanceLookup::bitsOf(d)) [[likely]] {
-                distance = DistanceLookup::baseOf(d) +
-                           (in.peek(taken) & ((1u << DistanceLookup::extraOf(d)) - 1));
-                in.skip(taken);
-            } else {
-                const auto [code, bits] =
-                    m_distances.lookUp<kDistanceRootBits>(in.peek(HuffmanTable::kMaxLength));
-                in.skip(bits);
-                distance = distanceBase(code) + in.take(distanceExtraBits(code));
-            }
+            const std::size_t distance = lookUpDistance(in);
             // The next item is looked up before the copy, which does not
             // touch what the lookup reads.
             checkDistance(pos, distance);
@@ -126,6 +115,23 @@ private:
         m_in = in;
         m_blockRemaining = remaining;
         m_pos = pos;
+    }
+
+    // A distance in one lookup, code and extra bits together, unless its
+    // code is longer than the lookup's root.
+    [[gnu::always_inline]] std::size_t lookUpDistance(BitReader &in) const {
+        const uint32_t d = m_distanceItems[in.peek(DistanceLookup::kBits)];
+        if (const unsigned taken = DistanceLookup::bitsOf(d)) [[likely]] {
+            const std::size_t distance =
+                DistanceLookup::baseOf(d) +
+                (in.peek(taken) & ((1u << DistanceLookup::extraOf(d)) - 1));
+            in.skip(taken);
+            return distance;
+        }
+        const auto [code, bits] =
+            m_distances.lookUp<kDistanceRootBits>(in.peek(HuffmanTable::kMaxLength));
+        in.skip(bits);
+        return distanceBase(code) + in.take(distanceExtraBits(code));
     }
 
     // One item, its match cut at end.
