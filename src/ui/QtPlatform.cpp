@@ -117,6 +117,12 @@ QList<Drive> QtPlatform::drives() {
         if (!known)
             result.append({root, volume.name()});
     }
+    // In a chroot or a container the root file system is often not among the
+    // mounts the process can see; it still holds every path, so it is a drive.
+    const bool rootListed = std::any_of(result.begin(), result.end(),
+                                        [](const Drive &drive) { return drive.root == "/"; });
+    if (!rootListed)
+        result.append({QStringLiteral("/"), QString()});
     std::sort(result.begin(), result.end(),
               [](const Drive &a, const Drive &b) { return a.root < b.root; });
     return result;
