@@ -2,6 +2,7 @@
 // copy from it; the results agree with lhasa on the same streams.
 #include "decoder_test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace lha::testing {
@@ -26,8 +27,8 @@ TEST(DecoderHistoryTest, Lz5RingTailStartsAsZeros) {
     // (4078): its 18 bytes are the zero tail; then 3 bytes from position 13,
     // the run of 1s.
     const std::vector<uint8_t> packed = {0x00, 0xEE, 0xFF, 13, 0x00};
-    std::vector<uint8_t> expected(18, 0);
-    expected.insert(expected.end(), 3, 1);
+    std::vector<uint8_t> expected(21, 0);
+    std::fill(expected.begin() + 18, expected.end(), 1);
     EXPECT_EQ(decodeAll("-lz5-", packed, 21), expected);
 }
 

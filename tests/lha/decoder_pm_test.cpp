@@ -64,9 +64,9 @@ TEST(PmDecoderTest, Pm2StartingStateAgreesWithLhasa) {
     b.put(9, 5).put(0, 3).put(0, 6); // 3 bytes from 1 back
     b.put(28, 5);                    // 256 more
     b.put(0, 5).put(2, 3);           // position 2: '!', next after the blank
-    std::vector<uint8_t> expected = {'A', 'A', ' ', ' ', 'A'};
-    expected.insert(expected.end(), 259, 'A');
-    expected.push_back('!');
+    std::vector<uint8_t> expected(265, 'A');
+    expected[2] = expected[3] = ' ';
+    expected.back() = '!';
     EXPECT_EQ(decodeAll("-pm2-", b.bytes(), expected.size()), expected);
 }
 
