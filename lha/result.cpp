@@ -2,7 +2,9 @@
 
 namespace lha {
 
-bool Result::ok() const { return firstError() == Error::None; }
+bool Result::ok() const {
+    return firstError() == Error::None;
+}
 
 Error Result::firstError() const {
     if (error != Error::None)
