@@ -52,6 +52,7 @@ set(HOKORA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/hokora)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${HOKORA_GENERATED_DIR}/changelog @ONLY)
 set(doc_gz)
 foreach(page IN ITEMS "docs/hokora.1|man/hokora.1" "docs/hokora.ja.1|man/ja/hokora.1"
+                      "docs/unlha.1|man/unlha.1"
                       "${HOKORA_GENERATED_DIR}/changelog|changelog")
   string(REPLACE "|" ";" page "${page}")
   list(GET page 0 source)
@@ -68,7 +69,8 @@ foreach(page IN ITEMS "docs/hokora.1|man/hokora.1" "docs/hokora.ja.1|man/ja/hoko
   list(APPEND doc_gz ${gz})
 endforeach()
 add_custom_target(hokora_docs ALL DEPENDS ${doc_gz})
-install(FILES ${HOKORA_GENERATED_DIR}/man/hokora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${HOKORA_GENERATED_DIR}/man/hokora.1.gz ${HOKORA_GENERATED_DIR}/man/unlha.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${HOKORA_GENERATED_DIR}/man/ja/hokora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${HOKORA_GENERATED_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${HOKORA_DOC_DIR})
@@ -125,9 +127,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # -dbgsym package when the build has any.
 set(CPACK_STRIP_FILES ON)
 # CPack would call ldconfig for any library under /usr/lib; ours is private.
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst
-                                       ${PROJECT_SOURCE_DIR}/packaging/postrm)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/drop-ldconfig-scripts.cmake)
 if(CMAKE_BUILD_TYPE MATCHES "Deb|RelWithDebInfo")
   set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 endif()

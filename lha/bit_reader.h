@@ -11,29 +11,67 @@
 
 namespace lha {
 
+// Where a BitReader's bytes come from: the member's packed bytes, read a
+// large chunk at a time, then zero padding.
+class BitSource {
+public:
+    explicit BitSource(ByteSource &in, std::size_t chunk = 64 * 1024) : m_in(in), m_chunk(chunk) {}
+    BitSource(const BitSource &) = delete;
+    BitSource &operator=(const BitSource &) = delete;
+
+private:
+    friend class BitReader;
+
+    // After this many bytes of padding every buffered bit is padding: the
+    // data ended long before, and decoding zeros on could take as long as
+    // the member's claimed size.
+    static constexpr unsigned kMaxPadding = 16;
+
+    ByteSource &m_in;
+    // Only ever read up to what the source filled in.
+    std::vector<uint8_t, UninitialisedAllocator<uint8_t>> m_chunk;
+    unsigned m_padding = 0;
+    bool m_eof = false;
+};
+
+// The reader's state is a small value: a hot loop copies it into locals
+// (LocalBitReader), which the compiler keeps in registers, where a member of
+// the decoder would go through memory around every call of a rare path.
 class BitReader {
 public:
-    explicit BitReader(ByteSource &in, std::size_t chunk = 64 * 1024) : m_in(in), m_chunk(chunk) {}
+    explicit BitReader(BitSource &source) : m_source(&source) {}
 
     // Tops the buffer up to at least 57 bits; one call covers several
     // consecutive reads of up to 56 bits in all.
     [[gnu::always_inline]] void refill() {
         if (m_count > 56)
             return;
-        if (m_end - m_pos >= 8) {
+        if (m_end - m_next >= 8) {
             uint64_t v;
-            std::memcpy(&v, m_chunk.data() + m_pos, 8);
+            std::memcpy(&v, m_next, 8);
             m_bits |= __builtin_bswap64(v) >> m_count;
-            m_pos += (63 - m_count) >> 3;
+            m_next += (63 - m_count) >> 3;
             m_count |= 56;
             return;
         }
-        refillSlow();
+        *this = refilledSlowly(*this);
     }
 
-    unsigned available() const { return m_count; }
+    // Whether refillFast() may be used: eight more packed bytes are at hand.
+    // While they are, no bit of padding has been read.
+    bool canRefillFast() const { return m_end - m_next >= 8; }
 
-    // The next n bits (1..32) without consuming them; needs available() >= n.
+    // As refill(), without branches; needs canRefillFast(). Bytes it buffers
+    // beyond the 57 bits are buffered again by the next call, unchanged.
+    [[gnu::always_inline]] void refillFast() {
+        uint64_t v;
+        std::memcpy(&v, m_next, 8);
+        m_bits |= __builtin_bswap64(v) >> m_count;
+        m_next += (63 - m_count) >> 3;
+        m_count |= 56;
+    }
+
+    // The next n bits (1..32) without consuming them; needs n bits buffered.
     uint32_t peek(unsigned n) const { return static_cast<uint32_t>(m_bits >> (64 - n)); }
 
     void skip(unsigned n) {
@@ -56,113 +94,51 @@ public:
         return take(n);
     }
 
-    bool overrun() const { return m_count < 8 * m_padding; }
-
-    // Throws when the stream ran out before what was decoded so far.
-    void checkComplete() const {
-        if (overrun())
-            throw DecodeError("truncated data");
-    }
+    // Whether any bit past the end of the packed data was consumed.
+    bool overrun() const { return m_count < 8 * m_source->m_padding; }
 
 private:
-    friend class BitCursor;
-
-    [[gnu::noinline]] void refillSlow() {
-        while (m_count <= 56) {
-            if (m_pos == m_end && !m_eof)
-                fillChunk();
-            uint64_t byte = 0;
-            if (m_pos < m_end) {
-                byte = m_chunk[m_pos++];
-            } else if (++m_padding > 16) {
-                // Every buffered bit is padding by now: the data ended long ago.
-                throw DecodeError("truncated data");
+    // Taken and returned by value, so that a local reader's address never
+    // escapes and its state can stay in registers.
+    [[gnu::noinline]] static BitReader refilledSlowly(BitReader r) {
+        BitSource &s = *r.m_source;
+        while (r.m_count <= 56) {
+            if (r.m_next == r.m_end && !s.m_eof) {
+                const std::size_t got = s.m_in.read(s.m_chunk.data(), s.m_chunk.size());
+                r.m_next = s.m_chunk.data();
+                r.m_end = r.m_next + got;
+                s.m_eof = got == 0;
             }
-            m_bits |= byte << (56 - m_count);
-            m_count += 8;
+            uint64_t byte = 0;
+            if (r.m_next < r.m_end)
+                byte = *r.m_next++;
+            else if (++s.m_padding > BitSource::kMaxPadding)
+                throw DecodeError("truncated data");
+            r.m_bits |= byte << (56 - r.m_count);
+            r.m_count += 8;
         }
+        return r;
     }
 
-    void fillChunk() {
-        m_pos = 0;
-        m_end = m_in.read(m_chunk.data(), m_chunk.size());
-        m_eof = m_end == 0;
-    }
-
-    ByteSource &m_in;
-    // Only ever read up to what the source filled in.
-    std::vector<uint8_t, UninitialisedAllocator<uint8_t>> m_chunk;
-    std::size_t m_pos = 0;
-    std::size_t m_end = 0;
+    BitSource *m_source;
+    const uint8_t *m_next = nullptr;
+    const uint8_t *m_end = nullptr;
     uint64_t m_bits = 0;
     unsigned m_count = 0;
-    unsigned m_padding = 0;
-    bool m_eof = false;
 };
 
-// The reader's state copied into a hot loop's locals. The compiler cannot
-// keep a member in a register across the calls of a loop's rare paths (the
-// reader's slow refill, the throws), so every refill and skip went through
-// memory; a local copy stays in registers. Call store() before the reader
-// itself is used again, and load() after.
-class BitCursor {
+// A copy of a reader for a hot loop, written back when the loop's scope
+// ends, also when it ends by an exception (which is then judged by whether
+// the stream ran out).
+class LocalBitReader : public BitReader {
 public:
-    explicit BitCursor(BitReader &reader) : m_reader(reader) { load(); }
-    ~BitCursor() { store(); }
-    BitCursor(const BitCursor &) = delete;
-    BitCursor &operator=(const BitCursor &) = delete;
-
-    void load() {
-        m_data = m_reader.m_chunk.data();
-        m_pos = m_reader.m_pos;
-        m_end = m_reader.m_end;
-        m_bits = m_reader.m_bits;
-        m_count = m_reader.m_count;
-    }
-    void store() {
-        m_reader.m_pos = m_pos;
-        m_reader.m_bits = m_bits;
-        m_reader.m_count = m_count;
-    }
-
-    // As BitReader::refill().
-    [[gnu::always_inline]] void refill() {
-        if (m_count > 56)
-            return;
-        if (m_end - m_pos >= 8) {
-            uint64_t v;
-            std::memcpy(&v, m_data + m_pos, 8);
-            m_bits |= __builtin_bswap64(v) >> m_count;
-            m_pos += (63 - m_count) >> 3;
-            m_count |= 56;
-            return;
-        }
-        store();
-        m_reader.refillSlow();
-        load();
-    }
-
-    unsigned available() const { return m_count; }
-    uint32_t peek(unsigned n) const { return static_cast<uint32_t>(m_bits >> (64 - n)); }
-    void skip(unsigned n) {
-        m_bits <<= n;
-        m_count -= n;
-    }
-    uint32_t take(unsigned n) {
-        if (n == 0)
-            return 0;
-        const uint32_t v = peek(n);
-        skip(n);
-        return v;
-    }
+    explicit LocalBitReader(BitReader &home) : BitReader(home), m_home(home) {}
+    ~LocalBitReader() { m_home = *this; }
+    LocalBitReader(const LocalBitReader &) = delete;
+    LocalBitReader &operator=(const LocalBitReader &) = delete;
 
 private:
-    BitReader &m_reader;
-    const uint8_t *m_data = nullptr;
-    std::size_t m_pos = 0;
-    std::size_t m_end = 0;
-    uint64_t m_bits = 0;
-    unsigned m_count = 0;
+    BitReader &m_home;
 };
 
 } // namespace lha

@@ -25,7 +25,7 @@ constexpr auto kTables = makeTables();
 
 } // namespace
 
-uint16_t crc16(uint16_t crc, const void *data, std::size_t size) {
+uint16_t crc16Tables(uint16_t crc, const void *data, std::size_t size) {
     auto p = static_cast<const unsigned char *>(data);
     while (size >= 8) {
         const uint16_t lo = static_cast<uint16_t>(crc ^ (p[0] | (p[1] << 8)));
@@ -38,6 +38,14 @@ uint16_t crc16(uint16_t crc, const void *data, std::size_t size) {
     while (size--)
         crc = static_cast<uint16_t>((crc >> 8) ^ kTables[0][(crc ^ *p++) & 0xFF]);
     return crc;
+}
+
+uint16_t crc16(uint16_t crc, const void *data, std::size_t size) {
+    static const Crc16Function best = [] {
+        const Crc16Function carryLess = crc16CarryLess();
+        return carryLess ? carryLess : crc16Tables;
+    }();
+    return best(crc, data, size);
 }
 
 } // namespace lha

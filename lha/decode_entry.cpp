@@ -4,11 +4,23 @@
 #include "decoder.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 namespace lha {
 namespace {
 
+// MacBinary: a 128-byte header, then the data fork and the resource fork,
+// each padded to a multiple of 128 bytes.
 constexpr std::size_t kMacBinaryHeader = 128;
+constexpr std::size_t kMacBinaryPadding = 128;
+constexpr std::size_t kMacVersionAt = 0;    // always 0
+constexpr std::size_t kMacNameLengthAt = 1; // 1..63
+constexpr unsigned kMacMaxNameLength = 63;
+constexpr std::size_t kMacZeroFillAt = 74;       // always 0
+constexpr std::size_t kMacSecondZeroFillAt = 82; // always 0
+constexpr std::size_t kMacDataForkLengthAt = 83;
+constexpr std::size_t kMacResourceForkLengthAt = 87;
 
 uint32_t be32(const uint8_t *p) {
     return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
@@ -17,15 +29,84 @@ uint32_t be32(const uint8_t *p) {
 // The data fork's length when the bytes start with a MacBinary header that
 // fits the member; none otherwise.
 std::optional<uint64_t> macBinaryDataFork(const uint8_t *p, std::size_t n, uint64_t total) {
-    if (n < kMacBinaryHeader || p[0] != 0 || p[1] == 0 || p[1] > 63 || p[74] != 0 || p[82] != 0)
+    if (n < kMacBinaryHeader || p[kMacVersionAt] != 0 || p[kMacNameLengthAt] == 0 ||
+        p[kMacNameLengthAt] > kMacMaxNameLength || p[kMacZeroFillAt] != 0 ||
+        p[kMacSecondZeroFillAt] != 0)
         return std::nullopt;
-    const uint64_t dataFork = be32(p + 83);
-    const uint64_t resourceFork = be32(p + 87);
-    auto padded = [](uint64_t v) { return (v + 127) / 128 * 128; };
-    if (kMacBinaryHeader + padded(dataFork) + padded(resourceFork) < total - 127 ||
+    const uint64_t dataFork = be32(p + kMacDataForkLengthAt);
+    const uint64_t resourceFork = be32(p + kMacResourceForkLengthAt);
+    auto padded = [](uint64_t v) {
+        return (v + kMacBinaryPadding - 1) / kMacBinaryPadding * kMacBinaryPadding;
+    };
+    if (kMacBinaryHeader + padded(dataFork) + padded(resourceFork) <
+            total - (kMacBinaryPadding - 1) ||
         kMacBinaryHeader + dataFork > total)
         return std::nullopt;
     return dataFork;
+}
+
+// The original bytes [from, to) that are the file's: all of them, or a
+// MacBinary data fork.
+struct FileBytes {
+    uint64_t from;
+    uint64_t to;
+};
+
+// Fills the chunk as far as the decoder gives, so that the MacBinary test
+// sees a whole header and the writer gets few large pieces.
+void fill(Decoder &decoder, Chunk &chunk) {
+    std::size_t filled = 0;
+    while (filled < chunk.size()) {
+        const auto got = decoder.read(chunk.data() + filled, chunk.size() - filled);
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    chunk.resize(filled);
+}
+
+// Cuts the chunk, original bytes from `start` on, to the file's bytes; false
+// when none of it is the file's.
+bool keepFileBytes(Chunk &chunk, uint64_t start, const FileBytes &file) {
+    const uint64_t from = std::max(start, file.from);
+    const uint64_t to = std::min(start + chunk.size(), file.to);
+    if (from >= to)
+        return false;
+    if (from != start || to != start + chunk.size())
+        chunk = Chunk(chunk.begin() + static_cast<std::ptrdiff_t>(from - start),
+                      chunk.begin() + static_cast<std::ptrdiff_t>(to - start));
+    return true;
+}
+
+// Decodes the member's bytes into chunks for the sink, checking the CRC-16
+// when asked; throws DecodeError on a corrupt stream.
+DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entry &entry,
+                           const ChunkSink &sink, bool checkCrc) {
+    const MemberInfo &info = entry.info;
+    auto decoder = method.create(packed, info.original_size);
+    uint16_t crc = 0;
+    uint64_t produced = 0;
+    FileBytes file{0, info.original_size};
+    while (produced < info.original_size) {
+        Chunk chunk(static_cast<std::size_t>(
+            std::min<uint64_t>(kChunkSize, info.original_size - produced)));
+        fill(*decoder, chunk);
+        if (chunk.empty())
+            throw DecodeError("the data ends early");
+        if (checkCrc)
+            crc = crc16(crc, chunk.data(), chunk.size());
+        if (produced == 0 && entry.macbinary_candidate) {
+            if (auto fork = macBinaryDataFork(chunk.data(), chunk.size(), info.original_size))
+                file = {kMacBinaryHeader, kMacBinaryHeader + *fork};
+        }
+        const uint64_t start = produced;
+        produced += chunk.size();
+        if (keepFileBytes(chunk, start, file) && !sink(std::move(chunk)))
+            return {Error::Cancelled, "stopped"};
+    }
+    if (checkCrc && crc != info.crc)
+        throw DecodeError("CRC mismatch");
+    return {};
 }
 
 DecodeOutcome decode(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink,
@@ -35,67 +116,20 @@ DecodeOutcome decode(const ArchiveSource &source, const Entry &entry, const Chun
     if (!method)
         return {Error::UnsupportedMethod, "unknown method " + info.method};
     PackedBytes packed(source, entry.data_offset, info.packed_size);
-    auto damaged = [&](const std::string &what) {
-        if (packed.truncated() || entry.truncated)
-            return DecodeOutcome{Error::Damaged, "the archive ends inside this member"};
-        return DecodeOutcome{Error::Damaged, what};
-    };
+    std::string what;
     try {
-        auto decoder = method->create(packed, info.original_size);
-        uint16_t crc = 0;
-        uint64_t produced = 0;
-        // Which original bytes are the file's: all, or a MacBinary data fork.
-        uint64_t keepFrom = 0;
-        uint64_t keepTo = info.original_size;
-        bool first = true;
-        while (produced < info.original_size) {
-            const auto want = static_cast<std::size_t>(
-                std::min<uint64_t>(kChunkSize, info.original_size - produced));
-            Chunk chunk(want);
-            std::size_t filled = 0;
-            // Fill the chunk, so that the MacBinary test sees a whole header
-            // and the writer gets few large pieces.
-            while (filled < want) {
-                const auto got = decoder->read(chunk.data() + filled, want - filled);
-                if (got == 0)
-                    break;
-                filled += got;
-            }
-            if (filled == 0)
-                return damaged("the data ends early");
-            chunk.resize(filled);
-            if (checkCrc)
-                crc = crc16(crc, chunk.data(), filled);
-            if (first && entry.macbinary_candidate) {
-                if (auto fork = macBinaryDataFork(chunk.data(), filled, info.original_size)) {
-                    keepFrom = kMacBinaryHeader;
-                    keepTo = kMacBinaryHeader + *fork;
-                }
-            }
-            first = false;
-            const uint64_t start = produced;
-            produced += filled;
-            if (keepFrom != 0 || keepTo != info.original_size) {
-                const uint64_t from = std::max(start, keepFrom);
-                const uint64_t to = std::min(produced, keepTo);
-                if (from >= to)
-                    continue;
-                chunk = Chunk(chunk.begin() + static_cast<std::ptrdiff_t>(from - start),
-                              chunk.begin() + static_cast<std::ptrdiff_t>(to - start));
-            }
-            if (!sink(std::move(chunk)))
-                return {Error::Cancelled, "stopped"};
-        }
-        if (checkCrc && crc != info.crc)
-            return damaged("CRC mismatch");
-        if (!checkCrc)
-            return {Error::None, {}, packed.truncated() || entry.truncated};
+        DecodeOutcome outcome = decodeChunks(*method, packed, entry, sink, checkCrc);
+        if (outcome.error == Error::None && !checkCrc)
+            outcome.truncated = packed.truncated() || entry.truncated;
+        return outcome;
     } catch (const DecodeError &e) {
-        return damaged(e.what());
+        what = e.what();
     } catch (const std::exception &e) {
-        return damaged(std::string("cannot decode: ") + e.what());
+        what = std::string("cannot decode: ") + e.what();
     }
-    return {};
+    if (packed.truncated() || entry.truncated)
+        return {Error::Damaged, "the archive ends inside this member"};
+    return {Error::Damaged, what};
 }
 
 } // namespace

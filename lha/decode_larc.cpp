@@ -17,7 +17,7 @@ class LarcDecoder : public WindowedDecoder {
 protected:
     LarcDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits, unsigned maxMatch,
                 RingFill fillRing)
-        : WindowedDecoder(original_size, std::size_t{1} << windowBits, maxMatch), m_in(in),
+        : WindowedDecoder(in, original_size, std::size_t{1} << windowBits, maxMatch),
           m_ringMask((1u << windowBits) - 1), m_ringPos(m_window - maxMatch) {
         // Oldest first, the history is the ring from its write position on,
         // then the ring's start.
@@ -36,9 +36,6 @@ protected:
         return next;
     }
 
-    void finishBatch() override { m_in.checkComplete(); }
-
-    BitReader m_in;
     const unsigned m_ringMask;
     unsigned m_ringPos; // LArc's ring position of the next byte (modulo its size)
 };

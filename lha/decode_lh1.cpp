@@ -2,6 +2,7 @@
 // with an adaptive Huffman code for literals and match lengths and a fixed
 // code for the upper six bits of the match distance.
 #include "decode_families.h"
+#include "decode_match_symbols.h"
 #include "decode_window.h"
 #include "huffman.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr unsigned kWindowBits = 12;
 constexpr unsigned kMaxMatch = 60;
-constexpr unsigned kSymbols = 256 + kMaxMatch - 2; // literals, then lengths 3..60
+constexpr unsigned kSymbols = kFirstMatchSymbol + kMaxMatch - kMinMatch + 1;
 constexpr unsigned kNodes = 2 * kSymbols - 1;
 constexpr unsigned kRoot = kNodes - 1;
 constexpr uint32_t kRebuildAt = 0x8000;
@@ -130,7 +131,7 @@ HuffmanTable makeDistanceTable() {
 class Lh1Decoder final : public WindowedDecoder {
 public:
     Lh1Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(original_size, std::size_t{1} << kWindowBits, kMaxMatch), m_in(in),
+        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch),
           m_distanceTable(makeDistanceTable()) {
         std::vector<uint8_t> blanks(m_window, ' ');
         prefill(blanks.data());
@@ -142,21 +143,18 @@ private:
         std::size_t pos = m_pos;
         while (pos < stop) {
             const unsigned symbol = m_tree.decode(m_in);
-            if (symbol < 256) {
+            if (symbol < kFirstMatchSymbol) {
                 out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
             m_in.refill();
             const unsigned upper = m_distanceTable.decode(m_in);
             const std::size_t distance = ((upper << 6) | m_in.take(6)) + 1;
-            pos = copyMatch(out, pos, distance, symbol - 253, end);
+            pos = copyMatch(out, pos, distance, matchLength(symbol), end);
         }
         m_pos = pos;
     }
 
-    void finishBatch() override { m_in.checkComplete(); }
-
-    BitReader m_in;
     AdaptiveTree m_tree;
     HuffmanTable m_distanceTable;
 };

@@ -5,6 +5,7 @@
 // covered.
 #include "decode_families.h"
 #include "decode_lh2_lh3.h"
+#include "decode_match_symbols.h"
 #include "decode_window.h"
 
 #include <vector>
@@ -19,12 +20,18 @@ using namespace lh2lh3;
 // a leaf holds ~symbol instead. Runs of equal weight form blocks whose
 // leader is their first node: incrementing a node first swaps it with its
 // leader, which keeps the order without searching.
-constexpr int kSymbolNodes = 2 * (256 + 60 - 3 + 1); // room for the symbol tree
+// The symbol tree keeps the room, and the leaf values, of -lh1-'s larger
+// alphabet (matches up to 60 bytes); the distance leaves follow it.
+constexpr unsigned kLh1MaxMatch = 60;
+constexpr int kSymbolLeafValues = kFirstMatchSymbol + kLh1MaxMatch - kMinMatch + 1;
+constexpr int kSymbolNodes = 2 * kSymbolLeafValues;
 constexpr int kSymbolRoot = 0;
 constexpr int kDistanceRoot = kSymbolNodes;
 constexpr int kNodes = kSymbolNodes + 2 * kDistanceCodes;
-constexpr int kDistanceBase = 256 + 60 - 3 + 1; // leaf value of distance code 0
-constexpr uint32_t kFull = 0xFFFF;              // weight of the distance root
+constexpr int kDistanceBase = kSymbolLeafValues; // leaf value of distance code 0
+constexpr uint32_t kFull = 0xFFFF;               // weight of the distance root
+// A code's weights are halved and its tree rebuilt when its total reaches this.
+constexpr uint32_t kRebuildAt = 0x8000;
 
 class AdaptiveCodes {
 public:
@@ -132,7 +139,7 @@ private:
     }
 
     void updateSymbol(unsigned symbol) {
-        if (m_weight[kSymbolRoot] == 0x8000)
+        if (m_weight[kSymbolRoot] == kRebuildAt)
             rebuild(kSymbolRoot, 2 * kSymbols - 1);
         ++m_weight[kSymbolRoot];
         int node = m_leafNode[symbol];
@@ -142,7 +149,7 @@ private:
     }
 
     void updateDistance(unsigned code) {
-        if (m_distanceTotal == 0x8000) {
+        if (m_distanceTotal == kRebuildAt) {
             rebuild(kDistanceRoot, m_lastDistanceNode + 1);
             m_distanceTotal = m_weight[kDistanceRoot];
             m_weight[kDistanceRoot] = kFull;
@@ -269,7 +276,7 @@ private:
 class Lh2Decoder final : public WindowedDecoder {
 public:
     Lh2Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(original_size, std::size_t{1} << kWindowBits, kMaxMatch), m_in(in) {}
+        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -279,23 +286,21 @@ private:
             unsigned symbol = m_codes.decodeSymbol(m_in);
             if (symbol == kEscape)
                 symbol += m_in.bits(8);
-            if (symbol < 256) {
+            if (symbol < kFirstMatchSymbol) {
                 out[pos++] = static_cast<OutByte>(symbol);
                 ++m_produced;
                 continue;
             }
             const unsigned upper = m_codes.decodeDistance(m_in, m_produced);
             const std::size_t distance = ((upper << 6) | m_in.bits(6)) + 1;
-            const std::size_t next = copyMatch(out, pos, distance, symbol - 253, end);
-            m_produced += symbol - 253;
+            const unsigned length = matchLength(symbol);
+            const std::size_t next = copyMatch(out, pos, distance, length, end);
+            m_produced += length;
             pos = next;
         }
         m_pos = pos;
     }
 
-    void finishBatch() override { m_in.checkComplete(); }
-
-    BitReader m_in;
     AdaptiveCodes m_codes;
     uint64_t m_produced = 0;
 };

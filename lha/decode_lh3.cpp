@@ -4,6 +4,7 @@
 // built-in one.
 #include "decode_families.h"
 #include "decode_lh2_lh3.h"
+#include "decode_match_symbols.h"
 #include "decode_window.h"
 #include "huffman.h"
 
@@ -36,7 +37,7 @@ HuffmanTable makeFixedDistanceTable() {
 class Lh3Decoder final : public WindowedDecoder {
 public:
     Lh3Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(original_size, std::size_t{1} << kWindowBits, kMaxMatch), m_in(in),
+        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch),
           m_symbols(12), m_fixedDistances(makeFixedDistanceTable()), m_sentDistances(8) {}
 
 private:
@@ -53,19 +54,17 @@ private:
             unsigned symbol = m_symbols.decode(m_in);
             if (symbol == kEscape)
                 symbol += m_in.take(8);
-            if (symbol < 256) {
+            if (symbol < kFirstMatchSymbol) {
                 out[pos++] = static_cast<OutByte>(symbol);
                 continue;
             }
             m_in.refill();
             const unsigned upper = m_distances->decode(m_in);
             const std::size_t distance = ((upper << 6) | m_in.take(6)) + 1;
-            pos = copyMatch(out, pos, distance, symbol - 253, end);
+            pos = copyMatch(out, pos, distance, matchLength(symbol), end);
         }
         m_pos = pos;
     }
-
-    void finishBatch() override { m_in.checkComplete(); }
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
@@ -108,7 +107,6 @@ private:
         m_sentDistances.build(lengths.data(), kDistanceCodes);
     }
 
-    BitReader m_in;
     HuffmanTable m_symbols;
     HuffmanTable m_fixedDistances;
     HuffmanTable m_sentDistances;

@@ -3,84 +3,198 @@
 // code for the literal/length lengths, the literal/length code itself, and the
 // code for the distance's bit count.
 #include "decode_families.h"
+#include "decode_match_symbols.h"
 #include "decode_window.h"
 #include "huffman.h"
+#include "static_huffman_lookup.h"
 
 #include <array>
+#include <optional>
 
 namespace lha {
 namespace {
 
-constexpr unsigned kSymbols = 510;    // 256 literals + match lengths 3..256
-constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's lengths
 constexpr unsigned kMaxMatch = 256;
-constexpr unsigned kSymbolRootBits = 12;
-constexpr unsigned kDistanceRootBits = 8;
+constexpr unsigned kSymbols = kFirstMatchSymbol + kMaxMatch - kMinMatch + 1;
+constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's lengths
+// The fast loop looks symbols up in an ItemLookup; the symbol table itself
+// serves only the longer codes and the edges, so a small root will do.
+constexpr unsigned kSymbolRootBits = 9;
+constexpr unsigned kDistanceRootBits = DistanceLookup::kBits;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
 public:
     StaticHuffmanDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits)
-        : WindowedDecoder(original_size, std::size_t{1} << windowBits, kMaxMatch), m_in(in),
+        : WindowedDecoder(in, original_size, std::size_t{1} << windowBits, kMaxMatch),
           m_distanceCodes(windowBits <= 13 ? 14 : windowBits + 1),
           m_distanceCountBits(windowBits <= 13 ? 4 : 5), m_symbols(kSymbolRootBits),
           m_distances(kDistanceRootBits), m_lengthTable(8) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
+        while (m_pos < stop) {
+            if (m_blockRemaining == 0)
+                readBlockHeader();
+            decodeFast(stop, end);
+            if (m_pos < stop && m_blockRemaining != 0)
+                decodeItem(end);
+        }
+    }
+
+    // The bulk of a block: runs while a longest match fits below the end,
+    // the block holds two more items and eight more packed bytes are at
+    // hand, so that it needs no checks for any edge. The reader is a plain
+    // local copy, kept in registers: an error here is never the stream's
+    // end, so the copy need not be written back when one is thrown.
+    [[gnu::noinline]] void decodeFast(std::size_t stop, std::size_t end) {
+        const std::size_t fastStop = std::min(stop, end - std::min<std::size_t>(end, kMaxMatch));
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
-        unsigned blockRemaining = m_blockRemaining;
-        BitCursor in(m_in);
-        while (pos < stop) {
-            if (blockRemaining == 0) {
-                in.store();
-                readBlockHeader();
-                in.load();
-                blockRemaining = m_blockRemaining;
+        unsigned remaining = m_blockRemaining;
+        BitReader in = m_in;
+        // Each round has one refill, which this check allows.
+        const auto mayGoOn = [&] { return pos < fastStop && remaining >= 2 && in.canRefillFast(); };
+        if (!mayGoOn())
+            return;
+        // A round starts with at least 57 bits buffered and the next item
+        // looked up: its symbol (<= 16 bits), distance code (<= 16) and
+        // extra bits (<= 15) are all there.
+        in.refillFast();
+        uint32_t item = m_items[in.peek(ItemLookup::kBits)];
+        while (true) {
+            const unsigned kind = ItemLookup::kindOf(item);
+            unsigned length;
+            if (kind == ItemLookup::kOneLiteral || kind == ItemLookup::kTwoLiterals) {
+                // Both bytes are stored either way.
+                const auto pair = static_cast<uint16_t>(ItemLookup::valueOf(item));
+                std::memcpy(out + pos, &pair, 2);
+                in.skip(ItemLookup::bitsOf(item));
+                pos += kind;
+                remaining -= kind;
+                if (!mayGoOn())
+                    break;
+                // The next lookup needs no refill yet, so it need not wait
+                // for one.
+                item = m_items[in.peek(ItemLookup::kBits)];
+                in.refillFast();
                 continue;
             }
-            --blockRemaining;
-            // Symbol (<= 16 bits), distance code (<= 16) and its extra bits
-            // (<= 15) fit in one refill.
-            in.refill();
-            const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
-            if (symbol < 256) {
-                out[pos++] = static_cast<OutByte>(symbol);
-                continue;
+            if (kind == ItemLookup::kMatch) {
+                in.skip(ItemLookup::bitsOf(item));
+                length = ItemLookup::valueOf(item);
+            } else {
+                const auto [symbol, bits] =
+                    m_symbols.lookUp<kSymbolRootBits>(in.peek(HuffmanTable::kMaxLength));
+                in.skip(bits);
+                if (symbol < kFirstMatchSymbol) {
+                    out[pos++] = static_cast<OutByte>(symbol);
+                    --remaining;
+                    if (!mayGoOn())
+                        break;
+                    in.refillFast();
+                    item = m_items[in.peek(ItemLookup::kBits)];
+                    continue;
+                }
+                length = matchLength(symbol);
             }
-            const unsigned code = m_distances.decode<kDistanceRootBits>(in);
-            const std::size_t distance =
-                code <= 1 ? code + 1 : (1u << (code - 1)) + in.take(code - 1) + 1;
-            pos = copyMatch(out, pos, distance, symbol - 253, end);
+            --remaining;
+            const std::size_t distance = lookUpDistance(in);
+            // The next item is looked up before the copy, which does not
+            // touch what the lookup reads.
+            checkDistance(pos, distance);
+            OutByte *const to = out + pos;
+            pos += length;
+            if (!mayGoOn()) {
+                copyBytes(to, distance, length);
+                break;
+            }
+            in.refillFast();
+            item = m_items[in.peek(ItemLookup::kBits)];
+            copyBytes(to, distance, length);
         }
-        m_blockRemaining = blockRemaining;
+        m_in = in;
+        m_blockRemaining = remaining;
         m_pos = pos;
     }
 
-    void finishBatch() override { m_in.checkComplete(); }
+    // A distance in one lookup, code and extra bits together, unless its
+    // code is longer than the lookup's root.
+    [[gnu::always_inline]] std::size_t lookUpDistance(BitReader &in) const {
+        const uint32_t d = m_distanceItems[in.peek(DistanceLookup::kBits)];
+        if (const unsigned taken = DistanceLookup::bitsOf(d)) [[likely]] {
+            const std::size_t distance =
+                DistanceLookup::baseOf(d) +
+                (in.peek(taken) & ((1u << DistanceLookup::extraOf(d)) - 1));
+            in.skip(taken);
+            return distance;
+        }
+        const auto [code, bits] =
+            m_distances.lookUp<kDistanceRootBits>(in.peek(HuffmanTable::kMaxLength));
+        in.skip(bits);
+        return distanceBase(code) + in.take(distanceExtraBits(code));
+    }
+
+    // One item, its match cut at end.
+    void decodeItem(std::size_t end) {
+        LocalBitReader in(m_in);
+        --m_blockRemaining;
+        in.refill();
+        const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
+        if (symbol < kFirstMatchSymbol) {
+            m_buf[m_pos++] = static_cast<OutByte>(symbol);
+            return;
+        }
+        const std::size_t distance = decodeDistance(in);
+        m_pos = copyMatch(m_buf.data(), m_pos, distance, matchLength(symbol), end);
+    }
+
+    // A distance: its code gives the bit length of distance - 1, whose top 1
+    // bit is implied and the bits below follow the code.
+    std::size_t decodeDistance(BitReader &in) const {
+        const unsigned code = m_distances.decode<kDistanceRootBits>(in);
+        return distanceBase(code) + in.take(distanceExtraBits(code));
+    }
+    static unsigned distanceBase(unsigned code) {
+        return code <= 1 ? code + 1 : (1u << (code - 1)) + 1;
+    }
+    static unsigned distanceExtraBits(unsigned code) { return code <= 1 ? 0 : code - 1; }
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
-        readCodeLengths(m_lengthTable, kLengthCodes, 5, 3);
+        SmallCodeLengths lengths{};
+        if (const auto single = readCodeLengths(lengths, kLengthCodes, 5, 3))
+            m_lengthTable.buildSingle(*single);
+        else
+            m_lengthTable.build(lengths.data(), kLengthCodes);
         readSymbolLengths();
-        readCodeLengths(m_distances, m_distanceCodes, m_distanceCountBits, -1);
+        lengths = {};
+        if (const auto single =
+                readCodeLengths(lengths, m_distanceCodes, m_distanceCountBits, -1)) {
+            m_distances.buildSingle(*single);
+            m_distanceItems.buildSingle(*single, distanceBase, distanceExtraBits);
+        } else {
+            m_distances.build(lengths.data(), m_distanceCodes);
+            m_distanceItems.build(lengths.data(), m_distanceCodes, distanceBase, distanceExtraBits);
+        }
     }
+
+    using SmallCodeLengths = std::array<uint8_t, 32>;
 
     // A table of small code lengths: 3 bits each, 7 extended by a run of 1
     // bits. After the entry at `gapAfter` a 2-bit count of zero lengths
-    // follows.
-    void readCodeLengths(HuffmanTable &table, unsigned size, unsigned countBits, int gapAfter) {
+    // follows. A count of 0 announces a code of one symbol taking no bits,
+    // which is returned instead.
+    std::optional<unsigned> readCodeLengths(SmallCodeLengths &lengths, unsigned size,
+                                            unsigned countBits, int gapAfter) {
         const unsigned count = m_in.bits(countBits);
         if (count == 0) {
             const unsigned symbol = m_in.bits(countBits);
             if (symbol >= size)
                 throw DecodeError("invalid Huffman table");
-            table.buildSingle(symbol);
-            return;
+            return symbol;
         }
         if (count > size)
             throw DecodeError("invalid Huffman table");
-        std::array<uint8_t, 32> lengths{};
         for (unsigned i = 0; i < count;) {
             unsigned length = m_in.bits(3);
             if (length == 7) {
@@ -96,7 +210,7 @@ private:
                     throw DecodeError("invalid Huffman table");
             }
         }
-        table.build(lengths.data(), size);
+        return std::nullopt;
     }
 
     // The symbol code's lengths, sent with the small length code: values 0-2
@@ -108,6 +222,7 @@ private:
             if (symbol >= kSymbols)
                 throw DecodeError("invalid Huffman table");
             m_symbols.buildSingle(symbol);
+            m_items.buildSingle(symbol);
             return;
         }
         if (count > kSymbols)
@@ -126,14 +241,16 @@ private:
             }
         }
         m_symbols.build(lengths.data(), kSymbols);
+        m_items.build(lengths.data(), kSymbols);
     }
 
-    BitReader m_in;
     const unsigned m_distanceCodes;
     const unsigned m_distanceCountBits;
     HuffmanTable m_symbols;
     HuffmanTable m_distances;
     HuffmanTable m_lengthTable;
+    ItemLookup m_items;
+    DistanceLookup m_distanceItems;
     unsigned m_blockRemaining = 0;
 };
 

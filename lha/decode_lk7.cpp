@@ -38,7 +38,7 @@ constexpr unsigned kBlockSizeBits = 16;
 class LharkDecoder final : public WindowedDecoder {
 public:
     LharkDecoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(original_size, std::size_t{1} << kWindowBits, kMaxMatch), m_in(in) {}
+        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -77,8 +77,6 @@ private:
         const unsigned extra = (symbol - 260) / 4;
         return ((4u + symbol % 4) << extra) + m_in.take(extra) + kMinMatch;
     }
-
-    void finishBatch() override { m_in.checkComplete(); }
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(kBlockSizeBits);
@@ -139,7 +137,6 @@ private:
         table.buildSingle(symbol);
     }
 
-    BitReader m_in;
     HuffmanTable m_symbols{12};
     HuffmanTable m_positions{8};
     HuffmanTable m_lengthCode{8};

@@ -1,27 +1,12 @@
 #pragma once
 // What the PMarc decoders (-pm1-, -pm2-) share: literals are sent as a
 // position in a list of byte values kept in order of recency.
-#include "bit_reader.h"
-#include "decoder.h"
-
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
 namespace lha {
-
-// Runs decode, turning its error into "truncated data" when the input has
-// run out: past the end every bit reads as zero, and the bad codes those
-// zeros make would hide the real cause.
-template <class Decode> void decodeReportingTruncation(const BitReader &in, Decode &&decode) {
-    try {
-        decode();
-    } catch (const DecodeError &) {
-        in.checkComplete();
-        throw;
-    }
-}
 
 // A run of values: the first, and how many bits pick one of them.
 struct Range {

@@ -175,16 +175,12 @@ template <std::size_t N> unsigned decodeCanonical(BitReader &in, const CodeRun (
 class Pm1Decoder final : public WindowedDecoder {
 public:
     Pm1Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(original_size, kPm1Window, kPm1MaxMatch),
-          m_in(in), m_kinds{SmallCode(kMatchKindCodes[0]), SmallCode(kMatchKindCodes[1]),
-                            SmallCode(kMatchKindCodes[2]), SmallCode(kMatchKindCodes[3])} {}
+        : WindowedDecoder(in, original_size, kPm1Window, kPm1MaxMatch),
+          m_kinds{SmallCode(kMatchKindCodes[0]), SmallCode(kMatchKindCodes[1]),
+                  SmallCode(kMatchKindCodes[2]), SmallCode(kMatchKindCodes[3])} {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        decodeReportingTruncation(m_in, [&] { decodeItems(stop, end); });
-    }
-
-    void decodeItems(std::size_t stop, std::size_t end) {
         if (!m_literals)
             m_literals.emplace(kLiteralCodes[m_in.bits(5)]);
         OutByte *out = m_buf.data();
@@ -226,9 +222,6 @@ private:
         return pos;
     }
 
-    void finishBatch() override { m_in.checkComplete(); }
-
-    BitReader m_in;
     std::optional<SmallCode> m_literals;
     std::array<SmallCode, 4> m_kinds;
     MoveToFront m_recent;

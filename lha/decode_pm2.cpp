@@ -35,7 +35,7 @@ constexpr std::array<Range, 5> kLongMatchRanges = {{{17, 3}, {25, 3}, {33, 5}, {
 class Pm2Decoder final : public WindowedDecoder {
 public:
     Pm2Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(original_size, kPm2Window, kPm2MaxMatch), m_in(in), m_symbols(10),
+        : WindowedDecoder(in, original_size, kPm2Window, kPm2MaxMatch), m_symbols(10),
           m_distances(7) {
         // Until a stream sends it, the distance code has no codes at all.
         m_distances.build(nullptr, 0);
@@ -45,10 +45,6 @@ public:
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
-        decodeReportingTruncation(m_in, [&] { decodeItems(stop, end); });
-    }
-
-    void decodeItems(std::size_t stop, std::size_t end) {
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         while (pos < stop) {
@@ -91,8 +87,6 @@ private:
         }
         m_pos = pos;
     }
-
-    void finishBatch() override { m_in.checkComplete(); }
 
     // The codes come at fixed points of the output: at the start, then the
     // distance code grows at 1, 2 and 4 KiB, when farther distances become
@@ -177,7 +171,6 @@ private:
             m_distances.build(lengths.data(), count);
     }
 
-    BitReader m_in;
     HuffmanTable m_symbols;
     HuffmanTable m_distances;
     MoveToFront m_recent;

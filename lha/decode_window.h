@@ -1,8 +1,10 @@
 #pragma once
-// Shared output side of the LZ decoders. Output is decoded into one linear
-// buffer: the last `window` bytes of history, then room for a large batch of
-// new bytes and one longest match. Between batches the history slides back to
-// the front, so match copies need no wrap-around or per-byte masking.
+// The base of the LZ decoders, which all read a bit stream. Output is decoded
+// into one linear buffer: the last `window` bytes of history, then room for a
+// large batch of new bytes and one longest match. Between batches the history
+// slides back to the front, so match copies need no wrap-around or per-byte
+// masking. The base owns the bit reader and the one rule for a stream that
+// ends early.
 #include "bit_reader.h"
 
 #include <algorithm>
@@ -32,9 +34,10 @@ public:
 protected:
     // `window` is the farthest a match may reach back; `maxMatch` the longest
     // match the format can express.
-    WindowedDecoder(uint64_t original_size, std::size_t window, std::size_t maxMatch)
+    WindowedDecoder(ByteSource &in, uint64_t original_size, std::size_t window,
+                    std::size_t maxMatch)
         : m_window(window), m_buf(window + batchFor(original_size) + maxMatch + kSlack, 0),
-          m_remaining(original_size), m_maxMatch(maxMatch) {}
+          m_source(in), m_in(m_source), m_remaining(original_size), m_maxMatch(maxMatch) {}
 
     // For formats whose history starts out with known contents: the window's
     // bytes, oldest first, as if they had been decoded before the member.
@@ -47,30 +50,45 @@ protected:
     // writes past end (a match running over end is cut there). Entered with
     // m_pos < stop <= end.
     virtual void decode(std::size_t stop, std::size_t end) = 0;
-    // Called after every batch: the decoder checks it did not run past its
-    // input.
-    virtual void finishBatch() = 0;
 
     // Appends `length` bytes copied from `distance` back at out[pos], cut at
     // end; returns the new position. Throws when the distance reaches before
     // the start of the history.
     std::size_t copyMatch(OutByte *out, std::size_t pos, std::size_t distance, std::size_t length,
                           std::size_t end) const {
-        if (distance > pos || distance > m_window || distance == 0)
-            throw DecodeError("match distance before the start of the data");
+        checkDistance(pos, distance);
         length = std::min(length, end - pos);
-        OutByte *dst = out + pos;
+        copyBytes(out + pos, distance, length);
+        return pos + length;
+    }
+
+    // Throws when a match at pos would reach before the start of the history.
+    void checkDistance(std::size_t pos, std::size_t distance) const {
+        if (distance > pos || distance > m_window || distance == 0) [[unlikely]]
+            throwDistanceBeforeStart();
+    }
+
+    // Copies a match whose distance was checked and whose end leaves room
+    // for the slack. Each step reads only bytes already written, and may
+    // spill up to kSlack - 1 bytes past the match.
+    static void copyBytes(OutByte *dst, std::size_t distance, std::size_t length) {
         const OutByte *src = dst - distance;
-        if (distance >= 8) {
-            // Each word reads only bytes already written, and may spill up to
-            // seven bytes into the slack past the match.
+        if (distance >= 16) {
+            for (std::size_t i = 0; i < length; i += 16)
+                std::memcpy(dst + i, src + i, 16);
+        } else if (distance >= 8) {
             for (std::size_t i = 0; i < length; i += 8)
                 std::memcpy(dst + i, src + i, 8);
         } else {
-            for (std::size_t i = 0; i < length; ++i)
+            // A short repeating pattern: its first few repeats byte by byte,
+            // then words copied from a whole number of repeats back.
+            const std::size_t stride = distance * ((8 + distance - 1) / distance);
+            const std::size_t head = std::min(length, stride);
+            for (std::size_t i = 0; i < head; ++i)
                 dst[i] = src[i];
+            for (std::size_t i = head; i < length; i += 8)
+                std::memcpy(dst + i, dst + i - stride, 8);
         }
-        return pos + length;
     }
 
     const std::size_t m_window;
@@ -78,8 +96,18 @@ protected:
     std::size_t m_pos = 0;
 
 private:
+    BitSource m_source;
+
+protected:
+    BitReader m_in;
+
+private:
+    [[noreturn, gnu::cold, gnu::noinline]] static void throwDistanceBeforeStart() {
+        throw DecodeError("match distance before the start of the data");
+    }
+
     static constexpr std::size_t kBatch = 256 * 1024;
-    static constexpr std::size_t kSlack = 8;
+    static constexpr std::size_t kSlack = 16;
 
     // A small member is decoded in one batch of its own size: most members
     // of an archive are small, and the buffer is zeroed when it is made.
@@ -96,10 +124,23 @@ private:
         const std::size_t limit = m_buf.size() - kSlack;
         const std::size_t end =
             m_pos + static_cast<std::size_t>(std::min<uint64_t>(limit - m_pos, m_remaining));
-        decode(std::min(end, limit - m_maxMatch), end);
+        try {
+            decode(std::min(end, limit - m_maxMatch), end);
+        } catch (const DecodeError &) {
+            // Past the end every bit reads as zero, and the bad codes those
+            // zeros make would hide the real cause.
+            throwIfEndedEarly();
+            throw;
+        }
+        throwIfEndedEarly();
         m_remaining -= m_pos - start;
         m_readPos = start;
-        finishBatch();
+    }
+
+    // A stream has ended early when bytes were decoded from bits past its end.
+    void throwIfEndedEarly() const {
+        if (m_in.overrun())
+            throw DecodeError("truncated data");
     }
 
     uint64_t m_remaining;

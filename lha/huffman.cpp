@@ -1,52 +1,71 @@
 #include "huffman.h"
 
 #include <algorithm>
-#include <array>
 
 namespace lha {
 
 void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
+    const FirstCodes firstCodes = checkedFirstCodes(lengths, count);
+    m_entries.assign(std::size_t{1} << m_rootBits, 0);
+    assignCodes(lengths, count, firstCodes);
+    layOutSubtables();
+    fillLeaves(lengths, count);
+}
+
+void HuffmanTable::throwInvalidCode() {
+    throw DecodeError("invalid Huffman code");
+}
+
+void HuffmanTable::buildSingle(unsigned symbol) {
+    m_entries.assign(std::size_t{1} << m_rootBits, kLeaf | symbol);
+}
+
+// The first code of each length. Throws for a length over kMaxLength, or
+// for more codes of a length than the shorter ones leave room for (the
+// Kraft sum), which would make two symbols share a code.
+HuffmanTable::FirstCodes HuffmanTable::checkedFirstCodes(const uint8_t *lengths, unsigned count) {
     std::array<unsigned, kMaxLength + 1> perLength{};
     for (unsigned s = 0; s < count; ++s) {
         if (lengths[s] > kMaxLength)
             throw DecodeError("Huffman code too long");
         ++perLength[lengths[s]];
     }
-    perLength[0] = 0;
-
-    // Kraft sum: more codes of a length than the shorter ones leave room for
-    // would make two symbols share a code.
     int64_t room = 1;
-    std::array<uint32_t, kMaxLength + 2> nextCode{};
+    FirstCodes first{};
     for (unsigned len = 1; len <= kMaxLength; ++len) {
         room = room * 2 - perLength[len];
         if (room < 0)
             throw DecodeError("over-subscribed Huffman table");
-        nextCode[len + 1] = (nextCode[len] + perLength[len]) << 1;
+        first[len + 1] = (first[len] + perLength[len]) << 1;
     }
+    return first;
+}
 
-    const unsigned rootSize = 1u << m_rootBits;
-    m_entries.assign(rootSize, 0);
-
-    // Until the subtables are laid out, a root entry of codes longer than the
-    // root holds their longest length. Canonical codes put every long code
-    // after every short one, so those prefixes form one range.
+// Gives each symbol its canonical code. Until the subtables are laid out, a
+// root entry of codes longer than the root holds their longest length.
+void HuffmanTable::assignCodes(const uint8_t *lengths, unsigned count, FirstCodes next) {
     m_codes.resize(count);
-    unsigned firstLong = rootSize;
-    unsigned lastLong = 0;
+    m_firstLong = static_cast<unsigned>(m_entries.size());
+    m_lastLong = 0;
     for (unsigned s = 0; s < count; ++s) {
         const unsigned len = lengths[s];
         if (len == 0)
             continue;
-        m_codes[s] = nextCode[len]++;
+        m_codes[s] = next[len]++;
         if (len > m_rootBits) {
             const unsigned prefix = m_codes[s] >> (len - m_rootBits);
             m_entries[prefix] = std::max<uint32_t>(m_entries[prefix], len);
-            firstLong = std::min(firstLong, prefix);
-            lastLong = std::max(lastLong, prefix);
+            m_firstLong = std::min(m_firstLong, prefix);
+            m_lastLong = std::max(m_lastLong, prefix);
         }
     }
-    for (unsigned prefix = firstLong; prefix <= lastLong; ++prefix) {
+}
+
+// One subtable after the root for each prefix of long codes, deep enough for
+// the longest of them. Canonical codes put every long code after every short
+// one, so those prefixes form one range.
+void HuffmanTable::layOutSubtables() {
+    for (unsigned prefix = m_firstLong; prefix <= m_lastLong; ++prefix) {
         if (m_entries[prefix] == 0)
             continue;
         const unsigned subBits = m_entries[prefix] - m_rootBits;
@@ -55,6 +74,10 @@ void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
         m_entries[prefix] = kSubtable | (subBits << 16) | static_cast<uint32_t>(m_entries.size());
         m_entries.resize(m_entries.size() + (std::size_t{1} << subBits), 0);
     }
+}
+
+// Every entry whose index starts with a symbol's code leads to it.
+void HuffmanTable::fillLeaves(const uint8_t *lengths, unsigned count) {
     for (unsigned s = 0; s < count; ++s) {
         const unsigned len = lengths[s];
         if (len == 0)
@@ -75,10 +98,6 @@ void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
         std::fill_n(m_entries.begin() + static_cast<std::ptrdiff_t>(first), std::size_t{1} << spare,
                     leaf);
     }
-}
-
-void HuffmanTable::buildSingle(unsigned symbol) {
-    m_entries.assign(std::size_t{1} << m_rootBits, kLeaf | symbol);
 }
 
 } // namespace lha

@@ -5,6 +5,7 @@
 // one more lookup in a small second-level table.
 #include "bit_reader.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -23,19 +24,28 @@ public:
     // A table whose every code is `symbol`, taking no bits.
     void buildSingle(unsigned symbol);
 
-    // Decodes one symbol; needs at least kMaxLength bits buffered.
-    unsigned decode(BitReader &in) const { return decodeFrom(in); }
-    unsigned decode(BitCursor &in) const { return decodeFrom(in); }
-    // As decode(), for a table whose root has RootBits bits: the shifts
-    // become constants in the hottest loops.
-    template <unsigned RootBits> unsigned decode(BitCursor &in) const {
-        return decodeFrom<BitCursor, RootBits>(in);
+    // The first canonical code of each length (indexed by length), for
+    // tables derived from the same lengths. Throws as build() does.
+    using FirstCodes = std::array<uint32_t, kMaxLength + 2>;
+    static FirstCodes checkedFirstCodes(const uint8_t *lengths, unsigned count);
+
+    struct Leaf {
+        unsigned symbol;
+        unsigned length;
+    };
+
+    // Decodes one symbol; needs at least kMaxLength bits buffered. Hot loops
+    // name the table's root size as RootBits, which turns the shifts into
+    // constants.
+    template <unsigned RootBits = 0> unsigned decode(BitReader &in) const {
+        const Leaf leaf = lookUp<RootBits>(in.peek(kMaxLength));
+        in.skip(leaf.length);
+        return leaf.symbol;
     }
 
-private:
-    template <typename Bits, unsigned RootBits = 0> unsigned decodeFrom(Bits &in) const {
+    // The code that the kMaxLength bits `v` start with.
+    template <unsigned RootBits = 0> Leaf lookUp(uint32_t v) const {
         const unsigned rootBits = RootBits ? RootBits : m_rootBits;
-        const uint32_t v = in.peek(kMaxLength);
         uint32_t e = m_entries[v >> (kMaxLength - rootBits)];
         if (e & kSubtable) [[unlikely]] {
             const unsigned subBits = (e >> 16) & 0xFF;
@@ -43,17 +53,28 @@ private:
             e = m_entries[(e & 0xFFFF) + index];
         }
         if (!(e & kLeaf)) [[unlikely]]
-            throw DecodeError("invalid Huffman code");
-        in.skip((e >> 16) & 0xFF);
-        return e & 0xFFFF;
+            throwInvalidCode();
+        return {e & 0xFFFF, (e >> 16) & 0xFF};
     }
+
+private:
+    // Out of line and cold, so that hot loops keep their state in registers
+    // around it.
+    [[noreturn, gnu::cold, gnu::noinline]] static void throwInvalidCode();
 
     static constexpr uint32_t kLeaf = 1u << 24;
     static constexpr uint32_t kSubtable = 1u << 25;
 
+    void assignCodes(const uint8_t *lengths, unsigned count, FirstCodes next);
+    void layOutSubtables();
+    void fillLeaves(const uint8_t *lengths, unsigned count);
+
     unsigned m_rootBits;
     std::vector<uint32_t> m_entries;
-    std::vector<uint32_t> m_codes; // scratch for build(), kept to save allocations
+    // Scratch for build(), kept to save allocations.
+    std::vector<uint32_t> m_codes;
+    unsigned m_firstLong = 0; // the range of root entries of long codes
+    unsigned m_lastLong = 0;
 };
 
 } // namespace lha

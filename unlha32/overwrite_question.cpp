@@ -1,39 +1,135 @@
 #include "overwrite_question.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
 
 namespace unlha32 {
+namespace {
 
-OverwriteQuestion::OverwriteQuestion(QWidget *parent, const QString &fileName)
-    : QMessageBox(parent) {
+QString sizeText(const std::optional<uint64_t> &size) {
+    if (!size)
+        return QStringLiteral("サイズ不明");
+    return QStringLiteral("%1 バイト").arg(QLocale(QLocale::Japanese).toString(qulonglong(*size)));
+}
+
+QString dateText(const std::optional<QDateTime> &modified) {
+    if (!modified || !modified->isValid())
+        return QStringLiteral("日時不明");
+    return modified->toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+}
+
+} // namespace
+
+OverwriteQuestion::OverwriteQuestion(QWidget *over, const QString &fileName,
+                                     const FileFacts &existing, const FileFacts &member)
+    : QDialog(over) {
     setWindowTitle(QStringLiteral("Ｈ．Ｋ"));
-    setIcon(QMessageBox::Question);
-    setText(QStringLiteral("「%1」は既にあります。\n上書きしますか？").arg(fileName));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setWindowModality(Qt::WindowModal);
+    auto *icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+    m_text = new QLabel(QStringLiteral("「%1」は既にあります。\n上書きしますか？\n\n"
+                                       "既存のファイル：%2\n"
+                                       "解凍するファイル：%3")
+                            .arg(fileName, describe(existing), describe(member)),
+                        this);
+    m_text->setTextFormat(Qt::PlainText);
+    m_text->setObjectName(QStringLiteral("text"));
     createButtons();
+    createLayout(icon);
+}
+
+QString OverwriteQuestion::describe(const FileFacts &facts) {
+    return sizeText(facts.size) + QStringLiteral("  ") + dateText(facts.modified);
+}
+
+QString OverwriteQuestion::text() const {
+    return m_text->text();
 }
 
 void OverwriteQuestion::createButtons() {
-    m_replace = addButton(QStringLiteral("上書き"), QMessageBox::AcceptRole);
-    m_skip = addButton(QStringLiteral("スキップ"), QMessageBox::RejectRole);
-    m_replaceAll = addButton(QStringLiteral("すべて上書き"), QMessageBox::AcceptRole);
-    m_cancel = addButton(QStringLiteral("キャンセル"), QMessageBox::DestructiveRole);
-    m_replace->setObjectName(QStringLiteral("replace"));
-    m_skip->setObjectName(QStringLiteral("skip"));
-    m_replaceAll->setObjectName(QStringLiteral("replaceAll"));
-    m_cancel->setObjectName(QStringLiteral("cancel"));
-    setDefaultButton(m_skip);
-    setEscapeButton(m_cancel);
+    const auto make = [this](const QString &caption, const char *name) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, button] { answer(button); });
+        return button;
+    };
+    m_replace = make(QStringLiteral("上書き"), "replace");
+    m_replaceAll = make(QStringLiteral("すべて上書き"), "replaceAll");
+    m_skip = make(QStringLiteral("スキップ"), "skip");
+    m_skipAll = make(QStringLiteral("すべてスキップ"), "skipAll");
+    m_cancel = make(QStringLiteral("キャンセル"), "cancel");
+    // Keeping the file is the answer that loses nothing.
+    m_skip->setDefault(true);
+    m_skip->setFocus();
+}
+
+void OverwriteQuestion::createLayout(QLabel *icon) {
+    auto *message = new QHBoxLayout;
+    message->addWidget(icon, 0, Qt::AlignTop);
+    message->addSpacing(8);
+    message->addWidget(m_text, 1);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button : {m_replace, m_replaceAll, m_skip, m_skipAll, m_cancel})
+        buttons->addWidget(button);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(message);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void OverwriteQuestion::answer(QPushButton *button) {
+    m_chosen = button;
+    accept();
+}
+
+void OverwriteQuestion::showEvent(QShowEvent *event) {
+    centreOnParent();
+    // The window manager may still be placing the window asked over; the
+    // question follows it wherever it lands.
+    if (QWidget *over = parentWidget() ? parentWidget()->window() : nullptr)
+        over->installEventFilter(this);
+    QDialog::showEvent(event);
+}
+
+bool OverwriteQuestion::eventFilter(QObject *watched, QEvent *event) {
+    if (isVisible() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        centreOnParent();
+    return QDialog::eventFilter(watched, event);
+}
+
+void OverwriteQuestion::centreOnParent() {
+    // Placed by the program, not left to the window manager, which may put a
+    // dialog whose parent it has not placed yet into a corner. Client areas
+    // are compared: a frame is known only some time after mapping, and this
+    // window gets the frame the window asked over has.
+    const QWidget *over = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!over)
+        return;
+    const QRect overClient = over->geometry();
+    const QRect overFrame = over->frameGeometry();
+    const QPoint frameOffset =
+        overFrame.contains(overClient) ? overClient.topLeft() - overFrame.topLeft() : QPoint();
+    move(overClient.center() - QPoint(width() / 2, height() / 2) - frameOffset);
 }
 
 lha::OverwriteDecision OverwriteQuestion::decision() const {
-    const auto *chosen = clickedButton();
-    if (chosen == m_replace)
+    if (m_chosen == m_replace)
         return lha::OverwriteDecision::Replace;
-    if (chosen == m_skip)
-        return lha::OverwriteDecision::Skip;
-    if (chosen == m_replaceAll)
+    if (m_chosen == m_replaceAll)
         return lha::OverwriteDecision::ReplaceAll;
+    if (m_chosen == m_skip)
+        return lha::OverwriteDecision::Skip;
+    if (m_chosen == m_skipAll)
+        return lha::OverwriteDecision::SkipAll;
     return lha::OverwriteDecision::Cancel;
 }
 

@@ -15,6 +15,13 @@ namespace {
 // The bar counts in thousandths so that archives over 2 GiB fit its int range.
 constexpr int kBarSteps = 1000;
 
+// Long names are cut in the middle, so that both the start of the path and
+// the file name at its end stay readable; the whole name is the tooltip.
+void setElidedText(QLabel &label, const QString &text) {
+    label.setText(label.fontMetrics().elidedText(text, Qt::ElideMiddle, label.width()));
+    label.setToolTip(text);
+}
+
 } // namespace
 
 ProgressWindow::ProgressWindow(QWidget *owner, const QString &archiveName) : QDialog(owner) {
@@ -32,9 +39,11 @@ ProgressWindow::ProgressWindow(QWidget *owner, const QString &archiveName) : QDi
 
 void ProgressWindow::createLabels(const QString &archiveName) {
     m_status = new QLabel(QStringLiteral("解凍中…"), this);
-    m_archive = new QLabel(QStringLiteral("解凍元ファイル：%1").arg(archiveName), this);
+    m_archive = new QLabel(this);
+    m_archiveText = QStringLiteral("解凍元ファイル：%1").arg(archiveName);
     m_member = new QLabel(this);
     m_member->setObjectName(QStringLiteral("member"));
+    m_archive->setObjectName(QStringLiteral("archive"));
     // Long names must not widen the window.
     m_member->setMinimumWidth(1);
     m_archive->setMinimumWidth(1);
@@ -65,8 +74,15 @@ void ProgressWindow::createLayout() {
     layout->addLayout(buttons);
 }
 
+void ProgressWindow::resizeEvent(QResizeEvent *event) {
+    QDialog::resizeEvent(event);
+    setElidedText(*m_archive, m_archiveText);
+    setElidedText(*m_member, m_memberText);
+}
+
 void ProgressWindow::showProgress(const QString &member, uint64_t done, uint64_t total) {
-    m_member->setText(member);
+    m_memberText = member;
+    setElidedText(*m_member, member);
     const auto value = total == 0 ? 0 : static_cast<int>(std::min(done, total) * kBarSteps / total);
     m_bar->setValue(value);
 }

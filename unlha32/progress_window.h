@@ -25,6 +25,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void reject() override;
 
 private:
@@ -36,6 +37,8 @@ private:
     QLabel *m_status = nullptr;
     QLabel *m_archive = nullptr;
     QLabel *m_member = nullptr;
+    QString m_archiveText;
+    QString m_memberText;
     QProgressBar *m_bar = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_finished = false;

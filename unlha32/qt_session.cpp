@@ -6,24 +6,66 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 
 #include <atomic>
 #include <exception>
+#include <map>
 #include <memory>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace unlha32 {
 namespace {
 
+FileFacts factsOnDisk(const std::filesystem::path &file) {
+    const QFileInfo info(QFile::decodeName(file.c_str()));
+    if (!info.exists())
+        return {};
+    return {static_cast<uint64_t>(info.size()), info.lastModified()};
+}
+
+FileFacts factsOfMember(const lha::MemberInfo &member) {
+    FileFacts facts{member.original_size, std::nullopt};
+    if (member.mtime)
+        facts.modified = QDateTime::fromSecsSinceEpoch(*member.mtime);
+    return facts;
+}
+
+// The archive's members by name, read once, when the first question needs
+// them; the engine names a member the same way when it asks.
+class MemberFacts {
+public:
+    explicit MemberFacts(std::filesystem::path archive) : m_archive(std::move(archive)) {}
+
+    FileFacts of(const std::string &name) {
+        if (!m_read) {
+            m_read = true;
+            std::vector<lha::MemberInfo> members;
+            lha::list(m_archive, members);
+            for (const auto &member : members)
+                m_members.emplace(member.name, factsOfMember(member));
+        }
+        const auto found = m_members.find(name);
+        return found != m_members.end() ? found->second : FileFacts{};
+    }
+
+private:
+    std::filesystem::path m_archive;
+    bool m_read = false;
+    std::map<std::string, FileFacts> m_members;
+};
+
 // Runs on the worker thread; the question itself is shown on the
 // user-interface thread, over the progress window.
-lha::OverwriteDecision askOnUserInterface(ProgressWindow &window, const std::string &name) {
+lha::OverwriteDecision askOnUserInterface(ProgressWindow &window, const std::string &name,
+                                          const FileFacts &existing, const FileFacts &member) {
     auto query = std::make_shared<OverwriteQuery>();
     QMetaObject::invokeMethod(
         &window,
-        [&window, query, name] {
-            OverwriteQuestion question(&window, QString::fromStdString(name));
+        [&window, query, name, existing, member] {
+            OverwriteQuestion question(&window, QString::fromStdString(name), existing, member);
             question.exec();
             query->answer(question.decision());
         },
@@ -40,8 +82,8 @@ lha::Result QtSession::extract(const lha::Command &command) {
     std::atomic<bool> cancel{false};
     QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
 
-    // Read and written only by the worker.
-    bool replaceAll = false;
+    // Used only by the worker.
+    MemberFacts members(command.archive);
     lha::Options options;
     options.cancel = &cancel;
     options.progress = [&window](const lha::Progress &p) {
@@ -52,12 +94,10 @@ lha::Result QtSession::extract(const lha::Command &command) {
             },
             Qt::QueuedConnection);
     };
-    options.overwrite = [&window, &cancel, &replaceAll](const std::string &name) {
-        if (replaceAll)
-            return lha::OverwriteDecision::Replace;
-        const auto decision = askOnUserInterface(window, name);
-        if (decision == lha::OverwriteDecision::ReplaceAll)
-            replaceAll = true;
+    // The engine itself stops asking after "all" answers.
+    options.overwrite = [&window, &cancel, &members, &command](const std::string &name) {
+        const auto decision = askOnUserInterface(
+            window, name, factsOnDisk(command.destination / name), members.of(name));
         if (decision == lha::OverwriteDecision::Cancel)
             cancel = true;
         return decision;

@@ -12,6 +12,7 @@ using namespace Qt::StringLiterals;
 Form10::Form10(ui::Services &services) : ui::Window(services) {
     useFixedSingleBorder(u"Ｈ．Ｋ"_s);
     setClientSize(8100, 1425);
+    keepAboveMainWindow();
     ui::makePicture(this, "Image1", {360, 360, 480, 480})
         ->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     ui::makeLabel(this, "Label1", u"あなたが指定したファイルはLHA形式のファイルではありません。"_s,

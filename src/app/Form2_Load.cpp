@@ -14,6 +14,17 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The file types the program takes, in any letter case: lower-case names are
+// what most archives on Linux carry, and ".lha" is the same format.
+bool isArchiveType(const QString &fileType) {
+    return fileType.compare(u"LZH"_s, Qt::CaseInsensitive) == 0 ||
+           fileType.compare(u"LHA"_s, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 void Form2::Form_Load() {
     centreOnScreen();
     m_drive4->setDrive(m_services.programDirectory());
@@ -23,7 +34,7 @@ void Form2::Form_Load() {
     if (m_label1->text().isEmpty()) {
         hide();
         m_services.window<Form3>().Show();
-    } else if (m_text2->text() == u"LZH"_s) {
+    } else if (isArchiveType(m_text2->text())) {
         hide();
         m_services.window<title1>().Show();
     } else {

@@ -13,6 +13,7 @@ using namespace Qt::StringLiterals;
 Form4::Form4(ui::Services &services) : ui::Window(services) {
     useFixedSingleBorder(u"Ｈ．Ｋ"_s);
     setClientSize(5460, 1665);
+    keepAboveMainWindow();
     ui::makePicture(this, "Image1", {480, 480, 480, 480})
         ->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     ui::makeLabel(this, "Label1", u"解凍作業を終了しました。"_s, {1560, 360, 3135, 375},

@@ -36,7 +36,8 @@ void title1::createControls() {
     m_frame1->setObjectName(u"Frame1"_s);
     m_frame1->setFrameShape(QFrame::Box);
     m_frame1->setFrameShadow(QFrame::Sunken);
-    m_frame1->setGeometry(ui::TwipsRect{120, 120, 7320, 3690}.toPixels());
+    m_frame1->setGeometry(
+        ui::TwipsRect{120, 120, 7320, 3690}.toPixels().translated(clientOrigin()));
 
     m_imgLogo = ui::makePicture(m_frame1, "imgLogo", {360, 960, 1815, 2025});
     m_imgLogo->setSvg(u":/images/hokora.svg"_s, true);

@@ -19,8 +19,6 @@ public:
     explicit title1(ui::Services &services);
 
     ui::Timer &Timer1() const { return *m_timer1; }
-    QLabel &lblVersion() const { return *m_lblVersion; }
-    QLabel &lblProductName() const { return *m_lblProductName; }
 
     void Timer1_Timer();
     void Form_Unload();

@@ -16,6 +16,7 @@ using namespace Qt::StringLiterals;
 Form1::Form1(ui::Services &services) : ui::Window(services) {
     useFixedSingleBorder(u"Ｈ．Ｋ"_s);
     setClientSize(6495, 2805);
+    keepAboveMainWindow();
     setFont(ui::makeFont({ui::PGothic, 9.75}));
     createControls();
     connectEvents();
@@ -24,7 +25,8 @@ Form1::Form1(ui::Services &services) : ui::Window(services) {
 void Form1::createControls() {
     const ui::FontSpec small{ui::PGothic, 9};
     const ui::FontSpec large{ui::PGothic, 14.25};
-    m_label2 = ui::makeLabel(this, "Label2", u"******************"_s, {240, 240, 5655, 255}, small);
+    m_label2 =
+        ui::makePathLabel(this, "Label2", u"******************"_s, {240, 240, 5655, 255}, small);
     m_label3 = ui::makeLabel(this, "Label3", u"の下に作成するフォルダの名前を入力してください。"_s,
                              {2280, 600, 4095, 255}, small);
     m_text1 = ui::makeTextBox(this, "Text1", QString(), {2160, 1080, 3975, 420}, large);

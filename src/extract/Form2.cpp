@@ -49,7 +49,7 @@ void Form2::createLabels() {
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     m_label2->setPalette(blue);
     m_label6 = ui::makeLabel(this, "Label6", u"解凍元ファイル"_s, {360, 2040, 1215, 255});
-    m_label1 = ui::makeLabel(this, "Label1", u"Label1"_s, {600, 2400, 3735, 255});
+    m_label1 = ui::makePathLabel(this, "Label1", u"Label1"_s, {600, 2400, 3735, 255});
     m_label3 = ui::makeLabel(this, "Label3", u"解凍先フォルダ"_s, {6000, 2280, 1935, 375},
                              ui::FontSpec{ui::PGothic, 14.25});
 }
@@ -78,6 +78,9 @@ void Form2::createButtons() {
     setTabOrder(m_drive4, m_command1);
     setTabOrder(m_command1, m_command3);
     setTabOrder(m_command3, m_command2);
+    // After the designed order the floppy disk takes the focus, so that the
+    // extraction can be started without a mouse.
+    setTabOrder(m_command2, m_image1);
     m_dir4->setFocus();
 }
 
@@ -87,6 +90,7 @@ void Form2::connectEvents() {
     m_services.connectEvent(m_command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     m_services.connectEvent(m_command3, &QPushButton::clicked, this, &Form2::Command3_Click);
     m_services.connectEvent(m_image2, &ui::Picture::dragDrop, this, &Form2::Image2_DragDrop);
+    m_services.connectEvent(m_image1, &ui::Picture::keyboardDrag, this, &Form2::Image1_KeyDrop);
     m_services.connectEvent(this, &ui::Window::unloadRequested, this, &Form2::Form_Unload);
 }
 
@@ -94,9 +98,18 @@ std::uint32_t Form2::hWnd() {
     return static_cast<std::uint32_t>(winId());
 }
 
+void Form2::Image1_KeyDrop() {
+    // The keyboard drops the floppy disk in the middle of the disk drive.
+    const QRect target = m_image2->rect();
+    Image2_DragDrop(m_image1, ui::toTwips(target.width()) / 2, ui::toTwips(target.height()) / 2);
+}
+
 void Form2::Drive4_Change() {
     for (;;) {
         try {
+            // A drive unmounted since the list was read is not ready.
+            if (!m_drive4->isDriveMounted())
+                throw ui::Error(ui::ErrDeviceUnavailable);
             m_dir4->setPath(m_drive4->drive());
             return;
         } catch (const ui::Error &error) {

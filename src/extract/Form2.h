@@ -44,6 +44,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Image2_DragDrop(QWidget *source, float x, float y);
+    // Space or Enter on the focused floppy disk: the same drop, by keyboard.
+    void Image1_KeyDrop();
     void Form_Unload();
 
 protected:

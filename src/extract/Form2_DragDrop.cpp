@@ -12,6 +12,7 @@
 #include <QLabel>
 
 #include <exception>
+#include <vector>
 
 void Form2::Image2_DragDrop(QWidget *, float, float) {
     // The run's local handler: whatever fails skips the rest of the run, and
@@ -24,12 +25,15 @@ void Form2::Image2_DragDrop(QWidget *, float, float) {
         Module1::UnlhaGetVersion();
         const std::uint32_t handle = hWnd();
         const QByteArray command = ExtractionRun::command(archive, destination).toLocal8Bit();
-        char output[1] = {'\0'};
-        const int result = Module1::Unlha(handle, command.constData(), output, 0);
-        // The notice alone would report a failure as success.
-        if (result != 0)
-            m_services.messageBox(ExtractionRun::failureMessage(result), ui::StyleExclamationOk,
-                                  ExtractionRun::errorTitle());
+        std::vector<char> report(ExtractionRun::ReportSize, '\0');
+        const int result = Module1::Unlha(handle, command.constData(), report.data(),
+                                          static_cast<std::uint32_t>(report.size()));
+        // The notice alone would report a failure as success; the user's own
+        // cancel is no failure.
+        if (result != 0 && !ExtractionRun::isCancel(result))
+            m_services.messageBox(
+                ExtractionRun::failureMessage(result, QString::fromUtf8(report.data())),
+                ui::StyleExclamationOk, ExtractionRun::errorTitle());
         m_services.window<Form4>().Show();
     } catch (const Module1::BindingError &) {
         m_services.messageBox(ExtractionRun::libraryMissingMessage(), ui::StyleExclamationOk,

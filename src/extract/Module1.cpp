@@ -6,6 +6,7 @@
 
 #include <array>
 #include <map>
+#include <string_view>
 
 namespace Module1 {
 namespace {
@@ -56,10 +57,6 @@ std::array<Declaration, 43> g_declarations{{
     {"unlha32", "UnlhaClearOwnerWindow"},
 }};
 
-// Declaration indices of the two entries the program calls.
-constexpr std::size_t kGetVersion = 0;
-constexpr std::size_t kUnlha = 9;
-
 // Loaded libraries by name; a handle, once obtained, is kept for good.
 void *loadLibrary(const char *library) {
     static std::map<std::string, void *> loaded;
@@ -79,8 +76,18 @@ void *loadLibrary(const char *library) {
     return handle;
 }
 
-template <typename Function> Function *entryOf(std::size_t index) {
-    return reinterpret_cast<Function *>(bind(g_declarations[index]));
+// The record of the entry with that exported name; every name the program
+// calls is declared, so the look-up cannot miss.
+Declaration &declarationOf(std::string_view entry) {
+    for (Declaration &declaration : g_declarations) {
+        if (entry == declaration.entry)
+            return declaration;
+    }
+    throw BindingError("unlha32", std::string(entry), std::string(entry) + ": not declared");
+}
+
+template <typename Function> Function *entryOf(std::string_view entry) {
+    return reinterpret_cast<Function *>(bind(declarationOf(entry)));
 }
 
 } // namespace
@@ -111,11 +118,11 @@ void *bind(Declaration &declaration) {
 }
 
 int UnlhaGetVersion() {
-    return entryOf<decltype(::UnlhaGetVersion)>(kGetVersion)();
+    return entryOf<decltype(::UnlhaGetVersion)>("UnlhaGetVersion")();
 }
 
 int Unlha(uint32_t hwnd, const char *command, char *output, uint32_t size) {
-    return entryOf<decltype(::Unlha)>(kUnlha)(hwnd, command, output, size);
+    return entryOf<decltype(::Unlha)>("Unlha")(hwnd, command, output, size);
 }
 
 } // namespace Module1

@@ -5,7 +5,6 @@
 #include "info/SysInfo32.h"
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
-#include "ui/Error.h"
 #include "ui/Picture.h"
 #include "ui/Services.h"
 
@@ -17,6 +16,7 @@ using namespace Qt::StringLiterals;
 Form5::Form5(ui::Services &services) : ui::Window(services) {
     useFixedSingleBorder(u"バージョン情報"_s);
     setClientSize(5970, 2400);
+    keepAboveMainWindow();
     createControls();
     m_services.connectEvent(m_command1, &QPushButton::clicked, this, &Form5::Command1_Click);
     // Closing the window confirms it, so the windows behind are enabled again.
@@ -45,15 +45,12 @@ void Form5::paintEvent(QPaintEvent *) {
 }
 
 void Form5::Form_Load() {
-    try {
-        m_services.window<Form3>().setEnabled(false);
-        centreOnScreen();
-        m_services.window<Form2>().setEnabled(false);
-        m_label4->setText(SysInfo32::GetUserNameText(m_services.platform()));
-        m_label6->setText(SysInfo32::GetWindowsBuild(m_services.platform()));
-    } catch (const ui::Error &) {
-        // A failing step ends the load quietly; the window shows all the same.
-    }
+    m_services.window<Form3>().setEnabled(false);
+    centreOnScreen();
+    m_services.window<Form2>().setEnabled(false);
+    // The queries give an empty text when they fail; they never raise.
+    m_label4->setText(SysInfo32::GetUserNameText(m_services.platform()));
+    m_label6->setText(SysInfo32::GetWindowsBuild(m_services.platform()));
 }
 
 void Form5::Command1_Click() {

@@ -9,6 +9,8 @@
 #include "extract/Form1.h"
 #include "extract/Form2.h"
 #include "info/Form5.h"
+#include "overwrite_question.h"
+#include "progress_window.h"
 #include "ui/Application.h"
 #include "ui/QtPlatform.h"
 #include "ui/Services.h"
@@ -27,7 +29,9 @@ namespace {
 // that never ends, so that every window can be loaded and drawn.
 class ScreenshotPlatform : public ui::QtPlatform {
 public:
-    QString commandLine() override { return u"/home/user/アーカイブ/サンプル.LZH"_s; }
+    QString commandLine() override {
+        return u"/home/user/ダウンロード/古い資料/アーカイブ/見本 アーカイブ.lzh"_s;
+    }
     int messageBox(const QString &, int, const QString &) override { return ui::MessageBoxCancel; }
     void beep() override {}
     void exitProcess() override {}
@@ -64,5 +68,17 @@ int main(int argc, char *argv[]) {
     ok &= save(services.window<Form4>(), folder, u"Form4"_s);
     ok &= save(services.window<Form5>(), folder, u"Form5"_s);
     ok &= save(services.window<Form10>(), folder, u"Form10"_s);
+
+    // The archive library's windows over the main window.
+    unlha32::ProgressWindow progress(&services.window<Form2>(), u"見本 アーカイブ.lzh"_s);
+    progress.show();
+    progress.showProgress(u"資料/とても長い名前のフォルダ/その中の説明書テキスト.txt"_s, 40, 100);
+    ok &= save(progress, folder, u"progress"_s);
+    const unlha32::FileFacts existing{2048, QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
+    const unlha32::FileFacts member{4096, QDateTime(QDate(1998, 3, 14), QTime(9, 30))};
+    unlha32::OverwriteQuestion question(&progress, u"資料/説明.txt"_s, existing, member);
+    ok &= save(question, folder, u"overwrite"_s);
+    question.reject();
+    progress.finish();
     return ok ? 0 : 1;
 }

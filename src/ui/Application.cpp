@@ -6,8 +6,20 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace ui {
+
+bool loadStandardTranslations() {
+    // The interface is Japanese whatever the locale, so are Qt's own texts
+    // (OK, キャンセル) on standard buttons.
+    static QTranslator translator;
+    if (!translator.load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
 
 void setUpApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("hokora"));
@@ -17,6 +29,7 @@ void setUpApplication() {
     // The program ends only by ending at once, never because its last
     // visible window went away.
     QApplication::setQuitOnLastWindowClosed(false);
+    loadStandardTranslations();
     installFontSubstitutions();
     QApplication::setFont(makeFont(defaultFontSpec()));
 }

@@ -6,4 +6,8 @@ namespace ui {
 // design fonts to installed ones. Call once after creating QApplication.
 void setUpApplication();
 
+// Installs Qt's Japanese translations of its standard texts; false when they
+// are not installed, and the standard texts stay English.
+bool loadStandardTranslations();
+
 } // namespace ui

@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include "CommandButton.h"
+#include "PathLabel.h"
 #include "Picture.h"
 
 #include <QLabel>
@@ -18,15 +19,27 @@ void place(QWidget *control, const char *name, TwipsRect rect,
         control->setFont(makeFont(*font));
 }
 
+void setUpLabel(QLabel *label, const char *name, TwipsRect rect,
+                const std::optional<FontSpec> &font) {
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFocusPolicy(Qt::NoFocus);
+    place(label, name, rect, font);
+}
+
 } // namespace
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, TwipsRect rect,
                   std::optional<FontSpec> font) {
     auto *label = new QLabel(caption, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFocusPolicy(Qt::NoFocus);
-    place(label, name, rect, font);
+    setUpLabel(label, name, rect, font);
+    return label;
+}
+
+QLabel *makePathLabel(QWidget *parent, const char *name, const QString &caption, TwipsRect rect,
+                      std::optional<FontSpec> font) {
+    auto *label = new PathLabel(caption, parent);
+    setUpLabel(label, name, rect, font);
     return label;
 }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QStyle>
 
 namespace ui {
@@ -30,9 +31,14 @@ DirListBox::DirListBox(QWidget *parent, Platform &platform)
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(false);
-    // Every folder shown is open or a child of the open one: no expanders.
-    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
-    connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::onDoubleClicked);
+    setFocusPolicy(Qt::StrongFocus);
+    // Every folder shown is open or a child of the open one: no expanders. The
+    // list marks its focus with a frame, so that keyboard users see where
+    // they are.
+    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"
+                                 "QTreeView { border: 1px solid palette(mid); }"
+                                 "QTreeView:focus { border: 1px dotted palette(highlight); }"));
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::openItem);
     try {
         // The list starts on the process's current directory.
         setPath(m_platform.currentDirectory());
@@ -105,7 +111,15 @@ void DirListBox::showEvent(QShowEvent *event) {
     showFromTheTop();
 }
 
-void DirListBox::onDoubleClicked(QTreeWidgetItem *item) {
+void DirListBox::keyPressEvent(QKeyEvent *event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        openItem(currentItem());
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void DirListBox::openItem(QTreeWidgetItem *item) {
     const QString directory = item->data(0, PathRole).toString();
     const QFileInfo info(directory);
     if (directory == m_path || !info.isDir() || !info.isReadable() || !info.isExecutable())

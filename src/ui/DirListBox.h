@@ -8,7 +8,8 @@ class Platform;
 
 // A classic directory list: the chain of open folders from the drive's root
 // down to the current one, then the current folder's sub-folders. A double
-// click opens a folder; a single click only highlights it.
+// click, or Enter on the highlighted folder, opens it; a single click or the
+// arrow keys only highlight it.
 class DirListBox : public QTreeWidget {
     Q_OBJECT
 
@@ -25,11 +26,12 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void showFromTheTop();
     void open(const QString &directory, const QString &root);
-    void onDoubleClicked(QTreeWidgetItem *item);
+    void openItem(QTreeWidgetItem *item);
 
     Platform &m_platform;
     QString m_path;

@@ -3,9 +3,11 @@
 #include "Twips.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +40,7 @@ void Picture::setPixmap(const QPixmap &pixmap) {
 
 void Picture::setAutomaticDrag(const QString &dragImageResource) {
     m_dragImage = dragImageResource;
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void Picture::setAcceptsDraggedPictures(bool accepts) {
@@ -52,6 +55,21 @@ void Picture::paintEvent(QPaintEvent *) {
     } else if (!m_pixmap.isNull()) {
         painter.drawPixmap(0, 0, m_pixmap);
     }
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void Picture::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    if (!m_dragImage.isEmpty() &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        // Like a drop, the procedure runs after the key event has been handled.
+        QMetaObject::invokeMethod(this, &Picture::keyboardDrag, Qt::QueuedConnection);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Picture::mousePressEvent(QMouseEvent *event) {
@@ -67,7 +85,7 @@ void Picture::mouseMoveEvent(QMouseEvent *event) {
     }
 }
 
-void Picture::startDrag() {
+QPixmap Picture::dragPixmap() const {
     QPixmap image(size() * devicePixelRatioF());
     image.setDevicePixelRatio(devicePixelRatioF());
     image.fill(Qt::transparent);
@@ -75,12 +93,24 @@ void Picture::startDrag() {
         QPainter painter(&image);
         QSvgRenderer(m_dragImage).render(&painter, QRectF(rect()));
     }
+    // Cursors without an alpha channel take their shape from the mask.
+    image.setMask(QBitmap::fromImage(image.toImage().createAlphaMask()));
+    return image;
+}
+
+void Picture::startDrag() {
+    const QPixmap image = dragPixmap();
     auto *payload = new QMimeData;
     payload->setData(mimeType(), objectName().toUtf8());
     auto *drag = new QDrag(this);
     drag->setMimeData(payload);
-    drag->setPixmap(image);
-    drag->setHotSpot(rect().center());
+    // The pointer itself becomes the picture, over a target or not: unlike a
+    // drag window, a cursor keeps its shape without a compositor.
+    QPixmap nothing(1, 1);
+    nothing.fill(Qt::transparent);
+    drag->setPixmap(nothing);
+    drag->setDragCursor(image, Qt::MoveAction);
+    drag->setDragCursor(image, Qt::IgnoreAction);
     drag->exec(Qt::MoveAction);
 }
 

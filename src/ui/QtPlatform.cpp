@@ -1,12 +1,16 @@
 #include "QtPlatform.h"
 
+#include "Stacking.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -36,6 +40,23 @@ bool isPseudoFileSystem(const QByteArray &type) {
     return pseudo.contains(type);
 }
 
+// Room the window manager takes from a title bar for the icon and the
+// buttons, beside the caption's own text.
+constexpr int TitleBarAllowance = 120;
+
+// A message box is as narrow as its text allows, and window managers cut a
+// caption that does not fit; widen the box so that the whole title shows.
+void fitTitle(QMessageBox &box) {
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                               .horizontalAdvance(box.windowTitle());
+    grid->addItem(new QSpacerItem(titleWidth + TitleBarAllowance, 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 QSize QtPlatform::screenSize() {
@@ -51,6 +72,9 @@ int QtPlatform::messageBox(const QString &text, int style, const QString &title)
         // With a Cancel button, Escape and the close button both answer Cancel.
         box.setEscapeButton(box.addButton(QMessageBox::Cancel));
     }
+    fitTitle(box);
+    if (QWidget *owner = messageBoxOwner())
+        keepAbove(box, *owner);
     box.exec();
     return box.clickedButton() == ok ? MessageBoxOk : MessageBoxCancel;
 }
@@ -93,6 +117,12 @@ QList<Drive> QtPlatform::drives() {
         if (!known)
             result.append({root, volume.name()});
     }
+    // In a chroot or a container the root file system is often not among the
+    // mounts the process can see; it still holds every path, so it is a drive.
+    const bool rootListed = std::any_of(result.begin(), result.end(),
+                                        [](const Drive &drive) { return drive.root == "/"; });
+    if (!rootListed)
+        result.append({QStringLiteral("/"), QString()});
     std::sort(result.begin(), result.end(),
               [](const Drive &a, const Drive &b) { return a.root < b.root; });
     return result;

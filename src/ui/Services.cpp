@@ -21,6 +21,15 @@ Window &Services::load(Window &window) {
     return window;
 }
 
+Window *Services::mainWindowFor(const Window &dialog) {
+    for (auto &entry : m_windows) {
+        Window &window = *entry.second;
+        if (&window != &dialog && !window.isDialog() && window.isVisible())
+            return &window;
+    }
+    return nullptr;
+}
+
 float Services::screenWidth() {
     return toTwips(m_platform.screenSize().width());
 }

@@ -37,6 +37,10 @@ public:
         return static_cast<T &>(load(*m_windows.back().second));
     }
 
+    // The visible window, other than a dialog, that `dialog` belongs above;
+    // null when none is visible.
+    Window *mainWindowFor(const Window &dialog);
+
     float screenWidth();  // twips
     float screenHeight(); // twips
 

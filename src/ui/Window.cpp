@@ -1,11 +1,21 @@
 #include "Window.h"
 
 #include "Services.h"
+#include "Stacking.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
 
 namespace ui {
+
+namespace {
+
+// The thin raised frame of a fixed dialog border, in pixels.
+constexpr int DialogFrameWidth = 2;
+
+} // namespace
 
 Window::Window(Services &services) : QWidget(nullptr), m_services(services) {}
 
@@ -38,17 +48,27 @@ void Window::Show() {
     if (!m_shownBefore && m_centreWhenFirstShown)
         centreOnScreen();
     m_shownBefore = true;
+    if (m_dialog) {
+        if (Window *owner = m_services.mainWindowFor(*this))
+            keepAbove(*this, *owner);
+    }
     show();
     raise();
     activateWindow();
 }
 
 void Window::setClientSize(float widthTwips, float heightTwips) {
-    setFixedSize(toPixels(widthTwips), toPixels(heightTwips));
+    setFixedSize(toPixels(widthTwips) + 2 * m_drawnFrame, toPixels(heightTwips) + 2 * m_drawnFrame);
+}
+
+QPoint Window::clientOrigin() const {
+    return QPoint(m_drawnFrame, m_drawnFrame);
 }
 
 void Window::useFixedSingleBorder(const QString &caption) {
     setWindowTitle(caption);
+    // Only the close button: a fixed window can be neither maximised nor
+    // minimised on its own.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 }
@@ -56,7 +76,29 @@ void Window::useFixedSingleBorder(const QString &caption) {
 void Window::useSplashBorder() {
     setWindowTitle(QString());
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
+    m_drawnFrame = DialogFrameWidth;
     m_centreWhenFirstShown = true;
+}
+
+void Window::paintEvent(QPaintEvent *event) {
+    QWidget::paintEvent(event);
+    if (m_drawnFrame == 0)
+        return;
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), palette(), false);
+}
+
+void Window::keepAboveMainWindow() {
+    m_dialog = true;
+    // X11 window managers honour the transient-for hint on dialogs only.
+    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+}
+
+bool Window::event(QEvent *event) {
+    // A disabled window cannot be used; the dialog that disabled it can.
+    if (event->type() == QEvent::WindowActivate && !isEnabled())
+        raiseDialogsAbove(*this);
+    return QWidget::event(event);
 }
 
 void Window::closeEvent(QCloseEvent *event) {

@@ -27,8 +27,10 @@ public:
 
     // Left from the widths, then Top from the heights, against the screen.
     void centreOnScreen();
-    // Visible, modeless, without an owner.
+    // Visible and modeless. A dialog is kept above the program's visible
+    // main window (see keepAboveMainWindow) but has no widget parent.
     void Show();
+    bool isDialog() const { return m_dialog; }
 
 signals:
     // The user closed the window with its title-bar close button.
@@ -41,8 +43,18 @@ protected:
     // Title bar with the close button only, not resizable.
     void useFixedSingleBorder(const QString &caption);
     // No title bar, not in the task bar, placed at the screen's centre when
-    // first shown.
+    // first shown; a thin fixed dialog frame, drawn by the window itself
+    // around the client area, since window managers give an uncaptioned
+    // window either a full frame or none.
     void useSplashBorder();
+    // Where the client area starts inside the window: past the drawn frame.
+    QPoint clientOrigin() const;
+    // Marks a dialog or notice: when shown, the window manager keeps it above
+    // the main window, which raises it again when activated while disabled.
+    void keepAboveMainWindow();
+
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
     void closeEvent(QCloseEvent *event) override;
 
@@ -54,6 +66,8 @@ private:
     LoadState m_loadState = LoadState::NotLoaded;
     bool m_centreWhenFirstShown = false;
     bool m_shownBefore = false;
+    bool m_dialog = false;
+    int m_drawnFrame = 0; // pixels on each side
 };
 
 } // namespace ui

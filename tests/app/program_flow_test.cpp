@@ -10,6 +10,7 @@
 #include "extract/Form2.h"
 #include "ui/CommandButton.h"
 #include "ui/Timer.h"
+#include "ui/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,13 @@ private slots:
         const char *rows[][4] = {
             {"empty", "", "", "Form3"},
             {"archive", "/arc/DATA.LZH", "LZH", "title1"},
-            {"lower case", "/arc/data.lzh", "lzh", "Form10"},
+            {"lower case", "/arc/data.lzh", "lzh", "title1"},
+            {"mixed case", "/arc/data.Lzh", "Lzh", "title1"},
+            {"lha", "/arc/data.lha", "lha", "title1"},
+            {"LHA", "/arc/DATA.LHA", "LHA", "title1"},
+            {"zip", "/arc/data.zip", "zip", "Form10"},
+            {"LZ with a full-width H", "/arc/DATA.LZＨ", "LZＨ", "Form10"},
+            {"lha with a suffix", "/arc/data.lha.bak", "bak", "Form10"},
             {"two characters", "ZH", "ZH", "Form10"},
             {"one character", "H", "H", "Form10"},
             {"LZH alone", "LZH", "LZH", "title1"},
@@ -77,16 +84,27 @@ private slots:
         QVERIFY(program.services.window<Form2>().isEnabled());
     }
 
-    void noticesBeepOnceBeforeCentring() {
+    void noticesBeepOnceAndOpenCentred() {
         FakeProgram program;
         program.start(QStringLiteral("notes.txt"));
-        // Form2 centres itself; then the notice beeps and centres.
-        QCOMPARE(program.platform.log,
-                 QStringList({"screen", "screen", "beep", "screen", "screen"}));
-        program.platform.log.clear();
         program.services.window<Form2>().Show();
+        const auto beeps = [&] { return program.platform.log.count(QStringLiteral("beep")); };
+        QCOMPARE(beeps(), 1); // the wrong-file notice
         program.services.window<Form4>().Show();
-        QCOMPARE(program.platform.log, QStringList({"beep", "screen", "screen"}));
+        QCOMPARE(beeps(), 2);
+        program.services.window<Form4>().hide();
+        program.services.window<Form4>().Show();
+        QCOMPARE(beeps(), 2); // a notice beeps when it loads, not each time it shows
+        // Centred on the client size at load, before the frame was known.
+        const float frameAllowance = 4 * ui::TwipsPerPixel;
+        for (ui::Window *notice : std::initializer_list<ui::Window *>{
+                 &program.services.window<Form10>(), &program.services.window<Form4>()}) {
+            const float screenWidth = program.platform.screen.width() * ui::TwipsPerPixel;
+            const float screenHeight = program.platform.screen.height() * ui::TwipsPerPixel;
+            QVERIFY(qAbs(notice->Left() + notice->Width() / 2 - screenWidth / 2) <= frameAllowance);
+            QVERIFY(qAbs(notice->Top() + notice->Height() / 2 - screenHeight / 2) <=
+                    frameAllowance);
+        }
         QVERIFY(program.services.window<Form2>().isVisible());
         QVERIFY(!program.services.window<Form2>().isEnabled());
     }

@@ -21,16 +21,24 @@ int bound() {
 
 char g_empty[1] = {'\0'};
 
-TEST(Module1, DeclaresAllEntriesAndBindsNothingAtStart) {
+// The record of an entry, found by its name.
+Module1::Declaration *declared(const char *entry) {
+    for (auto &d : Module1::declarations())
+        if (std::string(d.entry) == entry)
+            return &d;
+    return nullptr;
+}
+
+TEST(Module1, DeclaresEachEntryOnceAndBindsNothingAtStart) {
     std::set<std::string> names;
     for (const auto &d : Module1::declarations()) {
         EXPECT_STREQ(d.library, "unlha32");
-        EXPECT_EQ(std::string(d.entry).rfind("Unlha", 0), 0u) << d.entry;
         names.insert(d.entry);
     }
-    EXPECT_EQ(names.size(), 43u); // no entry declared twice
-    EXPECT_STREQ(Module1::declarations()[0].entry, "UnlhaGetVersion");
-    EXPECT_STREQ(Module1::declarations()[9].entry, "Unlha");
+    EXPECT_EQ(names.size(), Module1::declarations().size()) << "an entry is declared twice";
+    // The two entries the program calls are among them, wherever they stand.
+    EXPECT_NE(declared("UnlhaGetVersion"), nullptr);
+    EXPECT_NE(declared("Unlha"), nullptr);
     EXPECT_EQ(bound(), 0);
     EXPECT_EQ(::dlopen("libunlha32.so", RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
@@ -68,7 +76,7 @@ int replacementVersion() {
 }
 
 TEST(Module1, EachEntryIsLookedUpOnItsOwnFirstCallOnly) {
-    auto &version = Module1::declarations()[0];
+    auto &version = *declared("UnlhaGetVersion");
     EXPECT_EQ(Module1::UnlhaGetVersion(), 100);
     EXPECT_EQ(bound(), 1);
     void *library = ::dlopen("libunlha32.so", RTLD_NOW | RTLD_NOLOAD);
@@ -82,7 +90,7 @@ TEST(Module1, EachEntryIsLookedUpOnItsOwnFirstCallOnly) {
     version.address = found;
 
     EXPECT_EQ(Module1::Unlha(5, "e a.lzh b/", g_empty, 0), 0);
-    EXPECT_EQ(Module1::declarations()[9].address, ::dlsym(library, "Unlha"));
+    EXPECT_EQ(declared("Unlha")->address, ::dlsym(library, "Unlha"));
     EXPECT_EQ(bound(), 2);
     ::dlclose(library);
 }

@@ -5,6 +5,8 @@
 #include "app/Form4.h"
 #include "extract/ExtractionRun.h"
 #include "extract/Form2.h"
+#include "ui/DirListBox.h"
+#include "ui/Picture.h"
 
 #include <QtTest>
 
@@ -14,12 +16,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The stand-in's record of calls, cleared, with the result Unlha returns next.
-QString takeCalls(int nextResult = 0) {
+// The stand-in's record of calls, cleared, with the result and the report
+// Unlha gives next.
+QString takeCalls(int nextResult = 0, const char *nextReport = "") {
     void *library = ::dlopen("libunlha32.so", RTLD_NOW);
     const QString calls =
         QString::fromUtf8(reinterpret_cast<const char *(*)()>(::dlsym(library, "StandinCalls"))());
-    reinterpret_cast<void (*)(int)>(::dlsym(library, "StandinReset"))(nextResult);
+    reinterpret_cast<void (*)(int, const char *)>(::dlsym(library, "StandinReset"))(nextResult,
+                                                                                    nextReport);
     ::dlclose(library);
     return calls;
 }
@@ -57,31 +61,59 @@ private slots:
         program.drop(archive, destination);
         const QString command =
             u"e "_s + archive + u' ' + (folder.isEmpty() ? u"//"_s : destination + u'/');
-        QCOMPARE(takeCalls(), u"UnlhaGetVersion\nUnlha hwnd=%1 command=[%2] out=[] size=0\n"_s
+        QCOMPARE(takeCalls(), u"UnlhaGetVersion\nUnlha hwnd=%1 command=[%2] out=[] size=%3\n"_s
                                   .arg(program.services.window<Form2>().hWnd())
-                                  .arg(command));
+                                  .arg(command)
+                                  .arg(ExtractionRun::ReportSize));
     }
 
     void noticeFollowsAnyResult() {
-        for (const int result : {0, 4, -12345}) {
+        const char *report = "ok      a.txt\nfailed  docs/b.txt: CRC mismatch\nresult 4\n";
+        for (const int result : {0, 4, 7, -12345}) {
             FakeProgram program;
-            takeCalls(result);
+            takeCalls(result, report);
             program.drop(u"/home/u/DATA.LZH"_s, u"/"_s);
             QVERIFY(takeCalls().startsWith(u"UnlhaGetVersion\nUnlha "_s));
             QVERIFY(noticeShown());
             QVERIFY(!program.services.window<Form2>().isEnabled());
             QCOMPARE(program.platform.exits, 0);
             const auto &boxes = program.platform.messageBoxes;
-            QCOMPARE(boxes.size(), result == 0 ? 0 : 1);
-            if (result != 0) {
+            // The user's own cancel is no error.
+            const bool failed = result != 0 && result != 7;
+            QCOMPARE(boxes.size(), failed ? 1 : 0);
+            if (failed) {
                 QCOMPARE(boxes[0].style, 48);
                 QCOMPARE(boxes[0].title, u"エラーメッセージ"_s);
-                QCOMPARE(boxes[0].text, ExtractionRun::failureMessage(result));
+                QCOMPARE(boxes[0].text,
+                         ExtractionRun::failureMessage(result, QString::fromUtf8(report)));
+                QVERIFY(boxes[0].text.contains(u"docs/b.txt"_s));
                 // The box comes first; the notice beeps when it loads.
                 QVERIFY(program.platform.log.indexOf(u"messageBox"_s) <
                         program.platform.log.indexOf(u"beep"_s));
             }
         }
+    }
+
+    void theKeyboardStartsTheSameRun() {
+        FakeProgram program;
+        program.platform.commandLineText = u"/home/u/START.LZH"_s;
+        Form2 &form2 = program.services.window<Form2>();
+        form2.Show();
+        takeCalls();
+        // Tab leads through the designed order, then to the floppy disk.
+        QStringList order;
+        QWidget *widget = &form2.Dir4();
+        do {
+            if ((widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().isEmpty())
+                order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != &form2.Dir4());
+        QCOMPARE(order, QStringList({u"Dir4"_s, u"Drive4"_s, u"Command1"_s, u"Command3"_s,
+                                     u"Command2"_s, u"Image1"_s}));
+        form2.Image1().setFocus();
+        QTest::keyClick(&form2.Image1(), Qt::Key_Space);
+        QTRY_VERIFY(noticeShown());
+        QVERIFY(takeCalls().contains(u"command=[e /home/u/START.LZH "_s));
     }
 
     // Run only without a usable library.

@@ -1,12 +1,14 @@
 // A stand-in for libunlha32.so that records every call, for the binding and
 // run tests. The test reaches the record through the Standin* entries.
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
 
 std::string g_calls;
 int g_result = 0;
+std::string g_report;
 
 } // namespace
 
@@ -20,15 +22,19 @@ int UnlhaGetVersion(void) {
 int Unlha(uint32_t hwnd, const char *command, char *out, uint32_t size) {
     g_calls += "Unlha hwnd=" + std::to_string(hwnd) + " command=[" + command + "] out=[" +
                (out != nullptr ? out : "(null)") + "] size=" + std::to_string(size) + "\n";
+    if (out != nullptr && size > g_report.size())
+        std::memcpy(out, g_report.c_str(), g_report.size() + 1);
     return g_result;
 }
 
 const char *StandinCalls(void) {
     return g_calls.c_str();
 }
-void StandinReset(int result) {
+// The next calls of Unlha return `result` and write `report` when it fits.
+void StandinReset(int result, const char *report) {
     g_calls.clear();
     g_result = result;
+    g_report = report != nullptr ? report : "";
 }
 
 } // extern "C"

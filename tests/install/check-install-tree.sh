@@ -34,12 +34,13 @@ if [[ -f $prefix/bin/hokora ]]; then
 fi
 need_file lib/hokora/libunlha32.so
 need_file bin/unlha
-for page in man/man1/hokora.1.gz man/ja/man1/hokora.1.gz doc/hokora/copyright doc/hokora/changelog.gz; do
+for page in man/man1/hokora.1.gz man/man1/unlha.1.gz man/ja/man1/hokora.1.gz \
+    doc/hokora/hokora.txt doc/hokora/copyright doc/hokora/changelog.gz; do
     need_file "share/$page"
 done
 
-# The one version: the metainfo's release, the changelog's entry and the
-# program's application version.
+# The one version: the metainfo's release, the changelog's entry, the
+# program's application version and what unlha --version says.
 grep -q "<release version=\"$version\"" "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null ||
     fail "the metainfo's release is not $version"
 zcat "$prefix/share/doc/hokora/changelog.gz" 2>/dev/null | head -n1 | grep -qF "hokora ($version)" ||
@@ -48,6 +49,8 @@ zcat "$prefix/share/doc/hokora/changelog.gz" 2>/dev/null | head -n1 | grep -qF "
 # taken out (and to the end: grep -q would cut the pipe under pipefail).
 tr -d '\000' <"$prefix/bin/hokora" 2>/dev/null | grep -aF "$version" >/dev/null ||
     fail "bin/hokora does not carry $version"
+[[ $("$prefix/bin/unlha" --version 2>/dev/null) == *" $version" ]] ||
+    fail "unlha --version does not say $version"
 
 need_file share/applications/hokora.desktop
 need_file share/icons/hicolor/scalable/apps/hokora.svg

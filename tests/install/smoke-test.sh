@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # smoke-test.sh PREFIX SAMPLES OUT: starts the program installed under PREFIX
-# on SAMPLES/SAMPLE.LZH under a real X server (Xvfb) and waits until the splash
+# on a copy of SAMPLES/SAMPLE.LZH named in lower case, as archives on Linux
+# mostly are, under a real X server (Xvfb) and waits until the splash
 # has given way to the main window (caption "Ｈ．Ｋ"); saves OUT/smoke-main.png.
 # With xdotool it then drags the floppy disk onto the disk drive, as a user
 # does, and expects the finished notice and SAMPLES/src extracted into the
@@ -20,9 +21,14 @@ if [[ ${4:-} != --inside-x ]]; then
 fi
 
 export LC_ALL=C.UTF-8
+# The program must use the X server this script started, whatever platform
+# the caller's environment asks Qt for.
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
 work=$(mktemp -d)
 mkdir "$work/dest"
-(cd "$work/dest" && exec "$prefix/bin/hokora" "$samples/SAMPLE.LZH") >"$work/log" 2>&1 &
+cp "$samples/SAMPLE.LZH" "$work/sample.lzh"
+(cd "$work/dest" && exec "$prefix/bin/hokora" "$work/sample.lzh") >"$work/log" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 

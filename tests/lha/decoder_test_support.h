@@ -1,7 +1,8 @@
 #pragma once
 // Helpers for the decoder tests: a minimal walk over an archive's member
 // headers (levels 0-2) to reach each member's packed bytes, an in-memory
-// ByteSource, a bit writer and a decode-everything helper.
+// ByteSource, decode-everything helpers and a bit writer for hand-made
+// streams.
 #include "decoder.h"
 #include "test_support.h"
 
@@ -104,7 +105,31 @@ inline std::vector<uint8_t> decodeAll(const std::string &method, const std::vect
     return out;
 }
 
-// MSB-first bit packing, as the LHA formats read their streams.
+// What a decoder made of a stream: every byte it gave, and the DecodeError's
+// message if it failed ("" when it finished).
+struct Outcome {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    bool operator==(const Outcome &) const = default;
+};
+
+inline Outcome decodeOutcome(const std::string &method, const std::vector<uint8_t> &packed,
+                             uint64_t original_size, std::size_t piece = 1 << 20) {
+    MemorySource source(packed, piece);
+    auto decoder = findMethod(method)->create(source, original_size);
+    Outcome outcome;
+    std::vector<uint8_t> buf(7000);
+    try {
+        while (std::size_t n = decoder->read(buf.data(), buf.size()))
+            outcome.bytes.insert(outcome.bytes.end(), buf.begin(),
+                                 buf.begin() + static_cast<std::ptrdiff_t>(n));
+    } catch (const DecodeError &e) {
+        outcome.error = e.what();
+    }
+    return outcome;
+}
+
+// MSB-first bit packing, as the LHA and PMarc formats read their streams.
 class BitWriter {
 public:
     BitWriter &put(uint32_t value, unsigned bits) {

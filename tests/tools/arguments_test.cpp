@@ -81,7 +81,9 @@ const ParseCase kParseCases[] = {
     {"classic destination", {"e", "a.lzh", "out/"}, with([](Expected &e) {
          e.destination = "out";
      })},
-    {"classic, the root", {"e", "a.lzh", "/"}, with([](Expected &e) { e.destination = "/"; })},
+    {"classic, the root", {"e", "a.lzh", "/"}, with([](Expected &e) {
+         e.destination.assign(1, '/');
+     })},
     {"classic with blanks in both paths",
      {"e", "my", "files/old", "data.lzh", "out", "dir/"},
      with([](Expected &e) {

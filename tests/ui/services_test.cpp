@@ -3,13 +3,17 @@
 
 #include "FakePlatform.h"
 
+#include "ui/Application.h"
 #include "ui/QtPlatform.h"
 #include "ui/Twips.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <tuple>
 
@@ -21,7 +25,10 @@ class Dialog : public ui::Window {
     Q_OBJECT
 
 public:
-    explicit Dialog(ui::Services &services) : ui::Window(services) { setClientSize(3000, 1500); }
+    explicit Dialog(ui::Services &services) : ui::Window(services) {
+        setClientSize(3000, 1500);
+        keepAboveMainWindow();
+    }
     int loads = 0;
     bool visibleDuringLoad = true;
 
@@ -114,6 +121,54 @@ private slots:
             QCOMPARE(shownText, QStringLiteral("a\nb"));
             QCOMPARE(shownButtons, buttons);
         }
+    }
+
+    void messageBoxSpeaksJapaneseFitsItsTitleAndStaysAboveItsWindow() {
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                           QStringLiteral("/qtbase_ja.qm")))
+            QSKIP("Qt's Japanese translations are not installed");
+        QVERIFY(ui::loadStandardTranslations());
+        ui::QtPlatform platform;
+        QWidget owner;
+        owner.show();
+        owner.activateWindow();
+        QStringList captions;
+        int width = 0;
+        const QWindow *transientParent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton *button : box->buttons())
+                captions << button->text().remove(QChar('&'));
+            width = box->width();
+            transientParent = box->windowHandle()->transientParent();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        const QString title = QStringLiteral("エラーメッセージ");
+        platform.messageBox(QStringLiteral("x"), ui::StyleExclamationOkCancel, title);
+        captions.sort();
+        QCOMPARE(captions, QStringList({QStringLiteral("OK"), QStringLiteral("キャンセル")}));
+        QVERIFY(width > QFontMetrics(QApplication::font()).horizontalAdvance(title) + 60);
+        QCOMPARE(transientParent, owner.windowHandle());
+    }
+
+    void dialogStaysAboveTheMainWindowWithoutBecomingItsChild() {
+        FakePlatform fake;
+        ui::Services services(fake);
+        Beneath &owner = services.window<Beneath>();
+        owner.Show();
+        Dialog &dialog = services.window<Dialog>();
+        dialog.Show();
+        QVERIFY(!owner.isEnabled()); // the dialog's load procedure disabled it
+        QVERIFY(dialog.isEnabled());
+        QCOMPARE(dialog.parentWidget(), nullptr);
+        QCOMPARE(dialog.windowModality(), Qt::NonModal);
+        QCOMPARE(dialog.windowHandle()->transientParent(), owner.windowHandle());
+        // Activating the disabled window brings the dialog back to the front.
+        dialog.lower();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&owner, &activate);
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
     }
 };
 

@@ -92,6 +92,7 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
     } cases[] = {
         {{"skip", "replace"}, UNLHA_OK, "old", "new"},
         {{"replaceAll"}, UNLHA_OK, "new", "new"},
+        {{"skipAll"}, UNLHA_OK, "old", "old"},
         {{"cancel"}, UNLHA_ERROR_CANCELLED, "old", "old"},
     };
     for (const auto &c : cases) {
