@@ -206,12 +206,12 @@ int readability(std::string_view utf8, std::size_t undecodable) {
 
 } // namespace
 
-Charset charsetForOs(char os_id) {
-    return os_id == 'A' ? Charset::Latin1 : Charset::Detect; // the Amiga writes ISO-8859-1
+Charset charsetForOs(char osId) {
+    return osId == 'A' ? Charset::Latin1 : Charset::Detect; // the Amiga writes ISO-8859-1
 }
 
-Charset usualCharsetForOs(char os_id) {
-    switch (os_id) {
+Charset usualCharsetForOs(char osId) {
+    switch (osId) {
     case 0:
     case 'M': // MS-DOS
     case 'w': // Windows 95
@@ -256,7 +256,7 @@ Charset detectCharset(std::string_view bytes, Charset fallback) {
     return best.charset;
 }
 
-std::string decode(std::string_view bytes, Charset charset) {
+std::string toUtf8(std::string_view bytes, Charset charset) {
     std::size_t bad = 0;
     switch (charset) {
     case Charset::Cp932:
@@ -270,27 +270,27 @@ std::string decode(std::string_view bytes, Charset charset) {
     case Charset::Detect:
         break;
     }
-    return decode(bytes, detectCharset(bytes, Charset::Cp932));
+    return toUtf8(bytes, detectCharset(bytes, Charset::Cp932));
 }
 
-std::string decodeCodePage(std::string_view bytes, uint32_t code_page) {
-    switch (code_page) {
+std::string decodeCodePage(std::string_view bytes, uint32_t codePage) {
+    switch (codePage) {
     case 65001:
-        return decode(bytes, Charset::Utf8);
+        return toUtf8(bytes, Charset::Utf8);
     case 932:
-        return decode(bytes, Charset::Cp932);
+        return toUtf8(bytes, Charset::Cp932);
     case 20932:
     case 51932:
-        return decode(bytes, Charset::EucJp);
+        return toUtf8(bytes, Charset::EucJp);
     case 28591:
-        return decode(bytes, Charset::Latin1);
+        return toUtf8(bytes, Charset::Latin1);
     }
     std::size_t bad = 0;
     std::string out;
-    const std::string name = "CP" + std::to_string(code_page);
+    const std::string name = "CP" + std::to_string(codePage);
     if (decodeIconv(bytes, name.c_str(), out, bad))
         return out;
-    return decode(bytes, Charset::Detect);
+    return toUtf8(bytes, Charset::Detect);
 }
 
 std::string decodeUtf16(std::string_view bytes) {

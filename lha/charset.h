@@ -18,20 +18,20 @@ enum class Charset {
 
 // The charset a producer fixes for its names, from its OS id; Detect when
 // the id fixes none.
-Charset charsetForOs(char os_id);
+Charset charsetForOs(char osId);
 // The charset a producer's names are usually in, for when the names
 // themselves do not tell: Shift-JIS for MS-DOS, Windows, OS/2 and headers
 // that name no OS; EUC-JP for the others.
-Charset usualCharsetForOs(char os_id);
+Charset usualCharsetForOs(char osId);
 
 // Which of UTF-8, EUC-JP and CP932 these bytes are in: UTF-8 when they are
 // valid UTF-8 with some multi-byte character; else `fallback`, unless
 // another charset's reading gives more kanji and kana and fewer half-width
 // katakana without failing on more bytes.
 Charset detectCharset(std::string_view bytes, Charset fallback);
-std::string decode(std::string_view bytes, Charset charset);
+std::string toUtf8(std::string_view bytes, Charset charset);
 // For a Windows code page number; unknown pages fall back to detection.
-std::string decodeCodePage(std::string_view bytes, uint32_t code_page);
+std::string decodeCodePage(std::string_view bytes, uint32_t codePage);
 // Little-endian UTF-16; a lone surrogate becomes "%XX%XX".
 std::string decodeUtf16(std::string_view bytes);
 

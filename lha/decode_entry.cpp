@@ -83,20 +83,20 @@ bool keepFileBytes(Chunk &chunk, uint64_t start, const FileBytes &file) {
 DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entry &entry,
                            const ChunkSink &sink, bool checkCrc) {
     const MemberInfo &info = entry.info;
-    auto decoder = method.create(packed, info.original_size);
+    auto decoder = method.create(packed, info.originalSize);
     uint16_t crc = 0;
     uint64_t produced = 0;
-    FileBytes file{0, info.original_size};
-    while (produced < info.original_size) {
-        Chunk chunk(static_cast<std::size_t>(
-            std::min<uint64_t>(kChunkSize, info.original_size - produced)));
+    FileBytes file{0, info.originalSize};
+    while (produced < info.originalSize) {
+        Chunk chunk(
+            static_cast<std::size_t>(std::min<uint64_t>(kChunkSize, info.originalSize - produced)));
         fill(*decoder, chunk);
         if (chunk.empty())
             throw DecodeError("the data ends early");
         if (checkCrc)
             crc = crc16(crc, chunk.data(), chunk.size());
-        if (produced == 0 && entry.macbinary_candidate) {
-            if (auto fork = macBinaryDataFork(chunk.data(), chunk.size(), info.original_size))
+        if (produced == 0 && entry.macbinaryCandidate) {
+            if (auto fork = macBinaryDataFork(chunk.data(), chunk.size(), info.originalSize))
                 file = {kMacBinaryHeader, kMacBinaryHeader + *fork};
         }
         const uint64_t start = produced;
@@ -109,13 +109,13 @@ DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entr
     return {};
 }
 
-DecodeOutcome decode(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink,
-                     bool checkCrc) {
+DecodeOutcome decodeMember(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink,
+                           bool checkCrc) {
     const MemberInfo &info = entry.info;
     const Method *method = findMethod(info.method);
     if (!method)
         return {Error::UnsupportedMethod, "unknown method " + info.method};
-    PackedBytes packed(source, entry.data_offset, info.packed_size);
+    PackedBytes packed(source, entry.data_offset, info.packedSize);
     std::string what;
     try {
         DecodeOutcome outcome = decodeChunks(*method, packed, entry, sink, checkCrc);
@@ -135,16 +135,16 @@ DecodeOutcome decode(const ArchiveSource &source, const Entry &entry, const Chun
 } // namespace
 
 DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink) {
-    return decode(source, entry, sink, true);
+    return decodeMember(source, entry, sink, true);
 }
 
 bool crcCoversChunks(const Entry &entry) {
-    return !entry.macbinary_candidate;
+    return !entry.macbinaryCandidate;
 }
 
 DecodeOutcome decodeEntryWithoutCrc(const ArchiveSource &source, const Entry &entry,
                                     const ChunkSink &sink) {
-    return decode(source, entry, sink, false);
+    return decodeMember(source, entry, sink, false);
 }
 
 DecodeOutcome crcMismatch(const DecodeOutcome &decoded) {

@@ -15,7 +15,7 @@ DecodeJobs decodeJobs(const std::vector<Entry> &entries, bool includeRefused) {
             continue;
         jobs.jobOf[i] = jobs.entries.size();
         jobs.entries.push_back(i);
-        jobs.total += e.info.original_size;
+        jobs.total += e.info.originalSize;
     }
     return jobs;
 }

@@ -15,9 +15,9 @@ using RingFill = void (*)(uint8_t *ring, std::size_t size);
 
 class LarcDecoder : public WindowedDecoder {
 protected:
-    LarcDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits, unsigned maxMatch,
+    LarcDecoder(ByteSource &in, uint64_t originalSize, unsigned windowBits, unsigned maxMatch,
                 RingFill fillRing)
-        : WindowedDecoder(in, original_size, std::size_t{1} << windowBits, maxMatch),
+        : WindowedDecoder(in, originalSize, std::size_t{1} << windowBits, maxMatch),
           m_ringMask((1u << windowBits) - 1), m_ringPos(m_window - maxMatch) {
         // Oldest first, the history is the ring from its write position on,
         // then the ring's start.
@@ -48,8 +48,8 @@ void fillBlanks(uint8_t *ring, std::size_t size) {
 
 class LzsDecoder final : public LarcDecoder {
 public:
-    LzsDecoder(ByteSource &in, uint64_t original_size)
-        : LarcDecoder(in, original_size, 11, 17, fillBlanks) {}
+    LzsDecoder(ByteSource &in, uint64_t originalSize)
+        : LarcDecoder(in, originalSize, 11, 17, fillBlanks) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -89,8 +89,8 @@ void fillLz5Dictionary(uint8_t *ring, std::size_t size) {
 
 class Lz5Decoder final : public LarcDecoder {
 public:
-    Lz5Decoder(ByteSource &in, uint64_t original_size)
-        : LarcDecoder(in, original_size, 12, 18, fillLz5Dictionary) {}
+    Lz5Decoder(ByteSource &in, uint64_t originalSize)
+        : LarcDecoder(in, originalSize, 12, 18, fillLz5Dictionary) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -123,12 +123,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeLzsDecoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<LzsDecoder>(in, original_size);
+std::unique_ptr<Decoder> makeLzsDecoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<LzsDecoder>(in, originalSize);
 }
 
-std::unique_ptr<Decoder> makeLz5Decoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<Lz5Decoder>(in, original_size);
+std::unique_ptr<Decoder> makeLz5Decoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<Lz5Decoder>(in, originalSize);
 }
 
 } // namespace lha

@@ -130,8 +130,8 @@ HuffmanTable makeDistanceTable() {
 
 class Lh1Decoder final : public WindowedDecoder {
 public:
-    Lh1Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch),
+    Lh1Decoder(ByteSource &in, uint64_t originalSize)
+        : WindowedDecoder(in, originalSize, std::size_t{1} << kWindowBits, kMaxMatch),
           m_distanceTable(makeDistanceTable()) {
         std::vector<uint8_t> blanks(m_window, ' ');
         prefill(blanks.data());
@@ -161,8 +161,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeLh1Decoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<Lh1Decoder>(in, original_size);
+std::unique_ptr<Decoder> makeLh1Decoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<Lh1Decoder>(in, originalSize);
 }
 
 } // namespace lha

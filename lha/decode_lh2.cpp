@@ -275,8 +275,8 @@ private:
 
 class Lh2Decoder final : public WindowedDecoder {
 public:
-    Lh2Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch) {}
+    Lh2Decoder(ByteSource &in, uint64_t originalSize)
+        : WindowedDecoder(in, originalSize, std::size_t{1} << kWindowBits, kMaxMatch) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -307,8 +307,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeLh2Decoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<Lh2Decoder>(in, original_size);
+std::unique_ptr<Decoder> makeLh2Decoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<Lh2Decoder>(in, originalSize);
 }
 
 } // namespace lha

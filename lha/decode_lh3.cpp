@@ -36,8 +36,8 @@ HuffmanTable makeFixedDistanceTable() {
 
 class Lh3Decoder final : public WindowedDecoder {
 public:
-    Lh3Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch),
+    Lh3Decoder(ByteSource &in, uint64_t originalSize)
+        : WindowedDecoder(in, originalSize, std::size_t{1} << kWindowBits, kMaxMatch),
           m_symbols(12), m_fixedDistances(makeFixedDistanceTable()), m_sentDistances(8) {}
 
 private:
@@ -116,8 +116,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeLh3Decoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<Lh3Decoder>(in, original_size);
+std::unique_ptr<Decoder> makeLh3Decoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<Lh3Decoder>(in, originalSize);
 }
 
 } // namespace lha

@@ -24,8 +24,8 @@ constexpr unsigned kDistanceRootBits = DistanceLookup::kBits;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
 public:
-    StaticHuffmanDecoder(ByteSource &in, uint64_t original_size, unsigned windowBits)
-        : WindowedDecoder(in, original_size, std::size_t{1} << windowBits, kMaxMatch),
+    StaticHuffmanDecoder(ByteSource &in, uint64_t originalSize, unsigned windowBits)
+        : WindowedDecoder(in, originalSize, std::size_t{1} << windowBits, kMaxMatch),
           m_distanceCodes(windowBits <= 13 ? 14 : windowBits + 1),
           m_distanceCountBits(windowBits <= 13 ? 4 : 5), m_symbols(kSymbolRootBits),
           m_distances(kDistanceRootBits), m_lengthTable(8) {}
@@ -256,9 +256,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeStaticHuffmanDecoder(ByteSource &in, uint64_t original_size,
+std::unique_ptr<Decoder> makeStaticHuffmanDecoder(ByteSource &in, uint64_t originalSize,
                                                   unsigned windowBits) {
-    return std::make_unique<StaticHuffmanDecoder>(in, original_size, windowBits);
+    return std::make_unique<StaticHuffmanDecoder>(in, originalSize, windowBits);
 }
 
 } // namespace lha

@@ -37,8 +37,8 @@ constexpr unsigned kBlockSizeBits = 16;
 
 class LharkDecoder final : public WindowedDecoder {
 public:
-    LharkDecoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(in, original_size, std::size_t{1} << kWindowBits, kMaxMatch) {}
+    LharkDecoder(ByteSource &in, uint64_t originalSize)
+        : WindowedDecoder(in, originalSize, std::size_t{1} << kWindowBits, kMaxMatch) {}
 
 private:
     void decode(std::size_t stop, std::size_t end) override {
@@ -145,8 +145,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeLharkDecoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<LharkDecoder>(in, original_size);
+std::unique_ptr<Decoder> makeLharkDecoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<LharkDecoder>(in, originalSize);
 }
 
 } // namespace lha

@@ -174,8 +174,8 @@ template <std::size_t N> unsigned decodeCanonical(BitReader &in, const CodeRun (
 
 class Pm1Decoder final : public WindowedDecoder {
 public:
-    Pm1Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(in, original_size, kPm1Window, kPm1MaxMatch),
+    Pm1Decoder(ByteSource &in, uint64_t originalSize)
+        : WindowedDecoder(in, originalSize, kPm1Window, kPm1MaxMatch),
           m_kinds{SmallCode(kMatchKindCodes[0]), SmallCode(kMatchKindCodes[1]),
                   SmallCode(kMatchKindCodes[2]), SmallCode(kMatchKindCodes[3])} {}
 
@@ -232,8 +232,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makePm1Decoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<Pm1Decoder>(in, original_size);
+std::unique_ptr<Decoder> makePm1Decoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<Pm1Decoder>(in, originalSize);
 }
 
 } // namespace lha

@@ -34,8 +34,8 @@ constexpr std::array<Range, 5> kLongMatchRanges = {{{17, 3}, {25, 3}, {33, 5}, {
 
 class Pm2Decoder final : public WindowedDecoder {
 public:
-    Pm2Decoder(ByteSource &in, uint64_t original_size)
-        : WindowedDecoder(in, original_size, kPm2Window, kPm2MaxMatch), m_symbols(10),
+    Pm2Decoder(ByteSource &in, uint64_t originalSize)
+        : WindowedDecoder(in, originalSize, kPm2Window, kPm2MaxMatch), m_symbols(10),
           m_distances(7) {
         // Until a stream sends it, the distance code has no codes at all.
         m_distances.build(nullptr, 0);
@@ -181,8 +181,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makePm2Decoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<Pm2Decoder>(in, original_size);
+std::unique_ptr<Decoder> makePm2Decoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<Pm2Decoder>(in, originalSize);
 }
 
 } // namespace lha

@@ -9,7 +9,7 @@ namespace {
 
 class StoredDecoder final : public Decoder {
 public:
-    StoredDecoder(ByteSource &in, uint64_t original_size) : m_in(in), m_remaining(original_size) {}
+    StoredDecoder(ByteSource &in, uint64_t originalSize) : m_in(in), m_remaining(originalSize) {}
 
     std::size_t read(uint8_t *buf, std::size_t n) override {
         const auto want = static_cast<std::size_t>(std::min<uint64_t>(n, m_remaining));
@@ -31,8 +31,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> makeStoredDecoder(ByteSource &in, uint64_t original_size) {
-    return std::make_unique<StoredDecoder>(in, original_size);
+std::unique_ptr<Decoder> makeStoredDecoder(ByteSource &in, uint64_t originalSize) {
+    return std::make_unique<StoredDecoder>(in, originalSize);
 }
 
 } // namespace lha

@@ -34,10 +34,9 @@ public:
 protected:
     // `window` is the farthest a match may reach back; `maxMatch` the longest
     // match the format can express.
-    WindowedDecoder(ByteSource &in, uint64_t original_size, std::size_t window,
-                    std::size_t maxMatch)
-        : m_window(window), m_buf(window + batchFor(original_size) + maxMatch + kSlack, 0),
-          m_source(in), m_in(m_source), m_remaining(original_size), m_maxMatch(maxMatch) {}
+    WindowedDecoder(ByteSource &in, uint64_t originalSize, std::size_t window, std::size_t maxMatch)
+        : m_window(window), m_buf(window + batchFor(originalSize) + maxMatch + kSlack, 0),
+          m_source(in), m_in(m_source), m_remaining(originalSize), m_maxMatch(maxMatch) {}
 
     // For formats whose history starts out with known contents: the window's
     // bytes, oldest first, as if they had been decoded before the member.
@@ -111,8 +110,8 @@ private:
 
     // A small member is decoded in one batch of its own size: most members
     // of an archive are small, and the buffer is zeroed when it is made.
-    static std::size_t batchFor(uint64_t original_size) {
-        return static_cast<std::size_t>(std::min<uint64_t>(kBatch, original_size));
+    static std::size_t batchFor(uint64_t originalSize) {
+        return static_cast<std::size_t>(std::min<uint64_t>(kBatch, originalSize));
     }
 
     void decodeBatch() {

@@ -38,7 +38,7 @@ public:
 struct Method {
     std::string_view id; // "-lh5-"
     bool is_directory;   // "-lhd-": no data
-    std::unique_ptr<Decoder> (*create)(ByteSource &in, uint64_t original_size);
+    std::unique_ptr<Decoder> (*create)(ByteSource &in, uint64_t originalSize);
 };
 
 // The method table; nullptr for a method the engine does not know.

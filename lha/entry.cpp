@@ -18,7 +18,7 @@ std::string decodeSegments(const std::string &bytes, Charset charset) {
     std::size_t start = 0;
     while (true) {
         const auto end = bytes.find(kSeparator, start);
-        out += decode(std::string_view(bytes).substr(start, end - start), charset);
+        out += toUtf8(std::string_view(bytes).substr(start, end - start), charset);
         if (end == std::string::npos)
             break;
         out += '/';
@@ -81,21 +81,21 @@ constexpr std::string_view kAttributesSuffix = ".EA";
 
 void copySizesAndMethod(const Header &h, MemberInfo &info) {
     info.method = h.method;
-    if (h.method == "-lh7-" && h.level == 1 && h.os_id == kLharkOsId)
+    if (h.method == "-lh7-" && h.level == 1 && h.osId == kLharkOsId)
         info.method = kLharkMethod;
-    info.original_size = h.original_size;
-    info.packed_size = h.packed_size;
+    info.originalSize = h.originalSize;
+    info.packedSize = h.packedSize;
     info.crc = h.crc;
-    info.header_level = h.level;
-    info.os_id = h.os_id;
-    if (h.unix_mode)
-        info.unix_mode = *h.unix_mode & 07777;
+    info.headerLevel = h.level;
+    info.osId = h.osId;
+    if (h.unixMode)
+        info.unixMode = *h.unixMode & 07777;
 }
 
 // LHA 1.22 for the Amiga stores a folder as an empty member whose name is
 // empty and whose directory header names the folder.
 bool isNamelessFolder(const Header &h) {
-    return h.name.empty() && !h.utf16_name && h.original_size == 0 &&
+    return h.name.empty() && !h.utf16_name && h.originalSize == 0 &&
            (!h.directory.empty() || (h.utf16_directory && !h.utf16_directory->empty()));
 }
 
@@ -107,7 +107,7 @@ void classify(const Header &h, std::string &name, Entry &e) {
         const auto bar = name.find('|');
         if (bar != std::string::npos) {
             info.kind = MemberKind::Symlink;
-            info.link_target = name.substr(bar + 1);
+            info.linkTarget = name.substr(bar + 1);
             name.resize(bar);
         } else {
             info.kind = MemberKind::Directory;
@@ -116,7 +116,7 @@ void classify(const Header &h, std::string &name, Entry &e) {
         info.kind = MemberKind::Directory;
         info.method = "-lhd-";
     }
-    const unsigned type = h.unix_mode ? (*h.unix_mode & S_IFMT) : 0;
+    const unsigned type = h.unixMode ? (*h.unixMode & S_IFMT) : 0;
     if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK)
         e.refusal = "device files and pipes are not created";
     else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
@@ -145,14 +145,14 @@ void placeAtPath(const std::string &name, Entry &e) {
 }
 
 void restoreTimes(const Header &h, Entry &e) {
-    if (h.windows_mtime)
-        e.mtime = fromFiletime(*h.windows_mtime);
-    if (!e.mtime && h.unix_time)
-        e.mtime = fromUnix(*h.unix_time);
+    if (h.windowsMtime)
+        e.mtime = fromFiletime(*h.windowsMtime);
+    if (!e.mtime && h.unixTime)
+        e.mtime = fromUnix(*h.unixTime);
     if (!e.mtime && h.level <= 1)
-        e.mtime = dosTime(h.dos_time);
-    if (h.windows_atime)
-        e.atime = fromFiletime(*h.windows_atime);
+        e.mtime = dosTime(h.dosTime);
+    if (h.windowsAtime)
+        e.atime = fromFiletime(*h.windowsAtime);
     if (e.mtime)
         e.info.mtime = e.mtime->tv_sec;
 }
@@ -183,9 +183,9 @@ Charset guessCharset(const std::vector<Header> &headers) {
     std::string all;
     Charset usual = Charset::EucJp;
     for (const auto &h : headers)
-        if (!h.code_page && charsetForOs(h.os_id) == Charset::Detect) {
+        if (!h.codePage && charsetForOs(h.osId) == Charset::Detect) {
             all += h.directory + h.name;
-            if (usualCharsetForOs(h.os_id) == Charset::Cp932)
+            if (usualCharsetForOs(h.osId) == Charset::Cp932)
                 usual = Charset::Cp932;
         }
     std::erase(all, kSeparator);
@@ -194,9 +194,9 @@ Charset guessCharset(const std::vector<Header> &headers) {
 
 std::string decodeStoredName(const Header &h, Charset guessed) {
     auto decodeBytes = [&](const std::string &bytes) {
-        if (h.code_page)
-            return decodeSegments(bytes, *h.code_page);
-        Charset charset = charsetForOs(h.os_id);
+        if (h.codePage)
+            return decodeSegments(bytes, *h.codePage);
+        Charset charset = charsetForOs(h.osId);
         if (charset == Charset::Detect)
             charset = guessed;
         return decodeSegments(bytes, charset);
@@ -249,7 +249,7 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     classify(h, name, e);
     placeAtPath(name, e);
     restoreTimes(h, e);
-    e.macbinary_candidate = h.os_id == 'm' && e.info.kind == MemberKind::File;
+    e.macbinaryCandidate = h.osId == 'm' && e.info.kind == MemberKind::File;
     return e;
 }
 

@@ -20,7 +20,7 @@ struct Entry {
     std::string refusal;           // why it must not be written; empty when safe
     std::optional<timespec> mtime;
     std::optional<timespec> atime;
-    bool macbinary_candidate = false; // MacLHA data that may carry a MacBinary prefix
+    bool macbinaryCandidate = false; // MacLHA data that may carry a MacBinary prefix
 };
 
 // guessed: the charset that fits the names of the whole archive, used for

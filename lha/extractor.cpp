@@ -159,7 +159,7 @@ void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {
         fail(outcome, failure);
         return;
     }
-    m_folders.push_back({e.path, e.info.unix_mode, e.mtime});
+    m_folders.push_back({e.path, e.info.unixMode, e.mtime});
 }
 
 void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outcome) {
@@ -239,9 +239,9 @@ bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
 }
 
 std::optional<mode_t> Extractor::fileMode(const Entry &e) const {
-    if (!e.info.unix_mode)
+    if (!e.info.unixMode)
         return std::nullopt;
-    const mode_t wanted = m_destination.permissions(*e.info.unix_mode);
+    const mode_t wanted = m_destination.permissions(*e.info.unixMode);
     // The file was created with 0666 under the umask; change it only when
     // the archive asks for something else.
     if (wanted == (0666 & ~m_destination.umask()))
@@ -251,7 +251,7 @@ std::optional<mode_t> Extractor::fileMode(const Entry &e) const {
 
 void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
     std::string why;
-    if (!linkStaysInside(e.path, e.info.link_target, why)) {
+    if (!linkStaysInside(e.path, e.info.linkTarget, why)) {
         outcome.error = Error::UnsafeName;
         outcome.message = why;
         return;
@@ -263,7 +263,7 @@ void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
         return;
     }
     const std::string &name = e.path.back();
-    if (::symlinkat(e.info.link_target.c_str(), folder, name.c_str()) != 0) {
+    if (::symlinkat(e.info.linkTarget.c_str(), folder, name.c_str()) != 0) {
         if (errno != EEXIST) {
             fail(outcome, writeFailure(errno, "cannot create the link"));
             return;
@@ -294,7 +294,7 @@ bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outco
     std::string temp(".");
     temp.append(name, 0, kLinkTempStem).append(kLinkTempSuffix);
     ::unlinkat(folder, temp.c_str(), 0);
-    if (::symlinkat(e.info.link_target.c_str(), folder, temp.c_str()) != 0 ||
+    if (::symlinkat(e.info.linkTarget.c_str(), folder, temp.c_str()) != 0 ||
         ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
         fail(outcome, writeFailure(errno, "cannot replace with the link"));
         ::unlinkat(folder, temp.c_str(), 0);

@@ -71,13 +71,13 @@ uint64_t le64(const uint8_t *p) {
 struct Parse {
     const uint8_t *data;
     std::size_t size;
-    bool at_end;
+    bool atEnd;
     Header &out;
     std::size_t &needed;
     std::string &why;
     // Where the header-CRC field lies, to be checked once the header is whole.
-    std::optional<std::size_t> crc_field;
-    bool wide_sizes = false; // sizes came from the 64-bit extended header
+    std::optional<std::size_t> crcField;
+    bool wideSizes = false; // sizes came from the 64-bit extended header
 
     HeaderStatus bad(std::string reason) {
         why = std::move(reason);
@@ -90,7 +90,7 @@ struct Parse {
             return bad("header longer than 64 KiB");
         if (length <= size)
             return std::nullopt;
-        if (at_end)
+        if (atEnd)
             return bad("header truncated");
         needed = length;
         return HeaderStatus::NeedMore;
@@ -101,7 +101,7 @@ struct Parse {
         switch (type) {
         case kHeaderCrc:
             if (n >= kCrcLength)
-                crc_field = offset;
+                crcField = offset;
             break;
         case kFileName:
             out.name = bytes;
@@ -114,15 +114,15 @@ struct Parse {
             break;
         case kWindowsTimes:
             if (n >= 3 * kFiletimeLength) {
-                out.windows_mtime = le64(p + kFiletimeLength);
-                out.windows_atime = le64(p + 2 * kFiletimeLength);
+                out.windowsMtime = le64(p + kFiletimeLength);
+                out.windowsAtime = le64(p + 2 * kFiletimeLength);
             }
             break;
         case kWideSizes:
             if (n >= 16) {
-                out.packed_size = le64(p);
-                out.original_size = le64(p + 8);
-                wide_sizes = true;
+                out.packedSize = le64(p);
+                out.originalSize = le64(p + 8);
+                wideSizes = true;
             }
             break;
         case kUtf16Name:
@@ -133,15 +133,15 @@ struct Parse {
             break;
         case kCodePage:
             if (n >= 4)
-                out.code_page = le32(p);
+                out.codePage = le32(p);
             break;
         case kUnixMode:
             if (n >= 2)
-                out.unix_mode = le16(p);
+                out.unixMode = le16(p);
             break;
         case kUnixTime:
             if (n >= 4)
-                out.unix_time = le32(p);
+                out.unixTime = le32(p);
             break;
         }
     }
@@ -149,30 +149,30 @@ struct Parse {
     // Walks the chain of extended headers that starts at `pos` with the
     // first one's size `next` (each size covers the type byte, the data and
     // the following size field). Returns the offset just past the chain.
-    std::optional<HeaderStatus> readExtensions(std::size_t &pos, uint32_t next, int size_width,
+    std::optional<HeaderStatus> readExtensions(std::size_t &pos, uint32_t next, int sizeWidth,
                                                std::size_t limit) {
         while (next != 0) {
-            if (next < 1u + size_width)
+            if (next < 1u + sizeWidth)
                 return bad("extended header too short");
             if (pos + next > limit)
                 return bad("extended header runs past the header");
             if (auto s = require(pos + next))
                 return s;
             const uint8_t *p = data + pos;
-            const std::size_t dataLen = next - 1 - size_width;
+            const std::size_t dataLen = next - 1 - sizeWidth;
             readExtension(p[0], p + 1, dataLen, pos + 1);
             pos += next;
-            next = size_width == 2 ? le16(data + pos - 2) : le32(data + pos - 4);
+            next = sizeWidth == 2 ? le16(data + pos - 2) : le32(data + pos - 4);
         }
         return std::nullopt;
     }
 
     bool headerCrcMatches(std::size_t length) const {
-        if (!crc_field)
+        if (!crcField)
             return true;
         std::vector<uint8_t> copy(data, data + length);
-        const uint16_t stored = le16(copy.data() + *crc_field);
-        copy[*crc_field] = copy[*crc_field + 1] = 0;
+        const uint16_t stored = le16(copy.data() + *crcField);
+        copy[*crcField] = copy[*crcField + 1] = 0;
         return crc16(0, copy.data(), copy.size()) == stored;
     }
 
@@ -192,34 +192,34 @@ struct Parse {
         if (sum != data[1])
             return bad("header checksum mismatch");
         out.level = level;
-        out.packed_size = le32(data + kPackedSizeAt);
-        out.original_size = le32(data + kOriginalSizeAt);
-        out.dos_time = le32(data + kTimeAt);
+        out.packedSize = le32(data + kPackedSizeAt);
+        out.originalSize = le32(data + kOriginalSizeAt);
+        out.dosTime = le32(data + kTimeAt);
         out.name.assign(reinterpret_cast<const char *>(data + kNameAt), nameLen);
         out.crc = le16(data + crcAt);
         if (level == 0) {
             if (base > rest)
-                out.os_id = static_cast<char>(data[rest]);
-            if (out.os_id == 'U' && base >= rest + kUnixTailLength) {
-                out.unix_time = le32(data + rest + kUnixTimeInTail);
-                out.unix_mode = le16(data + rest + kUnixModeInTail);
+                out.osId = static_cast<char>(data[rest]);
+            if (out.osId == 'U' && base >= rest + kUnixTailLength) {
+                out.unixTime = le32(data + rest + kUnixTimeInTail);
+                out.unixMode = le16(data + rest + kUnixModeInTail);
             }
-            out.header_size = base;
+            out.headerSize = base;
             return HeaderStatus::Ok;
         }
-        out.os_id = static_cast<char>(data[rest]);
+        out.osId = static_cast<char>(data[rest]);
         // The size field of level 1 counts the extended headers as data.
-        const uint64_t skip = out.packed_size;
+        const uint64_t skip = out.packedSize;
         std::size_t pos = base;
         if (auto s = readExtensions(pos, le16(data + base - 2), 2, kMaxHeaderSize))
             return *s;
         const std::size_t extensions = pos - base;
-        if (!wide_sizes) {
+        if (!wideSizes) {
             if (extensions > skip)
                 return bad("extended headers larger than the member");
-            out.packed_size = skip - extensions;
+            out.packedSize = skip - extensions;
         }
-        out.header_size = pos;
+        out.headerSize = pos;
         return headerCrcMatches(pos) ? HeaderStatus::Ok : bad("header CRC mismatch");
     }
 
@@ -245,11 +245,11 @@ struct Parse {
         if (auto s = require(total))
             return *s;
         out.level = level;
-        out.packed_size = le32(data + kPackedSizeAt);
-        out.original_size = le32(data + kOriginalSizeAt);
-        out.unix_time = le32(data + kTimeAt);
+        out.packedSize = le32(data + kPackedSizeAt);
+        out.originalSize = le32(data + kOriginalSizeAt);
+        out.unixTime = le32(data + kTimeAt);
         out.crc = le16(data + kCrcAt);
-        out.os_id = static_cast<char>(data[kOsIdAt]);
+        out.osId = static_cast<char>(data[kOsIdAt]);
         std::size_t pos = fixed;
         const uint32_t next = level == 2 ? le16(data + fixed - width) : le32(data + fixed - width);
         const std::size_t limit = level == 2 ? total + kUncountedTail : total;
@@ -257,18 +257,18 @@ struct Parse {
             return *s;
         // Some writers pad the header by a byte; the declared total counts it.
         // A chain that ends past the total ends exactly where the data starts.
-        out.header_size = total;
+        out.headerSize = total;
         if (pos > total) {
             if (pos != total + kUncountedTail)
                 return bad("extended header runs past the header");
-            out.header_size = pos;
+            out.headerSize = pos;
         }
-        return headerCrcMatches(out.header_size) ? HeaderStatus::Ok : bad("header CRC mismatch");
+        return headerCrcMatches(out.headerSize) ? HeaderStatus::Ok : bad("header CRC mismatch");
     }
 
     HeaderStatus run() {
         if (size == 0 || data[0] == 0) {
-            if (size == 0 && !at_end) {
+            if (size == 0 && !atEnd) {
                 needed = 1;
                 return HeaderStatus::NeedMore;
             }
@@ -293,10 +293,10 @@ struct Parse {
 
 } // namespace
 
-HeaderStatus parseHeader(const uint8_t *data, std::size_t size, bool at_end, Header &out,
+HeaderStatus parseHeader(const uint8_t *data, std::size_t size, bool atEnd, Header &out,
                          std::size_t &needed, std::string &why) {
     out = Header{};
-    Parse parse{data, size, at_end, out, needed, why, std::nullopt, false};
+    Parse parse{data, size, atEnd, out, needed, why, std::nullopt, false};
     return parse.run();
 }
 

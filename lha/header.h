@@ -13,23 +13,23 @@ constexpr std::size_t kMaxHeaderSize = 64 * 1024;
 
 struct Header {
     int level = 0;
-    std::string method;       // five characters, "-lh5-"
-    uint64_t packed_size = 0; // bytes of data after the header
-    uint64_t original_size = 0;
+    std::string method;      // five characters, "-lh5-"
+    uint64_t packedSize = 0; // bytes of data after the header
+    uint64_t originalSize = 0;
     uint16_t crc = 0;                      // CRC-16 of the original data
-    char os_id = 0;                        // 0 when the header names none
+    char osId = 0;                         // 0 when the header names none
     std::string name;                      // raw bytes; '\' separators for levels 0 and 1
     std::string directory;                 // raw bytes of the directory header; 0xFF separators
     std::optional<std::string> utf16_name; // little-endian UTF-16 bytes
     std::optional<std::string> utf16_directory; // likewise
-    std::optional<uint32_t> code_page;
+    std::optional<uint32_t> codePage;
     std::string comment;
-    uint32_t dos_time = 0; // MS-DOS date and time, 0 when absent
-    std::optional<uint32_t> unix_time;
-    std::optional<uint64_t> windows_mtime; // FILETIME: 100 ns since 1601
-    std::optional<uint64_t> windows_atime;
-    std::optional<uint16_t> unix_mode;
-    std::size_t header_size = 0; // bytes from the header's start to its data
+    uint32_t dosTime = 0; // MS-DOS date and time, 0 when absent
+    std::optional<uint32_t> unixTime;
+    std::optional<uint64_t> windowsMtime; // FILETIME: 100 ns since 1601
+    std::optional<uint64_t> windowsAtime;
+    std::optional<uint16_t> unixMode;
+    std::size_t headerSize = 0; // bytes from the header's start to its data
 };
 
 enum class HeaderStatus {
@@ -40,9 +40,9 @@ enum class HeaderStatus {
 };
 
 // Reads the header at the start of data. size is how many bytes are
-// available; at_end says whether the archive ends there (so that a short
+// available; atEnd says whether the archive ends there (so that a short
 // header is truncation rather than a need for more).
-HeaderStatus parseHeader(const uint8_t *data, std::size_t size, bool at_end, Header &out,
+HeaderStatus parseHeader(const uint8_t *data, std::size_t size, bool atEnd, Header &out,
                          std::size_t &needed, std::string &why);
 
 } // namespace lha

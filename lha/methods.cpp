@@ -7,8 +7,8 @@ namespace lha {
 namespace {
 
 template <unsigned WindowBits>
-std::unique_ptr<Decoder> makeLh(ByteSource &in, uint64_t original_size) {
-    return makeStaticHuffmanDecoder(in, original_size, WindowBits);
+std::unique_ptr<Decoder> makeLh(ByteSource &in, uint64_t originalSize) {
+    return makeStaticHuffmanDecoder(in, originalSize, WindowBits);
 }
 
 const std::array kMethods = {

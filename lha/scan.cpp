@@ -236,8 +236,8 @@ Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, 
             damaged(scan, source, "bad header at offset " + std::to_string(offset) + ": " + why);
             resyncFrom = offset + 1;
         } else {
-            const uint64_t dataOffset = offset + header.header_size;
-            const uint64_t packed = header.packed_size;
+            const uint64_t dataOffset = offset + header.headerSize;
+            const uint64_t packed = header.packedSize;
             // Overflow-safe: compare with what is left rather than adding.
             const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
             if (packed > left) {
@@ -280,10 +280,10 @@ void makeEntries(Window &window, uint64_t size, Found &found, Scan &scan) {
         if (headerAt(window, size, offset, h, why) != HeaderStatus::Ok)
             continue; // read differently the second time: an I/O error
         const bool longName = cutLongName(h);
-        const uint64_t dataOffset = offset + h.header_size;
+        const uint64_t dataOffset = offset + h.headerSize;
         Entry entry = makeEntry(h, dataOffset, guessed);
         const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
-        entry.truncated = h.packed_size > left;
+        entry.truncated = h.packedSize > left;
         if (longName) {
             entry.refusal = "the name is longer than any path the system allows";
             entry.info.name += "...";

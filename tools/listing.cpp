@@ -10,12 +10,11 @@ namespace unlha {
 namespace {
 
 std::string ratio(const lha::MemberInfo &m) {
-    if (m.original_size == 0)
+    if (m.originalSize == 0)
         return "  ----";
     char text[16];
     std::snprintf(text, sizeof text, "%5.1f%%",
-                  100.0 * static_cast<double>(m.packed_size) /
-                      static_cast<double>(m.original_size));
+                  100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize));
     return text;
 }
 
@@ -49,17 +48,17 @@ void printTable(std::FILE *out, const std::vector<lha::MemberInfo> &members, boo
     uint64_t packed = 0;
     for (const auto &m : members) {
         std::fprintf(out, "%12llu %12llu %6s %-5s %04x ",
-                     static_cast<unsigned long long>(m.original_size),
-                     static_cast<unsigned long long>(m.packed_size), ratio(m).c_str(),
+                     static_cast<unsigned long long>(m.originalSize),
+                     static_cast<unsigned long long>(m.packedSize), ratio(m).c_str(),
                      lha::printable(m.method).c_str(), m.crc);
         if (verbose)
-            std::fprintf(out, "%2d %-10s %-10s %-19s ", m.header_level, osName(m.os_id).c_str(),
+            std::fprintf(out, "%2d %-10s %-10s %-19s ", m.headerLevel, osName(m.osId).c_str(),
                          permissions(m).c_str(), localTime(m.mtime, true).c_str());
         else
             std::fprintf(out, "%-16s ", localTime(m.mtime, false).c_str());
         std::fprintf(out, "%s\n", shownName(m).c_str());
-        original += m.original_size;
-        packed += m.packed_size;
+        original += m.originalSize;
+        packed += m.packedSize;
     }
     std::fprintf(out, "%12llu %12llu %zu member(s)\n", static_cast<unsigned long long>(original),
                  static_cast<unsigned long long>(packed), members.size());
@@ -70,10 +69,10 @@ void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcom
     json.add("name", lha::printable(m.name));
     json.add("kind", kindName(m.kind));
     if (m.kind == lha::MemberKind::Symlink)
-        json.add("link_target", lha::printable(m.link_target));
+        json.add("link_target", lha::printable(m.linkTarget));
     json.add("method", lha::printable(m.method));
-    json.add("original_size", m.original_size);
-    json.add("packed_size", m.packed_size);
+    json.add("original_size", m.originalSize);
+    json.add("packed_size", m.packedSize);
     char crc[8];
     std::snprintf(crc, sizeof crc, "%04x", m.crc);
     json.add("crc", crc);
@@ -84,11 +83,11 @@ void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcom
         json.addNull("mtime");
         json.addNull("time");
     }
-    json.add("level", static_cast<int64_t>(m.header_level));
-    json.add("os", osName(m.os_id));
-    if (m.unix_mode) {
+    json.add("level", static_cast<int64_t>(m.headerLevel));
+    json.add("os", osName(m.osId));
+    if (m.unixMode) {
         char mode[16];
-        std::snprintf(mode, sizeof mode, "%04o", *m.unix_mode & 07777u);
+        std::snprintf(mode, sizeof mode, "%04o", *m.unixMode & 07777u);
         json.add("mode", mode);
     } else {
         json.addNull("mode");

@@ -49,9 +49,9 @@ std::string osName(char osId) {
 }
 
 std::string permissions(const lha::MemberInfo &member) {
-    if (!member.unix_mode)
+    if (!member.unixMode)
         return {};
-    const uint32_t mode = *member.unix_mode;
+    const uint32_t mode = *member.unixMode;
     const uint32_t type = mode & kTypeBits;
     std::string text(1, type == kFolderType ? 'd' : type == kLinkType ? 'l' : '-');
     static constexpr char kLetters[] = "rwxrwxrwx";
@@ -75,7 +75,7 @@ std::string shownName(const lha::MemberInfo &member) {
     if (member.kind == lha::MemberKind::Directory && !name.ends_with('/'))
         name += "/";
     else if (member.kind == lha::MemberKind::Symlink)
-        name += " -> " + lha::printable(member.link_target);
+        name += " -> " + lha::printable(member.linkTarget);
     return name;
 }
 

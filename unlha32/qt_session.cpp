@@ -27,7 +27,7 @@ FileFacts factsOnDisk(const std::filesystem::path &file) {
 }
 
 FileFacts factsOfMember(const lha::MemberInfo &member) {
-    FileFacts facts{member.original_size, std::nullopt};
+    FileFacts facts{member.originalSize, std::nullopt};
     if (member.mtime)
         facts.modified = QDateTime::fromSecsSinceEpoch(*member.mtime);
     return facts;

@@ -14,8 +14,8 @@ namespace {
 
 // How the library's report marks a member that failed: the status word,
 // padded to eight columns, then "NAME: cause".
-constexpr auto FailedMark = "failed  "_L1;
-constexpr auto CauseSeparator = ": "_L1;
+constexpr auto kFailedMark = "failed  "_L1;
+constexpr auto kCauseSeparator = ": "_L1;
 
 QString joinLines(const QStringList &lines) {
     return lines.join(QChar(13));
@@ -72,13 +72,13 @@ bool isCancel(int code) {
 
 std::optional<FailedMember> firstFailedMember(const QString &report) {
     for (const QString &line : report.split(QChar('\n'))) {
-        if (!line.startsWith(FailedMark))
+        if (!line.startsWith(kFailedMark))
             continue;
-        const QString rest = line.mid(FailedMark.size());
-        const qsizetype separator = rest.indexOf(CauseSeparator);
+        const QString rest = line.mid(kFailedMark.size());
+        const qsizetype separator = rest.indexOf(kCauseSeparator);
         if (separator < 0)
             return FailedMember{rest, QString()};
-        return FailedMember{rest.left(separator), rest.mid(separator + CauseSeparator.size())};
+        return FailedMember{rest.left(separator), rest.mid(separator + kCauseSeparator.size())};
     }
     return std::nullopt;
 }

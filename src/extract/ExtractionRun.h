@@ -12,7 +12,7 @@ namespace ExtractionRun {
 QString command(const QString &archive, const QString &destination);
 
 // Room for the library's report, which names the member that failed.
-inline constexpr unsigned ReportSize = 64 * 1024;
+inline constexpr unsigned kReportSize = 64 * 1024;
 
 // Title of every message box of the run.
 QString errorTitle();

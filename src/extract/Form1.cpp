@@ -73,10 +73,10 @@ void Form1::Command1_Click() {
         form2.setEnabled(true);
         hide();
     } catch (const ui::Error &error) {
-        const QString message = error.number() == ui::ErrPathFileAccess ? u"パスが無効です。"_s
-                                                                        : u"不明なエラーです。"_s;
+        const QString message = error.number() == ui::kErrPathFileAccess ? u"パスが無効です。"_s
+                                                                         : u"不明なエラーです。"_s;
         m_services.messageBox(message + QChar(13) + u"再入力してください。"_s,
-                              ui::StyleExclamationOk, u"エラーメッセージ"_s);
+                              ui::kStyleExclamationOk, u"エラーメッセージ"_s);
     }
 }
 

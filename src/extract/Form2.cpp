@@ -109,17 +109,17 @@ void Form2::Drive4_Change() {
         try {
             // A drive unmounted since the list was read is not ready.
             if (!m_drive4->isDriveMounted())
-                throw ui::Error(ui::ErrDeviceUnavailable);
+                throw ui::Error(ui::kErrDeviceUnavailable);
             m_dir4->setPath(m_drive4->drive());
             return;
         } catch (const ui::Error &error) {
-            const QString message = error.number() == ui::ErrDeviceUnavailable
+            const QString message = error.number() == ui::kErrDeviceUnavailable
                                         ? u"ドライブの準備ができていません"_s
                                         : u"？？？"_s;
             const int answer =
                 m_services.messageBox(message + QChar(13) + u"再読み込みしますか？"_s,
-                                      ui::StyleExclamationOkCancel, u"エラーメッセージ"_s);
-            if (answer != ui::MessageBoxOk) {
+                                      ui::kStyleExclamationOkCancel, u"エラーメッセージ"_s);
+            if (answer != ui::kMessageBoxOk) {
                 // Back to the program's drive, not to the drive chosen before.
                 m_drive4->setDrive(m_services.programDirectory());
                 return;

@@ -25,7 +25,7 @@ void Form2::Image2_DragDrop(QWidget *, float, float) {
         Module1::UnlhaGetVersion();
         const std::uint32_t handle = hWnd();
         const QByteArray command = ExtractionRun::command(archive, destination).toLocal8Bit();
-        std::vector<char> report(ExtractionRun::ReportSize, '\0');
+        std::vector<char> report(ExtractionRun::kReportSize, '\0');
         const int result = Module1::Unlha(handle, command.constData(), report.data(),
                                           static_cast<std::uint32_t>(report.size()));
         // The notice alone would report a failure as success; the user's own
@@ -33,13 +33,13 @@ void Form2::Image2_DragDrop(QWidget *, float, float) {
         if (result != 0 && !ExtractionRun::isCancel(result))
             m_services.messageBox(
                 ExtractionRun::failureMessage(result, QString::fromUtf8(report.data())),
-                ui::StyleExclamationOk, ExtractionRun::errorTitle());
+                ui::kStyleExclamationOk, ExtractionRun::errorTitle());
         m_services.window<Form4>().Show();
     } catch (const Module1::BindingError &) {
-        m_services.messageBox(ExtractionRun::libraryMissingMessage(), ui::StyleExclamationOk,
+        m_services.messageBox(ExtractionRun::libraryMissingMessage(), ui::kStyleExclamationOk,
                               ExtractionRun::errorTitle());
     } catch (const std::exception &) {
-        m_services.messageBox(ExtractionRun::runFailedMessage(), ui::StyleExclamationOk,
+        m_services.messageBox(ExtractionRun::runFailedMessage(), ui::kStyleExclamationOk,
                               ExtractionRun::errorTitle());
     }
 }

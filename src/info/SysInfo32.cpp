@@ -13,7 +13,7 @@ namespace SysInfo32 {
 
 namespace {
 
-constexpr std::size_t UserNameBufferSize = 128;
+constexpr std::size_t kUserNameBufferSize = 128;
 
 } // namespace
 
@@ -39,7 +39,7 @@ std::optional<std::uint64_t> kernelBuildCount(std::string_view version) {
 }
 
 QString userNameText(std::string_view name) {
-    if (name.size() + 1 > UserNameBufferSize)
+    if (name.size() + 1 > kUserNameBufferSize)
         return QString();
     return QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -55,8 +55,8 @@ QString GetWindowsBuild(ui::Platform &) {
 }
 
 QString GetUserNameText(ui::Platform &) {
-    char buffer[UserNameBufferSize] = {};
-    DWORD size = UserNameBufferSize;
+    char buffer[kUserNameBufferSize] = {};
+    DWORD size = kUserNameBufferSize;
     if (GetUserNameA(buffer, &size) > 0)
         return QString::fromLocal8Bit(buffer);
     return QString();

@@ -32,7 +32,7 @@ public:
     QString commandLine() override {
         return u"/home/user/ダウンロード/古い資料/アーカイブ/見本 アーカイブ.lzh"_s;
     }
-    int messageBox(const QString &, int, const QString &) override { return ui::MessageBoxCancel; }
+    int messageBox(const QString &, int, const QString &) override { return ui::kMessageBoxCancel; }
     void beep() override {}
     void exitProcess() override {}
 };

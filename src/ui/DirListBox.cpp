@@ -14,7 +14,7 @@ namespace ui {
 
 namespace {
 
-constexpr int PathRole = Qt::UserRole;
+constexpr int kPathRole = Qt::UserRole;
 
 QString childPath(const QString &parent, const QString &name) {
     return parent.endsWith(QChar('/')) ? parent + name : parent + QChar('/') + name;
@@ -52,19 +52,19 @@ void DirListBox::setPath(const QString &path) {
     QString target = QDir::cleanPath(path);
     const std::optional<Drive> drive = driveHolding(drives, target);
     if (!drive)
-        throw Error(ErrPathNotFound);
+        throw Error(kErrPathNotFound);
     if (drive->root == target) {
         const QString current = QDir::cleanPath(m_platform.currentDirectory());
         const std::optional<Drive> currentDrive = driveHolding(drives, current);
         target = currentDrive && currentDrive->root == drive->root ? current : drive->root;
     }
     if (!m_platform.isDriveReady(drive->root))
-        throw Error(ErrDeviceUnavailable);
+        throw Error(kErrDeviceUnavailable);
     const QFileInfo info(target);
     if (!info.isDir())
-        throw Error(ErrPathNotFound);
+        throw Error(kErrPathNotFound);
     if (!info.isReadable() || !info.isExecutable())
-        throw Error(ErrPathFileAccess);
+        throw Error(kErrPathFileAccess);
     open(target, drive->root);
 }
 
@@ -74,21 +74,21 @@ void DirListBox::open(const QString &directory, const QString &root) {
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
     auto *item = new QTreeWidgetItem(this, {root});
-    item->setData(0, PathRole, root);
+    item->setData(0, kPathRole, root);
     item->setIcon(0, openIcon);
     QString walked = root;
     const QString below = directory.mid(root.size());
     for (const QString &name : below.split(QChar('/'), Qt::SkipEmptyParts)) {
         walked = childPath(walked, name);
         item = new QTreeWidgetItem(item, {name});
-        item->setData(0, PathRole, walked);
+        item->setData(0, kPathRole, walked);
         item->setIcon(0, openIcon);
     }
     const QStringList children = QDir(directory).entryList(
         QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QString &name : children) {
         auto *child = new QTreeWidgetItem(item, {name});
-        child->setData(0, PathRole, childPath(directory, name));
+        child->setData(0, kPathRole, childPath(directory, name));
         child->setIcon(0, closedIcon);
     }
     expandAll();
@@ -120,7 +120,7 @@ void DirListBox::keyPressEvent(QKeyEvent *event) {
 }
 
 void DirListBox::openItem(QTreeWidgetItem *item) {
-    const QString directory = item->data(0, PathRole).toString();
+    const QString directory = item->data(0, kPathRole).toString();
     const QFileInfo info(directory);
     if (directory == m_path || !info.isDir() || !info.isReadable() || !info.isExecutable())
         return;

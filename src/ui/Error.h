@@ -6,11 +6,11 @@ namespace ui {
 
 // Error numbers the program's local handlers tell apart; every other failure
 // carries some other number.
-inline constexpr int ErrDeviceUnavailable = 68;
-inline constexpr int ErrPathFileAccess = 75;
-inline constexpr int ErrPathNotFound = 76;
-inline constexpr int ErrDeviceIo = 57;
-inline constexpr int ErrDiskFull = 61;
+inline constexpr int kErrDeviceUnavailable = 68;
+inline constexpr int kErrPathFileAccess = 75;
+inline constexpr int kErrPathNotFound = 76;
+inline constexpr int kErrDeviceIo = 57;
+inline constexpr int kErrDiskFull = 61;
 
 // A failing window-system or file-system operation. Event procedures that can
 // fail catch it in their local error handler and look at the number.

@@ -129,8 +129,8 @@ void Picture::dropEvent(QDropEvent *event) {
         return;
     event->acceptProposedAction();
     const QPointF at = event->position();
-    const float x = static_cast<float>(at.x()) * TwipsPerPixel;
-    const float y = static_cast<float>(at.y()) * TwipsPerPixel;
+    const float x = static_cast<float>(at.x()) * kTwipsPerPixel;
+    const float y = static_cast<float>(at.y()) * kTwipsPerPixel;
     // The drop procedure may run for long and open windows of its own, so it
     // runs once the drag has ended: the drag's event loop, pointer grab and
     // drag image are gone by then.

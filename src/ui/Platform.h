@@ -15,10 +15,10 @@ struct Drive {
     QString label; // volume label, may be empty
 };
 
-inline constexpr int MessageBoxOk = 1;
-inline constexpr int MessageBoxCancel = 2;
-inline constexpr int StyleExclamationOk = 48;
-inline constexpr int StyleExclamationOkCancel = 49;
+inline constexpr int kMessageBoxOk = 1;
+inline constexpr int kMessageBoxCancel = 2;
+inline constexpr int kStyleExclamationOk = 48;
+inline constexpr int kStyleExclamationOkCancel = 49;
 
 // Every effect of the outside world that the windows rely on. The program runs
 // on QtPlatform; tests put a double in its place to control screen, answers,
@@ -28,7 +28,7 @@ public:
     virtual ~Platform() = default;
 
     virtual QSize screenSize() = 0; // in device-independent pixels
-    // Shows a message box and waits; returns MessageBoxOk or MessageBoxCancel.
+    // Shows a message box and waits; returns kMessageBoxOk or kMessageBoxCancel.
     virtual int messageBox(const QString &text, int style, const QString &title) = 0;
     virtual void beep() = 0;
     // Leaves the process with status 0 and does not come back in production.

@@ -42,7 +42,7 @@ bool isPseudoFileSystem(const QByteArray &type) {
 
 // Room the window manager takes from a title bar for the icon and the
 // buttons, beside the caption's own text.
-constexpr int TitleBarAllowance = 120;
+constexpr int kTitleBarAllowance = 120;
 
 // A message box is as narrow as its text allows, and window managers cut a
 // caption that does not fit; widen the box so that the whole title shows.
@@ -52,7 +52,7 @@ void fitTitle(QMessageBox &box) {
         return;
     const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
                                .horizontalAdvance(box.windowTitle());
-    grid->addItem(new QSpacerItem(titleWidth + TitleBarAllowance, 0, QSizePolicy::Minimum,
+    grid->addItem(new QSpacerItem(titleWidth + kTitleBarAllowance, 0, QSizePolicy::Minimum,
                                   QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
@@ -68,7 +68,7 @@ int QtPlatform::messageBox(const QString &text, int style, const QString &title)
     QMessageBox box(QMessageBox::Warning, title, QString(text).replace(QChar(13), QChar(10)),
                     QMessageBox::NoButton);
     QPushButton *ok = box.addButton(QMessageBox::Ok);
-    if (style == StyleExclamationOkCancel) {
+    if (style == kStyleExclamationOkCancel) {
         // With a Cancel button, Escape and the close button both answer Cancel.
         box.setEscapeButton(box.addButton(QMessageBox::Cancel));
     }
@@ -76,7 +76,7 @@ int QtPlatform::messageBox(const QString &text, int style, const QString &title)
     if (QWidget *owner = messageBoxOwner())
         keepAbove(box, *owner);
     box.exec();
-    return box.clickedButton() == ok ? MessageBoxOk : MessageBoxCancel;
+    return box.clickedButton() == ok ? kMessageBoxOk : kMessageBoxCancel;
 }
 
 void QtPlatform::beep() {

@@ -73,12 +73,12 @@ int errorNumberForDirectoryCreation(int error) {
     case EROFS:
     case EINVAL:
     case ENAMETOOLONG:
-        return ErrPathFileAccess;
+        return kErrPathFileAccess;
     case ENOSPC:
     case EDQUOT:
-        return ErrDiskFull;
+        return kErrDiskFull;
     default:
-        return ErrDeviceIo;
+        return kErrDeviceIo;
     }
 }
 

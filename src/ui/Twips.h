@@ -8,13 +8,13 @@ namespace ui {
 
 // Window designs are measured in twips; at 96 dpi a pixel is 15 twips and
 // Qt's high-DPI scaling takes care of denser screens.
-inline constexpr float TwipsPerPixel = 15.0f;
+inline constexpr float kTwipsPerPixel = 15.0f;
 
 inline int toPixels(float twips) {
-    return static_cast<int>(std::lround(twips / TwipsPerPixel));
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
 }
 inline float toTwips(int pixels) {
-    return static_cast<float>(pixels) * TwipsPerPixel;
+    return static_cast<float>(pixels) * kTwipsPerPixel;
 }
 
 // Left, Top, Width, Height of a control in its window's client area.

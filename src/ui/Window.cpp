@@ -13,7 +13,7 @@ namespace ui {
 namespace {
 
 // The thin raised frame of a fixed dialog border, in pixels.
-constexpr int DialogFrameWidth = 2;
+constexpr int kDialogFrameWidth = 2;
 
 } // namespace
 
@@ -76,7 +76,7 @@ void Window::useFixedSingleBorder(const QString &caption) {
 void Window::useSplashBorder() {
     setWindowTitle(QString());
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-    m_drawnFrame = DialogFrameWidth;
+    m_drawnFrame = kDialogFrameWidth;
     m_centreWhenFirstShown = true;
 }
 

@@ -96,11 +96,11 @@ private slots:
         program.services.window<Form4>().Show();
         QCOMPARE(beeps(), 2); // a notice beeps when it loads, not each time it shows
         // Centred on the client size at load, before the frame was known.
-        const float frameAllowance = 4 * ui::TwipsPerPixel;
+        const float frameAllowance = 4 * ui::kTwipsPerPixel;
         for (ui::Window *notice : std::initializer_list<ui::Window *>{
                  &program.services.window<Form10>(), &program.services.window<Form4>()}) {
-            const float screenWidth = program.platform.screen.width() * ui::TwipsPerPixel;
-            const float screenHeight = program.platform.screen.height() * ui::TwipsPerPixel;
+            const float screenWidth = program.platform.screen.width() * ui::kTwipsPerPixel;
+            const float screenHeight = program.platform.screen.height() * ui::kTwipsPerPixel;
             QVERIFY(qAbs(notice->Left() + notice->Width() / 2 - screenWidth / 2) <= frameAllowance);
             QVERIFY(qAbs(notice->Top() + notice->Height() / 2 - screenHeight / 2) <=
                     frameAllowance);

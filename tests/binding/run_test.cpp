@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(takeCalls(), u"UnlhaGetVersion\nUnlha hwnd=%1 command=[%2] out=[] size=%3\n"_s
                                   .arg(program.services.window<Form2>().hWnd())
                                   .arg(command)
-                                  .arg(ExtractionRun::ReportSize));
+                                  .arg(ExtractionRun::kReportSize));
     }
 
     void noticeFollowsAnyResult() {

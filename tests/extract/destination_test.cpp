@@ -41,14 +41,14 @@ private slots:
 
     void retryUntilTheDriveIsReady() {
         FakePlatform &platform = m_program->platform;
-        platform.answers = {ui::MessageBoxOk, ui::MessageBoxOk};
+        platform.answers = {ui::kMessageBoxOk, ui::kMessageBoxOk};
         platform.onMessageBox = [&](int box) {
             if (box == 2)
                 platform.notReady.clear(); // a disk goes in
         };
         choose(path("floppy"));
         QCOMPARE(platform.messageTexts(), QStringList({NotReady, NotReady}));
-        QCOMPARE(platform.messageBoxes[1].style, ui::StyleExclamationOkCancel);
+        QCOMPARE(platform.messageBoxes[1].style, ui::kStyleExclamationOkCancel);
         QCOMPARE(platform.messageBoxes[1].title, ErrorTitle);
         QCOMPARE(m_form2->Dir4().path(), path("floppy"));
         QCOMPARE(m_form2->Drive4().drive(), path("floppy"));
@@ -109,7 +109,7 @@ private slots:
         Form1 &form1 = openNewFolder();
         create(form1, name);
         QCOMPARE(m_program->platform.messageTexts(), QStringList{message});
-        QCOMPARE(m_program->platform.messageBoxes[0].style, ui::StyleExclamationOk);
+        QCOMPARE(m_program->platform.messageBoxes[0].style, ui::kStyleExclamationOk);
         QCOMPARE(m_program->platform.messageBoxes[0].title, ErrorTitle);
         QVERIFY(form1.isVisible() && !m_form2->isEnabled());
         QCOMPARE(form1.Text1().text(), name);

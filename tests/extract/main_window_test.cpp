@@ -43,7 +43,7 @@ private slots:
         QVERIFY(usb >= 0);
         // Pulled out while the list still shows it; its mount point stays.
         program.platform.driveTable.removeLast();
-        program.platform.answers = {ui::MessageBoxOk, ui::MessageBoxCancel};
+        program.platform.answers = {ui::kMessageBoxOk, ui::kMessageBoxCancel};
         program.platform.onMessageBox = [&](int box) {
             if (box == 2) // the retry found it still away; it comes back later
                 program.platform.driveTable.append({tree.path(u"usb"_s), u"STICK"_s});

@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
-namespace testing_lha {
+namespace lha::testing {
 
 struct Member {
     Member(std::string n, std::string d) : name(std::move(n)), data(std::move(d)) {}
     std::string name; // raw bytes; '\' or 0xFF separators as the level wants
     std::string data; // stored as -lh0- unless method says otherwise
     std::string method = "-lh0-";
-    std::optional<uint64_t> original_size; // the data's size unless given
-    std::optional<std::string> directory;  // an extended header of its own, 0xFF separators
+    std::optional<uint64_t> originalSize; // the data's size unless given
+    std::optional<std::string> directory; // an extended header of its own, 0xFF separators
     int level = 2;
-    char os_id = 'U';
-    std::optional<uint16_t> unix_mode;
+    char osId = 'U';
+    std::optional<uint16_t> unixMode;
     std::optional<uint16_t> crc; // the data's CRC unless given
     uint32_t time = 981173106;   // Unix time for level 2, DOS stamp for levels 0 and 1
     // Level 2: how many bytes of the header its total size leaves out.
@@ -56,7 +56,7 @@ inline std::string level01Header(const Member &m) {
     std::string h;
     h += m.method;
     put32(h, static_cast<uint32_t>(m.data.size() + extensions.size()));
-    put32(h, static_cast<uint32_t>(m.original_size.value_or(m.data.size())));
+    put32(h, static_cast<uint32_t>(m.originalSize.value_or(m.data.size())));
     put32(h, m.time);
     h += '\x20';
     h += static_cast<char>(m.level);
@@ -64,7 +64,7 @@ inline std::string level01Header(const Member &m) {
     h += m.name;
     put16(h, m.crc.value_or(crcOf(m.data)));
     if (m.level == 1) {
-        h += m.os_id;
+        h += m.osId;
         // The first extended header's size ends the base header, the rest
         // follow it.
         if (extensions.empty()) {
@@ -86,21 +86,21 @@ inline std::string level2Header(const Member &m) {
                                       extension(0x01, m.name)};
     if (m.directory)
         parts.push_back(extension(0x02, *m.directory));
-    if (m.unix_mode) {
+    if (m.unixMode) {
         std::string mode;
-        put16(mode, *m.unix_mode);
+        put16(mode, *m.unixMode);
         parts.push_back(extension(0x50, mode));
     }
     std::string h;
     put16(h, 0); // total size, set below
     h += m.method;
     put32(h, static_cast<uint32_t>(m.data.size()));
-    put32(h, static_cast<uint32_t>(m.original_size.value_or(m.data.size())));
+    put32(h, static_cast<uint32_t>(m.originalSize.value_or(m.data.size())));
     put32(h, m.time);
     h += '\x20';
     h += '\x02';
     put16(h, m.crc.value_or(crcOf(m.data)));
-    h += m.os_id;
+    h += m.osId;
     // Each extended header is preceded by its size (type, body and the next
     // size field).
     std::size_t crcField = 0;
@@ -167,4 +167,4 @@ inline std::vector<std::string> treeOf(const std::filesystem::path &root) {
     return out;
 }
 
-} // namespace testing_lha
+} // namespace lha::testing

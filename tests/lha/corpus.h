@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace testing_lha {
+namespace lha::testing {
 
 inline const std::filesystem::path kCorpus = HOKORA_CORPUS_DIR;
 
-} // namespace testing_lha
+} // namespace lha::testing
 
 #define SKIP_WITHOUT_CORPUS()                                                                      \
-    if (!std::filesystem::is_directory(testing_lha::kCorpus / "expected"))                         \
-    GTEST_SKIP() << "no corpus at " << testing_lha::kCorpus
+    if (!std::filesystem::is_directory(lha::testing::kCorpus / "expected"))                        \
+    GTEST_SKIP() << "no corpus at " << lha::testing::kCorpus

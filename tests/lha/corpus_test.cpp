@@ -12,9 +12,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::TempDir;
+using lha::testing::TempDir;
 
-using testing_lha::kCorpus;
+using lha::testing::kCorpus;
 
 struct Expected {
     std::string method;
@@ -77,8 +77,8 @@ TEST(Corpus, ListingsMatchThePeersSizesMethodsAndCrcs) {
         ASSERT_EQ(members.size(), expected.size()) << archive;
         for (std::size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(members[i].method, expected[i].method) << archive << " #" << i;
-            EXPECT_EQ(members[i].packed_size, expected[i].packed) << archive << " #" << i;
-            EXPECT_EQ(members[i].original_size, expected[i].size) << archive << " #" << i;
+            EXPECT_EQ(members[i].packedSize, expected[i].packed) << archive << " #" << i;
+            EXPECT_EQ(members[i].originalSize, expected[i].size) << archive << " #" << i;
             EXPECT_EQ(members[i].crc, expected[i].crc) << archive << " #" << i;
         }
     }
@@ -125,7 +125,7 @@ TEST(Corpus, RegressionArchivesCannotEscapeTheDestination) {
         TempDir sandbox;
         const auto dest = sandbox / "dest";
         const auto result = lha::extract(e.path(), dest);
-        EXPECT_EQ(testing_lha::treeOf(sandbox.path()).front(), "dest") << e.path();
+        EXPECT_EQ(lha::testing::treeOf(sandbox.path()).front(), "dest") << e.path();
         for (const auto &entry : fs::directory_iterator(sandbox.path()))
             EXPECT_EQ(entry.path(), dest) << e.path();
         expectLinksInside(dest);

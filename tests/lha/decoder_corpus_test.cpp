@@ -8,7 +8,7 @@
 namespace lha::testing {
 namespace {
 
-using testing_lha::kCorpus;
+using lha::testing::kCorpus;
 
 struct CorpusArchive {
     const char *path;
@@ -29,8 +29,8 @@ TEST_P(DecoderCorpusTest, MembersMatchTheirCrc) {
         EXPECT_EQ(m.method, GetParam().method);
         // Small pieces make every refill path cross input boundaries.
         for (std::size_t piece : {std::size_t{1} << 20, std::size_t{7}}) {
-            const auto out = decodeAll(m.method, m.packed, m.original_size, piece);
-            EXPECT_EQ(out.size(), m.original_size);
+            const auto out = decodeAll(m.method, m.packed, m.originalSize, piece);
+            EXPECT_EQ(out.size(), m.originalSize);
             EXPECT_EQ(crcOf(out), m.crc) << GetParam().path << " piece " << piece;
         }
     }

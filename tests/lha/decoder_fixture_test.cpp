@@ -31,7 +31,7 @@ TEST_P(DecoderFixtureTest, MembersMatchTheirSources) {
         const auto expected = readFile((kData / "files" / sources[i]).string());
         for (std::size_t piece : {std::size_t{1} << 20, std::size_t{3}}) {
             const auto out =
-                decodeAll(members[i].method, members[i].packed, members[i].original_size, piece);
+                decodeAll(members[i].method, members[i].packed, members[i].originalSize, piece);
             EXPECT_TRUE(out == expected) << sources[i] << " piece " << piece;
             EXPECT_EQ(crcOf(out), members[i].crc);
         }

@@ -24,7 +24,7 @@ PackedMember fixtureMember(const std::string &method) {
 // Decodes, counting the bytes given; true when the stream was accepted.
 bool decodes(const std::string &method, const std::vector<uint8_t> &packed, uint64_t size,
              std::size_t &given, std::string *error = nullptr) {
-    MemorySource source(packed);
+    PiecewiseSource source(packed);
     auto decoder = findMethod(method)->create(source, size);
     std::vector<uint8_t> buf(4096);
     given = 0;
@@ -49,10 +49,10 @@ TEST(DecoderHostileTest, TruncatedStreamsFail) {
                                            m.packed.begin() + static_cast<std::ptrdiff_t>(keep));
             std::size_t given = 0;
             std::string error;
-            EXPECT_FALSE(decodes(method, cut, m.original_size, given, &error))
+            EXPECT_FALSE(decodes(method, cut, m.originalSize, given, &error))
                 << method << " kept " << keep;
             EXPECT_EQ(error, "truncated data") << method << " kept " << keep;
-            EXPECT_LT(given, m.original_size);
+            EXPECT_LT(given, m.originalSize);
         }
     }
 }
@@ -60,8 +60,8 @@ TEST(DecoderHostileTest, TruncatedStreamsFail) {
 TEST(DecoderHostileTest, OutputStopsAtTheOriginalSize) {
     for (const char *method : kPackedMethods) {
         const PackedMember m = fixtureMember(method);
-        const auto whole = decodeAll(method, m.packed, m.original_size);
-        for (uint64_t size : {uint64_t{0}, uint64_t{1}, m.original_size / 3}) {
+        const auto whole = decodeAll(method, m.packed, m.originalSize);
+        for (uint64_t size : {uint64_t{0}, uint64_t{1}, m.originalSize / 3}) {
             const auto head = decodeAll(method, m.packed, size);
             ASSERT_EQ(head.size(), size) << method;
             EXPECT_TRUE(std::equal(head.begin(), head.end(), whole.begin())) << method;
@@ -70,9 +70,9 @@ TEST(DecoderHostileTest, OutputStopsAtTheOriginalSize) {
         // decoded from past its end is handed out.
         std::size_t given = 0;
         std::string error;
-        EXPECT_FALSE(decodes(method, m.packed, m.original_size + 100000, given, &error)) << method;
+        EXPECT_FALSE(decodes(method, m.packed, m.originalSize + 100000, given, &error)) << method;
         EXPECT_EQ(error, "truncated data") << method;
-        EXPECT_LE(given, m.original_size) << method;
+        EXPECT_LE(given, m.originalSize) << method;
     }
 }
 

@@ -76,7 +76,7 @@ TEST(Lhark, TheHeaderTellsItsMethodFromLhasOwn) {
     const auto expected = lharkOutput();
     const struct {
         int level;
-        char os_id;
+        char osId;
         const char *listed;
         bool decodes;
     } cases[] = {
@@ -85,19 +85,19 @@ TEST(Lhark, TheHeaderTellsItsMethodFromLhasOwn) {
         {2, ' ', "-lh7-", false},
     };
     for (const auto &c : cases) {
-        testing_lha::Member m("gpl.txt", std::string(stream.begin(), stream.end()));
+        lha::testing::Member m("gpl.txt", std::string(stream.begin(), stream.end()));
         m.method = "-lh7-";
         m.level = c.level;
-        m.os_id = c.os_id;
-        m.original_size = expected.size();
+        m.osId = c.osId;
+        m.originalSize = expected.size();
         m.crc = crcOf(expected);
-        testing_lha::TempDir dir;
-        testing_lha::writeFile(dir / "a.lzh", testing_lha::buildArchive({m}));
+        lha::testing::TempDir dir;
+        lha::testing::writeFile(dir / "a.lzh", lha::testing::buildArchive({m}));
         std::vector<lha::MemberInfo> members;
         lha::list(dir / "a.lzh", members);
         ASSERT_EQ(members.size(), 1u);
-        EXPECT_EQ(members[0].method, c.listed) << c.level << " '" << c.os_id << "'";
-        EXPECT_EQ(lha::test(dir / "a.lzh").ok(), c.decodes) << c.level << " '" << c.os_id << "'";
+        EXPECT_EQ(members[0].method, c.listed) << c.level << " '" << c.osId << "'";
+        EXPECT_EQ(lha::test(dir / "a.lzh").ok(), c.decodes) << c.level << " '" << c.osId << "'";
     }
 }
 

@@ -10,7 +10,7 @@
 namespace lha::testing {
 namespace {
 
-using testing_lha::kCorpus;
+using lha::testing::kCorpus;
 
 std::vector<PackedMember> corpusMembers(const char *path) {
     return packedMembers(readFile((kCorpus / path).string()));
@@ -41,8 +41,8 @@ TEST(PmDecoderTest, CorpusMembersMatchTheirCrc) {
         for (const PackedMember &m : corpusMembers(path)) {
             ASSERT_EQ(m.method, method);
             for (std::size_t piece : {std::size_t{1} << 20, std::size_t{5}}) {
-                const auto out = decodeAll(m.method, m.packed, m.original_size, piece);
-                EXPECT_EQ(out.size(), m.original_size) << path;
+                const auto out = decodeAll(m.method, m.packed, m.originalSize, piece);
+                EXPECT_EQ(out.size(), m.originalSize) << path;
                 EXPECT_EQ(crcOf(out), m.crc) << path << " piece " << piece;
             }
         }
@@ -98,7 +98,7 @@ TEST(PmDecoderTest, DamagedMembersFailOrStopAtTheirSize) {
         for (std::size_t keep : {std::size_t{0}, std::size_t{3}, m.packed.size() / 2}) {
             const std::vector<uint8_t> cut(m.packed.begin(),
                                            m.packed.begin() + static_cast<std::ptrdiff_t>(keep));
-            EXPECT_EQ(decodeError(m.method.c_str(), cut, m.original_size), "truncated data")
+            EXPECT_EQ(decodeError(m.method.c_str(), cut, m.originalSize), "truncated data")
                 << path << " kept " << keep;
         }
         int failed = 0;
@@ -108,10 +108,10 @@ TEST(PmDecoderTest, DamagedMembersFailOrStopAtTheirSize) {
                 damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1 + random() % 255);
             // Damage either fails or decodes to the whole size (which the
             // CRC then catches), the same in any input pieces.
-            const Outcome whole = decodeOutcome(m.method, damaged, m.original_size);
-            EXPECT_EQ(decodeOutcome(m.method, damaged, m.original_size, 5), whole) << path;
+            const Outcome whole = decodeOutcome(m.method, damaged, m.originalSize);
+            EXPECT_EQ(decodeOutcome(m.method, damaged, m.originalSize, 5), whole) << path;
             if (whole.error.empty())
-                EXPECT_EQ(whole.bytes.size(), m.original_size) << path;
+                EXPECT_EQ(whole.bytes.size(), m.originalSize) << path;
             else
                 ++failed;
         }

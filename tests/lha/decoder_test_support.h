@@ -17,7 +17,7 @@ namespace lha::testing {
 
 struct PackedMember {
     std::string method;
-    uint64_t original_size = 0;
+    uint64_t originalSize = 0;
     uint16_t crc = 0;
     std::vector<uint8_t> packed;
 };
@@ -43,7 +43,7 @@ inline std::vector<PackedMember> packedMembers(const std::vector<uint8_t> &archi
         m.method.assign(archive.begin() + static_cast<std::ptrdiff_t>(at + 2),
                         archive.begin() + static_cast<std::ptrdiff_t>(at + 7));
         uint64_t packed = le(archive, at + 7, 4);
-        m.original_size = le(archive, at + 11, 4);
+        m.originalSize = le(archive, at + 11, 4);
         const int level = archive.at(at + 20);
         std::size_t data = 0;
         if (level == 2) {
@@ -71,9 +71,9 @@ inline std::vector<PackedMember> packedMembers(const std::vector<uint8_t> &archi
 
 // Hands out the bytes in pieces of at most `piece`, to exercise refills at
 // every boundary.
-class MemorySource final : public ByteSource {
+class PiecewiseSource final : public ByteSource {
 public:
-    explicit MemorySource(const std::vector<uint8_t> &data, std::size_t piece = 1 << 20)
+    explicit PiecewiseSource(const std::vector<uint8_t> &data, std::size_t piece = 1 << 20)
         : m_data(data), m_piece(piece) {}
     std::size_t read(uint8_t *buf, std::size_t n) override {
         const std::size_t k = std::min({n, m_piece, m_data.size() - m_pos});
@@ -92,12 +92,12 @@ private:
 // calling test (by returning more) if the decoder ever gives more than the
 // original size.
 inline std::vector<uint8_t> decodeAll(const std::string &method, const std::vector<uint8_t> &packed,
-                                      uint64_t original_size, std::size_t piece = 1 << 20) {
-    MemorySource source(packed, piece);
+                                      uint64_t originalSize, std::size_t piece = 1 << 20) {
+    PiecewiseSource source(packed, piece);
     const Method *m = findMethod(method);
     if (!m)
         throw std::runtime_error("unknown method " + method);
-    auto decoder = m->create(source, original_size);
+    auto decoder = m->create(source, originalSize);
     std::vector<uint8_t> out;
     std::vector<uint8_t> buf(7000);
     while (std::size_t n = decoder->read(buf.data(), buf.size()))
@@ -114,9 +114,9 @@ struct Outcome {
 };
 
 inline Outcome decodeOutcome(const std::string &method, const std::vector<uint8_t> &packed,
-                             uint64_t original_size, std::size_t piece = 1 << 20) {
-    MemorySource source(packed, piece);
-    auto decoder = findMethod(method)->create(source, original_size);
+                             uint64_t originalSize, std::size_t piece = 1 << 20) {
+    PiecewiseSource source(packed, piece);
+    auto decoder = findMethod(method)->create(source, originalSize);
     Outcome outcome;
     std::vector<uint8_t> buf(7000);
     try {
@@ -149,6 +149,6 @@ private:
     std::size_t m_used = 0;
 };
 
-using testing_lha::crcOf;
+using lha::testing::crcOf;
 
 } // namespace lha::testing

@@ -12,7 +12,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::TempDir;
+using lha::testing::TempDir;
 
 const fs::path kData = HOKORA_TEST_DATA_DIR;
 
@@ -36,7 +36,7 @@ int compareWithSources(const fs::path &extracted, const std::string &archive) {
             continue;
         }
         EXPECT_TRUE(e.is_regular_file()) << archive << ": " << relative;
-        EXPECT_EQ(testing_lha::readFile(e.path()), testing_lha::readFile(source))
+        EXPECT_EQ(lha::testing::readFile(e.path()), lha::testing::readFile(source))
             << archive << ": " << relative;
         ++files;
     }
@@ -71,7 +71,7 @@ TEST(Fixtures, ListingAndTestAgreeWithTheSources) {
         for (const auto &m : members) {
             if (m.kind != lha::MemberKind::File)
                 continue;
-            EXPECT_EQ(m.original_size, fs::file_size(kData / "files" / m.name)) << m.name;
+            EXPECT_EQ(m.originalSize, fs::file_size(kData / "files" / m.name)) << m.name;
         }
         // One thread or many, the outcome is the same.
         for (unsigned threads : {1u, 3u}) {

@@ -22,9 +22,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::buildArchive;
-using testing_lha::Member;
-using testing_lha::TempDir;
+using lha::testing::buildArchive;
+using lha::testing::Member;
+using lha::testing::TempDir;
 
 TEST(HostileRun, OnlyAFullDiskAQuotaOrAReadOnlyFileSystemStopTheRun) {
     const struct {
@@ -40,9 +40,9 @@ TEST(HostileRun, OnlyAFullDiskAQuotaOrAReadOnlyFileSystemStopTheRun) {
 TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
     TempDir sandbox;
     fs::create_directory(sandbox / "dest");
-    testing_lha::writeFile(sandbox / "dest" / "locked", "a file where a folder should be");
-    testing_lha::writeFile(sandbox / "dest" / "big.bin", "old content");
-    testing_lha::writeFile(
+    lha::testing::writeFile(sandbox / "dest" / "locked", "a file where a folder should be");
+    lha::testing::writeFile(sandbox / "dest" / "big.bin", "old content");
+    lha::testing::writeFile(
         sandbox / "a.lzh",
         buildArchive({Member{"locked/x.txt", "x"}, Member{std::string(300, 'n') + ".txt", "n"},
                       Member{"big.bin", std::string(300000, 'b')}, Member{"free.txt", "free"}}));
@@ -64,9 +64,9 @@ TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(result.members[i].error, lha::Error::WriteFailed) << result.members[i].name;
     EXPECT_EQ(result.members[3].error, lha::Error::None);
-    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "free.txt"), "free");
-    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "big.bin"), "old content");
-    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"),
+    EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "free.txt"), "free");
+    EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "big.bin"), "old content");
+    EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"),
               (std::vector<std::string>{"big.bin", "free.txt", "locked"}));
 }
 
@@ -76,7 +76,7 @@ TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
 TEST(HostileRun, AFullDiskStopsTheRunAndNamesEveryMemberLeft) {
     TempDir sandbox;
     fs::create_directory(sandbox / "dest");
-    testing_lha::writeFile(
+    lha::testing::writeFile(
         sandbox / "a.lzh",
         buildArchive({Member{"small.txt", "s"}, Member{"big.bin", std::string(1 << 20, 'b')},
                       Member{"after1.txt", "1"}, Member{"after2.txt", "2"}}));
@@ -92,9 +92,9 @@ TEST(HostileRun, AFullDiskStopsTheRunAndNamesEveryMemberLeft) {
         std::string text = std::to_string(static_cast<int>(result.error)) + "\n";
         for (const auto &m : result.members)
             text += m.name + " " + std::to_string(static_cast<int>(m.error)) + "\n";
-        for (const auto &name : testing_lha::treeOf(sandbox / "dest"))
+        for (const auto &name : lha::testing::treeOf(sandbox / "dest"))
             text += "file " + name + "\n";
-        testing_lha::writeFile(summary, text);
+        lha::testing::writeFile(summary, text);
         _exit(0);
     }
     int status = 0;
@@ -103,22 +103,22 @@ TEST(HostileRun, AFullDiskStopsTheRunAndNamesEveryMemberLeft) {
     if (WEXITSTATUS(status) == 77)
         GTEST_SKIP() << "cannot mount a small file system here";
     const int written = static_cast<int>(lha::Error::WriteFailed);
-    EXPECT_EQ(testing_lha::readFile(summary), std::to_string(written) + "\nsmall.txt 0\nbig.bin " +
-                                                  std::to_string(written) + "\nafter1.txt " +
-                                                  std::to_string(written) + "\nafter2.txt " +
-                                                  std::to_string(written) + "\nfile small.txt\n");
+    EXPECT_EQ(lha::testing::readFile(summary), std::to_string(written) + "\nsmall.txt 0\nbig.bin " +
+                                                   std::to_string(written) + "\nafter1.txt " +
+                                                   std::to_string(written) + "\nafter2.txt " +
+                                                   std::to_string(written) + "\nfile small.txt\n");
 }
 
 TEST(HostileRun, AFileIsWrittenUnderATemporaryNameUntilItChecksOut) {
     TempDir sandbox;
-    testing_lha::writeFile(sandbox / "a.lzh",
-                           buildArchive({Member{"large.bin", std::string(3000000, 'z')}}));
+    lha::testing::writeFile(sandbox / "a.lzh",
+                            buildArchive({Member{"large.bin", std::string(3000000, 'z')}}));
     lha::Options options;
     int seenWhileWriting = 0;
     options.progress = [&](const lha::Progress &p) {
         if (p.done == 0 || p.done == p.total)
             return;
-        const auto tree = testing_lha::treeOf(sandbox / "dest");
+        const auto tree = lha::testing::treeOf(sandbox / "dest");
         EXPECT_EQ(tree.size(), 1u);
         EXPECT_FALSE(fs::exists(sandbox / "dest" / "large.bin"));
         if (!tree.empty() && tree[0].rfind(".large.bin.", 0) == 0)
@@ -127,25 +127,25 @@ TEST(HostileRun, AFileIsWrittenUnderATemporaryNameUntilItChecksOut) {
     const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
     EXPECT_TRUE(result.ok()) << result.message;
     EXPECT_GT(seenWhileWriting, 0);
-    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"), std::vector<std::string>{"large.bin"});
+    EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"), std::vector<std::string>{"large.bin"});
 }
 
 TEST(HostileRun, AFolderThatWasThereBeforeKeepsItsModeAndTime) {
     TempDir sandbox;
     const fs::path theirs = sandbox / "dest" / "c";
     fs::create_directories(theirs);
-    testing_lha::writeFile(theirs / "theirs.txt", "someone else's");
+    lha::testing::writeFile(theirs / "theirs.txt", "someone else's");
     chmod(theirs.c_str(), 0751);
     const timespec before[2] = {{1500000000, 0}, {1500000000, 0}};
     utimensat(AT_FDCWD, theirs.c_str(), before, 0);
     auto folder = [](const char *name, uint16_t mode) {
         Member m{name, ""};
         m.method = "-lhd-";
-        m.unix_mode = mode;
+        m.unixMode = mode;
         return m;
     };
-    testing_lha::writeFile(sandbox / "a.lzh",
-                           buildArchive({folder("c", 040000), folder("n", 040700)}));
+    lha::testing::writeFile(sandbox / "a.lzh",
+                            buildArchive({folder("c", 040000), folder("n", 040700)}));
     const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
     EXPECT_TRUE(result.ok()) << result.message;
     struct stat st {};

@@ -12,9 +12,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::buildArchive;
-using testing_lha::Member;
-using testing_lha::TempDir;
+using lha::testing::buildArchive;
+using lha::testing::Member;
+using lha::testing::TempDir;
 
 // Extracts bytes as an archive into sandbox/dest; sandbox must hold nothing
 // else afterwards.
@@ -25,7 +25,7 @@ struct Extraction {
 
     explicit Extraction(const std::string &archive, const lha::Options &options = {}) {
         fs::create_directory(dest);
-        testing_lha::writeFile(sandbox / "a.lzh", archive);
+        lha::testing::writeFile(sandbox / "a.lzh", archive);
         result = lha::extract(sandbox / "a.lzh", dest, options);
     }
     std::vector<std::string> outside() const {
@@ -46,7 +46,7 @@ TEST(Hostile, DamagedDataFailsItsMemberOnlyAndLeavesNoPartialFile) {
     EXPECT_EQ(run.error(0), lha::Error::Damaged);
     EXPECT_NE(run.result.members[0].message.find("CRC"), std::string::npos);
     EXPECT_EQ(run.error(1), lha::Error::None);
-    EXPECT_EQ(testing_lha::treeOf(run.dest), std::vector<std::string>{"good.txt"});
+    EXPECT_EQ(lha::testing::treeOf(run.dest), std::vector<std::string>{"good.txt"});
 
     // Cut inside the data: reported as truncation, nothing written.
     std::string archive = buildArchive({Member{"cut.txt", std::string(5000, 'x')}});
@@ -55,7 +55,7 @@ TEST(Hostile, DamagedDataFailsItsMemberOnlyAndLeavesNoPartialFile) {
     ASSERT_EQ(cut.result.members.size(), 1u);
     EXPECT_EQ(cut.error(0), lha::Error::Damaged);
     EXPECT_NE(cut.result.members[0].message.find("ends"), std::string::npos);
-    EXPECT_TRUE(testing_lha::treeOf(cut.dest).empty());
+    EXPECT_TRUE(lha::testing::treeOf(cut.dest).empty());
 }
 
 TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {
@@ -89,7 +89,7 @@ TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {
         EXPECT_FALSE(run.result.ok());
         EXPECT_TRUE(run.result.error == lha::Error::NotAnArchive ||
                     run.result.error == lha::Error::Damaged);
-        EXPECT_TRUE(testing_lha::treeOf(run.dest).empty());
+        EXPECT_TRUE(lha::testing::treeOf(run.dest).empty());
         // The in-memory path the fuzzer uses agrees.
         const auto r =
             lha::testMemory(reinterpret_cast<const uint8_t *>(archive.data()), archive.size());
@@ -98,7 +98,7 @@ TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {
     // Garbage after good members ends the walk as damage, keeping them.
     Extraction tail(good.substr(0, good.size() - 1) + std::string(40, '\x11'));
     EXPECT_EQ(tail.result.error, lha::Error::Damaged);
-    EXPECT_EQ(testing_lha::treeOf(tail.dest), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(lha::testing::treeOf(tail.dest), std::vector<std::string>{"a.txt"});
 }
 
 TEST(Hostile, DamagedHeaderIsReportedAndTheMembersAfterItAreSaved) {
@@ -115,13 +115,13 @@ TEST(Hostile, DamagedHeaderIsReportedAndTheMembersAfterItAreSaved) {
     Extraction start(atStart);
     EXPECT_EQ(start.result.error, lha::Error::Damaged);
     EXPECT_FALSE(start.result.ok());
-    EXPECT_EQ(testing_lha::treeOf(start.dest), std::vector<std::string>{"second.txt"});
+    EXPECT_EQ(lha::testing::treeOf(start.dest), std::vector<std::string>{"second.txt"});
 
     // The same in the middle: the walk finds the next header again.
     const std::string middle = buildArchive({Member{"zero.txt", "zero"}});
     Extraction mid(middle.substr(0, middle.size() - 1) + atStart);
     EXPECT_EQ(mid.result.error, lha::Error::Damaged);
-    EXPECT_EQ(testing_lha::treeOf(mid.dest), (std::vector<std::string>{"second.txt", "zero.txt"}));
+    EXPECT_EQ(lha::testing::treeOf(mid.dest), (std::vector<std::string>{"second.txt", "zero.txt"}));
 }
 
 TEST(Hostile, SelfExtractingPrefixIsSkippedButOnlyWithinItsLimit) {
@@ -130,7 +130,7 @@ TEST(Hostile, SelfExtractingPrefixIsSkippedButOnlyWithinItsLimit) {
     prefix += "-lh5-"; // a method id with no valid header around it
     Extraction sfx(prefix + archive);
     EXPECT_TRUE(sfx.result.ok()) << sfx.result.message;
-    EXPECT_EQ(testing_lha::readFile(sfx.dest / "in.txt"), "inside");
+    EXPECT_EQ(lha::testing::readFile(sfx.dest / "in.txt"), "inside");
     Extraction far(std::string(70 * 1024, '\0') + archive);
     EXPECT_EQ(far.result.error, lha::Error::NotAnArchive);
 }
@@ -149,7 +149,7 @@ TEST(Hostile, NamesNeverLeaveTheDestination) {
     EXPECT_EQ(run.error(2), lha::Error::UnsafeName);
     EXPECT_EQ(run.error(3), lha::Error::UnsafeName);
     EXPECT_EQ(run.error(4), lha::Error::None);
-    EXPECT_EQ(testing_lha::treeOf(run.dest),
+    EXPECT_EQ(lha::testing::treeOf(run.dest),
               (std::vector<std::string>{"drive.txt", "tmp", "tmp/abs.txt"}));
     EXPECT_TRUE(run.outside().empty());
 }
@@ -161,7 +161,7 @@ TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
         fs::create_directories(sandbox / "dest");
         fs::create_directories(sandbox / "victim");
         fs::create_directory_symlink(sandbox / "victim", sandbox / "dest" / "link");
-        testing_lha::writeFile(sandbox / "a.lzh", buildArchive({Member{"link/file.txt", "x"}}));
+        lha::testing::writeFile(sandbox / "a.lzh", buildArchive({Member{"link/file.txt", "x"}}));
         const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
         ASSERT_EQ(result.members.size(), 1u);
         EXPECT_EQ(result.members[0].error, lha::Error::UnsafeName);
@@ -171,7 +171,7 @@ TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
     // the file lands in a real folder and the escaping link is refused.
     Member link{"etc|../../victim", ""};
     link.method = "-lhd-";
-    link.unix_mode = 0120777;
+    link.unixMode = 0120777;
     Member through{"etc/passwd", "owned"};
     Member dup{"foo|bar.txt", ""};
     dup.method = "-lhd-";
@@ -181,7 +181,7 @@ TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
     EXPECT_EQ(run.error(1), lha::Error::None);
     EXPECT_EQ(run.error(2), lha::Error::Exists);
     EXPECT_TRUE(fs::is_directory(fs::symlink_status(run.dest / "etc")));
-    EXPECT_EQ(testing_lha::readFile(run.dest / "foo"), "plain");
+    EXPECT_EQ(lha::testing::readFile(run.dest / "foo"), "plain");
     EXPECT_TRUE(run.outside().empty());
 
     // A link that stays inside is made.
@@ -195,12 +195,12 @@ TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
 TEST(Hostile, DevicesAreNotCreatedAndModesAreTamed) {
     Member fifo{"pipe", ""};
     fifo.method = "-lhd-";
-    fifo.unix_mode = 010644;
+    fifo.unixMode = 010644;
     Member setuid{"tool", "#!/bin/sh\n"};
-    setuid.unix_mode = 0104775;
+    setuid.unixMode = 0104775;
     Member readonlyDir{"ro", ""};
     readonlyDir.method = "-lhd-";
-    readonlyDir.unix_mode = 040555;
+    readonlyDir.unixMode = 040555;
     Member inRo{"ro/inside.txt", "written before the folder turns read-only"};
     Extraction run(buildArchive({fifo, setuid, readonlyDir, inRo}));
     EXPECT_EQ(run.error(0), lha::Error::UnsafeName);
@@ -218,11 +218,11 @@ TEST(Hostile, DevicesAreNotCreatedAndModesAreTamed) {
 TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
     TempDir sandbox;
     fs::create_directory(sandbox / "dest");
-    testing_lha::writeFile(sandbox / "dest" / "a.txt", "mine");
-    testing_lha::writeFile(sandbox / "a.lzh", buildArchive({Member{"a.txt", "theirs"}}));
+    lha::testing::writeFile(sandbox / "dest" / "a.txt", "mine");
+    lha::testing::writeFile(sandbox / "a.lzh", buildArchive({Member{"a.txt", "theirs"}}));
     auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
     EXPECT_EQ(result.firstError(), lha::Error::Exists);
-    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "a.txt"), "mine");
+    EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "a.txt"), "mine");
 
     lha::Options options;
     std::vector<std::string> asked;
@@ -233,16 +233,16 @@ TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
     result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
     EXPECT_TRUE(result.ok());
     EXPECT_EQ(asked, std::vector<std::string>{"a.txt"});
-    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "a.txt"), "theirs");
+    EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "a.txt"), "theirs");
 
     // A replacement whose data turns out damaged keeps the old file.
     Member bad{"a.txt", "broken"};
     bad.crc = 1;
-    testing_lha::writeFile(sandbox / "b.lzh", buildArchive({bad}));
+    lha::testing::writeFile(sandbox / "b.lzh", buildArchive({bad}));
     result = lha::extract(sandbox / "b.lzh", sandbox / "dest", options);
     EXPECT_EQ(result.firstError(), lha::Error::Damaged);
-    EXPECT_EQ(testing_lha::readFile(sandbox / "dest" / "a.txt"), "theirs");
-    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "a.txt"), "theirs");
+    EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"), std::vector<std::string>{"a.txt"});
 
     options.overwrite = [](const std::string &) { return lha::OverwriteDecision::Cancel; };
     result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
@@ -251,7 +251,7 @@ TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
 
 TEST(Hostile, CancellingRemovesThePartialFile) {
     TempDir sandbox;
-    testing_lha::writeFile(
+    lha::testing::writeFile(
         sandbox / "a.lzh",
         buildArchive({Member{"first.txt", "1"}, Member{"large.bin", std::string(2000000, 'z')},
                       Member{"never.txt", "n"}}));
@@ -264,7 +264,7 @@ TEST(Hostile, CancellingRemovesThePartialFile) {
     };
     const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
     EXPECT_EQ(result.error, lha::Error::Cancelled);
-    EXPECT_EQ(testing_lha::treeOf(sandbox / "dest"), std::vector<std::string>{"first.txt"});
+    EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"), std::vector<std::string>{"first.txt"});
 }
 
 TEST(Hostile, UnknownMethodFailsItsMemberByNameAndTheRestGoesOn) {
@@ -274,14 +274,14 @@ TEST(Hostile, UnknownMethodFailsItsMemberByNameAndTheRestGoesOn) {
     EXPECT_EQ(run.error(0), lha::Error::UnsupportedMethod);
     EXPECT_NE(run.result.members[0].message.find("-xyz-"), std::string::npos);
     EXPECT_EQ(run.error(1), lha::Error::None);
-    EXPECT_EQ(testing_lha::treeOf(run.dest), std::vector<std::string>{"next.txt"});
+    EXPECT_EQ(lha::testing::treeOf(run.dest), std::vector<std::string>{"next.txt"});
 }
 
 // A level-0 member whose header claims packed bytes it does not have.
 std::string lyingPackedSize(const std::string &name, const std::string &data, uint32_t packed) {
     Member m{name, data};
     m.level = 0;
-    std::string h = testing_lha::level01Header(m);
+    std::string h = lha::testing::level01Header(m);
     for (int i = 0; i < 4; ++i)
         h[7 + i] = static_cast<char>((packed >> (8 * i)) & 0xFF);
     uint8_t sum = 0;
@@ -304,8 +304,8 @@ TEST(Hostile, AMemberRunningPastTheEndIsDamagedAndTheRestComesOut) {
         EXPECT_EQ(run.result.error, lha::Error::Damaged);
         ASSERT_EQ(run.result.members.size(), 3u);
         EXPECT_EQ(run.error(0), lha::Error::Damaged);
-        EXPECT_EQ(testing_lha::treeOf(run.dest), (std::vector<std::string>{"b.txt", "c.txt"}));
-        EXPECT_EQ(testing_lha::readFile(run.dest / "c.txt"), "sea");
+        EXPECT_EQ(lha::testing::treeOf(run.dest), (std::vector<std::string>{"b.txt", "c.txt"}));
+        EXPECT_EQ(lha::testing::readFile(run.dest / "c.txt"), "sea");
 
         const auto tested = lha::test(run.sandbox / "a.lzh");
         EXPECT_EQ(tested.error, lha::Error::Damaged);
@@ -336,7 +336,8 @@ TEST(Hostile, TheNextHeaderIsFoundAfterGarbageThatLooksLikeHeaders) {
             garbage += unit;
         Extraction run(lyingPackedSize("liar.txt", "", 0x7FFFFFF0u) + garbage + after);
         EXPECT_EQ(run.result.error, lha::Error::Damaged);
-        EXPECT_EQ(testing_lha::treeOf(run.dest), (std::vector<std::string>{"two.txt", "zero.txt"}));
+        EXPECT_EQ(lha::testing::treeOf(run.dest),
+                  (std::vector<std::string>{"two.txt", "zero.txt"}));
     }
 }
 
@@ -350,7 +351,7 @@ TEST(Hostile, NulBytesInNamesAndLinkTargetsCannotReachOutside) {
         m.method = "-lhd-";
         m.level = level;
         if (level == 2)
-            m.unix_mode = 0120777;
+            m.unixMode = 0120777;
         return m;
     };
     const struct {
@@ -397,7 +398,7 @@ TEST(Hostile, NamesLongerThanAnyPathAreRefused) {
     EXPECT_EQ(run.error(0), lha::Error::UnsafeName);
     EXPECT_LT(run.result.members[0].name.size(), 1000u);
     EXPECT_EQ(run.error(1), lha::Error::None);
-    EXPECT_EQ(testing_lha::treeOf(run.dest), std::vector<std::string>{"after.txt"});
+    EXPECT_EQ(lha::testing::treeOf(run.dest), std::vector<std::string>{"after.txt"});
 }
 
 } // namespace

@@ -14,7 +14,7 @@ using lha::Charset;
 TEST(Names, ShiftJisTrailBytesThatLookLikeBackslashStayInTheirCharacter) {
     // "表" is 95 5C and "ソ" is 83 5C: splitting before decoding would cut them.
     lha::Header h;
-    h.os_id = 'M';
+    h.osId = 'M';
     h.name = "\x83\x5C\x83\x74\x83\x67\\\x95\x5C.txt";
     std::string refusal;
     const auto name = lha::decodeStoredName(h, Charset::Cp932);
@@ -33,12 +33,12 @@ TEST(Names, ShiftJisTrailBytesThatLookLikeBackslashStayInTheirCharacter) {
 TEST(Names, CharsetFollowsTheProducerAndExplicitHeadersWin) {
     lha::Header h;
     h.name = "\xE9";
-    h.os_id = 'A'; // Amiga: ISO-8859-1
+    h.osId = 'A'; // Amiga: ISO-8859-1
     EXPECT_EQ(lha::decodeStoredName(h, Charset::Utf8), "é");
-    h.os_id = 'U'; // Unix: the archive-wide guess
+    h.osId = 'U'; // Unix: the archive-wide guess
     h.name = "\xC9\xBD";
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表");
-    h.code_page = 65001;
+    h.codePage = 65001;
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "ɽ");
     h.utf16_name = std::string("\x68\x88\x2E\x00\x63\x00", 6); // 表.c
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表.c");
@@ -47,7 +47,7 @@ TEST(Names, CharsetFollowsTheProducerAndExplicitHeadersWin) {
 TEST(Names, ArchiveWideGuessTellsEucJpFromUtf8AndShiftJis) {
     std::vector<lha::Header> headers(2);
     for (auto &h : headers)
-        h.os_id = 'U';
+        h.osId = 'U';
     // "表" alone is valid UTF-8 by accident; "ソフト" in EUC-JP is not.
     headers[0].name = "\xC9\xBD.txt";
     headers[1].name = "\xA5\xBD\xA5\xD5\xA5\xC8";
@@ -108,12 +108,12 @@ TEST(Names, UndecodableBytesBecomeVisibleEscapesAndOutputIsValidUtf8) {
     const std::string samples[] = {"\xFF\xFE", "a\x80z", "\x83", "\xF0\x9F"};
     for (const auto &bytes : samples)
         for (auto cs : {Charset::Cp932, Charset::EucJp, Charset::Utf8, Charset::Detect}) {
-            const auto out = lha::decode(bytes, cs);
+            const auto out = lha::toUtf8(bytes, cs);
             // Valid UTF-8 decodes to itself.
-            EXPECT_EQ(lha::decode(out, Charset::Utf8), out);
+            EXPECT_EQ(lha::toUtf8(out, Charset::Utf8), out);
             EXPECT_NE(out.find('%'), std::string::npos) << out;
         }
-    EXPECT_EQ(lha::decode("a\x80z", Charset::Utf8), "a%80z");
+    EXPECT_EQ(lha::toUtf8("a\x80z", Charset::Utf8), "a%80z");
     // A lone surrogate in UTF-16 is escaped; a pair makes one character.
     EXPECT_EQ(lha::decodeUtf16(std::string("\x00\xD8\x41\x00", 4)), "%00%D8A");
     EXPECT_EQ(lha::decodeUtf16(std::string("\x3D\xD8\x00\xDE", 4)), "\xF0\x9F\x98\x80");

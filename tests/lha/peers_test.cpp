@@ -15,7 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::TempDir;
+using lha::testing::TempDir;
 
 bool installed(const std::string &tool) {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
@@ -49,8 +49,8 @@ std::vector<fs::path> archives() {
     std::vector<fs::path> out;
     for (const auto &e : fs::directory_iterator(fs::path(HOKORA_TEST_DATA_DIR) / "archives"))
         out.push_back(e.path());
-    if (fs::is_directory(testing_lha::kCorpus))
-        for (const auto &e : fs::recursive_directory_iterator(testing_lha::kCorpus)) {
+    if (fs::is_directory(lha::testing::kCorpus))
+        for (const auto &e : fs::recursive_directory_iterator(lha::testing::kCorpus)) {
             const auto ext = e.path().extension();
             if (ext == ".lzh" || ext == ".lzs" || ext == ".pma")
                 out.push_back(e.path());
@@ -78,13 +78,13 @@ void compareWith(const std::string &tool, const std::string &commandFormat) {
         const auto ourFiles = filesUnder(ours.path());
         std::vector<std::string> ourContents;
         for (const auto &[name, path] : ourFiles)
-            ourContents.push_back(testing_lha::readFile(path));
+            ourContents.push_back(lha::testing::readFile(path));
         std::size_t missing = 0;
         for (const auto &[name, path] : filesUnder(theirs.path())) {
-            const auto theirContent = testing_lha::readFile(path);
+            const auto theirContent = lha::testing::readFile(path);
             const auto mine = ourFiles.find(name);
             if (mine != ourFiles.end()) {
-                EXPECT_EQ(testing_lha::readFile(mine->second), theirContent)
+                EXPECT_EQ(lha::testing::readFile(mine->second), theirContent)
                     << tool << ": " << archive << ": " << name;
                 ++compared;
             } else if (std::find(ourContents.begin(), ourContents.end(), theirContent) ==

@@ -9,8 +9,8 @@
 
 namespace {
 
-using testing_lha::buildArchive;
-using testing_lha::Member;
+using lha::testing::buildArchive;
+using lha::testing::Member;
 
 // Over four chunks of varied bytes, so that a wrong CRC is not a matter of
 // the first chunk alone.
@@ -39,7 +39,7 @@ TEST(PipelineCrc, OnlyTheMemberWhoseLastChunkDiffersFails) {
     // The CRC of the same bytes with one changed near the end.
     std::string altered = damaged.data;
     altered[altered.size() - 3] ^= 0x40;
-    damaged.crc = testing_lha::crcOf(altered);
+    damaged.crc = lha::testing::crcOf(altered);
     Member small{"small.txt", "fine"};
     Member last{"last.bin", largeData('c')};
     const std::string archive = buildArchive({first, damaged, small, last});

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-namespace testing_lha {
+namespace lha::testing {
 
 template <typename Bytes> uint16_t crcOf(const Bytes &bytes) {
     return lha::crc16(0, bytes.data(), bytes.size());
 }
 
-} // namespace testing_lha
+} // namespace lha::testing

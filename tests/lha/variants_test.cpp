@@ -9,8 +9,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::Member;
-using testing_lha::TempDir;
+using lha::testing::Member;
+using lha::testing::TempDir;
 
 struct Extracted {
     std::vector<std::string> tree;
@@ -19,11 +19,11 @@ struct Extracted {
 
 Extracted extractAll(const std::vector<Member> &members) {
     TempDir dir;
-    testing_lha::writeFile(dir / "a.lzh", testing_lha::buildArchive(members));
+    lha::testing::writeFile(dir / "a.lzh", lha::testing::buildArchive(members));
     const auto dest = dir / "out";
     Extracted out{{}, lha::extract(dir / "a.lzh", dest)};
     if (fs::exists(dest))
-        for (const auto &path : testing_lha::treeOf(dest))
+        for (const auto &path : lha::testing::treeOf(dest))
             out.tree.push_back(path + (fs::is_directory(dest / path) ? "/" : ""));
     return out;
 }
@@ -67,7 +67,7 @@ TEST(Variants, NamelessMemberWithAFolderPathIsAFolder) {
     for (const auto &c : cases) {
         Member folder("", c.data);
         folder.level = c.level;
-        folder.os_id = 'A';
+        folder.osId = 'A';
         folder.directory = "Main\xFF"
                            "Empty\xFF";
         Member file("f.txt", "text");
@@ -78,7 +78,7 @@ TEST(Variants, NamelessMemberWithAFolderPathIsAFolder) {
         EXPECT_EQ(got.tree, c.tree) << c.level << " " << c.data;
         std::vector<lha::MemberInfo> listed;
         TempDir dir;
-        testing_lha::writeFile(dir / "a.lzh", testing_lha::buildArchive({folder}));
+        lha::testing::writeFile(dir / "a.lzh", lha::testing::buildArchive({folder}));
         lha::list(dir / "a.lzh", listed);
         ASSERT_EQ(listed.size(), 1u);
         EXPECT_EQ(listed[0].method, c.data.empty() ? "-lhd-" : "-lh0-");
@@ -132,18 +132,18 @@ TEST(Variants, CorpusArchivesExtractEveryFile) {
     for (const auto &c : cases) {
         TempDir dir;
         const auto result =
-            lha::extract(testing_lha::kCorpus / "variants" / c.archive, dir / "out");
+            lha::extract(lha::testing::kCorpus / "variants" / c.archive, dir / "out");
         EXPECT_TRUE(result.ok()) << c.archive << ": " << result.message;
         Tree tree;
-        for (const auto &path : testing_lha::treeOf(dir / "out"))
+        for (const auto &path : lha::testing::treeOf(dir / "out"))
             tree.push_back(path + (fs::is_directory(dir / "out" / path) ? "/" : ""));
         EXPECT_EQ(tree, c.tree) << c.archive;
     }
     // Both decodings of the same text agree with each other.
     TempDir dir;
-    lha::extract(testing_lha::kCorpus / "variants/lhark04d/lh7.lzh", dir / "lk7");
-    lha::extract(testing_lha::kCorpus / "variants/lha_osk_201/h2_lh5.lzh", dir / "lh5");
-    EXPECT_EQ(testing_lha::readFile(dir / "lk7/GPL-2"), testing_lha::readFile(dir / "lh5/gpl-2"));
+    lha::extract(lha::testing::kCorpus / "variants/lhark04d/lh7.lzh", dir / "lk7");
+    lha::extract(lha::testing::kCorpus / "variants/lha_osk_201/h2_lh5.lzh", dir / "lh5");
+    EXPECT_EQ(lha::testing::readFile(dir / "lk7/GPL-2"), lha::testing::readFile(dir / "lh5/gpl-2"));
 }
 
 } // namespace

@@ -15,8 +15,8 @@ extern char **environ;
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::Member;
-using testing_lha::TempDir;
+using lha::testing::Member;
+using lha::testing::TempDir;
 
 bool writingStarted(const fs::path &folder) {
     std::error_code ec;
@@ -29,9 +29,9 @@ bool writingStarted(const fs::path &folder) {
 TEST(Interrupt, TheFileBeingWrittenIsRemoved) {
     TempDir sandbox;
     const std::string data(48 << 20, 'd');
-    testing_lha::writeFile(
+    lha::testing::writeFile(
         sandbox / "a.lzh",
-        testing_lha::buildArchive({Member{"first.bin", data}, Member{"second.bin", data}}));
+        lha::testing::buildArchive({Member{"first.bin", data}, Member{"second.bin", data}}));
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
         const fs::path dest = sandbox / "dest";
@@ -52,7 +52,7 @@ TEST(Interrupt, TheFileBeingWrittenIsRemoved) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
         EXPECT_EQ(WTERMSIG(status), signal);
-        EXPECT_TRUE(testing_lha::treeOf(dest).empty());
+        EXPECT_TRUE(lha::testing::treeOf(dest).empty());
     }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-namespace testing_unlha {
+namespace unlha::testing {
 
 using JsonValue = std::variant<std::nullptr_t, std::string, int64_t>;
 using JsonObject = std::map<std::string, JsonValue>;
@@ -105,4 +105,4 @@ private:
     std::size_t m_at = 0;
 };
 
-} // namespace testing_unlha
+} // namespace unlha::testing

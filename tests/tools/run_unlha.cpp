@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace testing_unlha {
+namespace unlha::testing {
 namespace {
 
 [[noreturn]] void execUnlha(const std::vector<std::string> &args,
@@ -137,4 +137,4 @@ int TerminalRun::finish() {
     return status;
 }
 
-} // namespace testing_unlha
+} // namespace unlha::testing

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_unlha {
+namespace unlha::testing {
 
 struct Finished {
     int status = -1; // the exit status, -1 when killed by a signal
@@ -45,4 +45,4 @@ private:
     std::string m_screen;
 };
 
-} // namespace testing_unlha
+} // namespace unlha::testing

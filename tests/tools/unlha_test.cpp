@@ -12,11 +12,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_lha::Member;
-using testing_lha::readFile;
-using testing_lha::TempDir;
-using testing_lha::writeFile;
-using testing_unlha::runUnlha;
+using lha::testing::Member;
+using lha::testing::readFile;
+using lha::testing::TempDir;
+using lha::testing::writeFile;
+using unlha::testing::runUnlha;
 
 // Exit statuses, as --help and the manual page state them.
 constexpr int kOk = 0;
@@ -32,7 +32,7 @@ constexpr int kUnsafe = 9;
 
 std::string archiveOf(const TempDir &dir, const std::vector<Member> &members,
                       const std::string &name = "a.lzh") {
-    writeFile(dir / name, testing_lha::buildArchive(members));
+    writeFile(dir / name, lha::testing::buildArchive(members));
     return (dir / name).string();
 }
 
@@ -46,7 +46,7 @@ TEST(UnlhaTool, ClassicFormWithBlanksInBothPathsStillWorks) {
     TempDir scratch;
     fs::create_directory(scratch / "my files");
     const auto archive = scratch / "my files" / "old data.lzh";
-    writeFile(archive, testing_lha::buildArchive({Member{"dir/a.txt", "alpha"}}));
+    writeFile(archive, lha::testing::buildArchive({Member{"dir/a.txt", "alpha"}}));
     const auto dest = (scratch / "out dir").string() + "/";
     // The archive and destination split across words, as a shell gives them.
     const auto result =
@@ -85,7 +85,7 @@ TEST(UnlhaTool, PatternsChooseMembersAndOneMatchingNothingFails) {
     const auto out = scratch / "out";
     auto result = runUnlha({"x", "w=" + out.string(), archive, "*.txt"}, scratch.path());
     EXPECT_EQ(result.status, kOk) << result.err;
-    EXPECT_EQ(testing_lha::treeOf(out), (std::vector<std::string>{"c.txt", "doc", "doc/a.txt"}));
+    EXPECT_EQ(lha::testing::treeOf(out), (std::vector<std::string>{"c.txt", "doc", "doc/a.txt"}));
 
     result = runUnlha({"t", archive, "doc", "nothing*"}, scratch.path());
     EXPECT_EQ(result.status, kBadCommand);
@@ -104,7 +104,7 @@ TEST(UnlhaTool, IgnoringFoldersNeverReplacesOneMemberWithAnother) {
     EXPECT_NE(result.err.find("b/same.txt: another member is already written as same.txt"),
               std::string::npos)
         << result.err;
-    EXPECT_EQ(testing_lha::treeOf(out), (std::vector<std::string>{"other.txt", "same.txt"}));
+    EXPECT_EQ(lha::testing::treeOf(out), (std::vector<std::string>{"other.txt", "same.txt"}));
     EXPECT_EQ(readFile(out / "same.txt"), "first");
 }
 
@@ -151,25 +151,25 @@ TEST(UnlhaTool, PrintGivesTheMembersBytesExactly) {
     EXPECT_EQ(runUnlha({"p", bad}, scratch.path()).status, kDamaged);
 }
 
-std::vector<testing_unlha::JsonObject> jsonLines(const std::string &text) {
-    std::vector<testing_unlha::JsonObject> out;
+std::vector<unlha::testing::JsonObject> jsonLines(const std::string &text) {
+    std::vector<unlha::testing::JsonObject> out;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);)
-        out.push_back(testing_unlha::JsonLineReader(line).object());
+        out.push_back(unlha::testing::JsonLineReader(line).object());
     return out;
 }
 
-std::string text(const testing_unlha::JsonObject &o, const std::string &key) {
+std::string text(const unlha::testing::JsonObject &o, const std::string &key) {
     return std::get<std::string>(o.at(key));
 }
-int64_t number(const testing_unlha::JsonObject &o, const std::string &key) {
+int64_t number(const unlha::testing::JsonObject &o, const std::string &key) {
     return std::get<int64_t>(o.at(key));
 }
 
 TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
     TempDir scratch;
     Member plain{"dir/evil\x1b]2;x\x07\"q\".txt", "0123456789"};
-    plain.unix_mode = 0100644;
+    plain.unixMode = 0100644;
     const auto archive = archiveOf(scratch, {plain, broken("bad.txt", "data")});
 
     const auto listed = runUnlha({"l", "--json", archive}, scratch.path());
@@ -206,7 +206,7 @@ TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
 TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
     TempDir scratch;
     Member m{"evil\x1B]2;x\x07.txt", "0123456789"};
-    m.unix_mode = 0100750;
+    m.unixMode = 0100750;
     const auto archive = archiveOf(scratch, {m});
     for (const char *command : {"l", "v"}) {
         SCOPED_TRACE(command);
@@ -308,14 +308,14 @@ TEST(UnlhaTool, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
     TempDir scratch;
     const auto archive = archiveOf(scratch, {Member{"big.bin", std::string(3 << 20, 'b')}});
     {
-        testing_unlha::TerminalRun run({"t", archive}, scratch.path());
+        unlha::testing::TerminalRun run({"t", archive}, scratch.path());
         EXPECT_EQ(run.finish(), kOk);
         EXPECT_NE(run.screen().find("MiB of 3.0 MiB"), std::string::npos) << run.screen();
         EXPECT_NE(run.screen().find("big.bin"), std::string::npos);
         EXPECT_NE(run.screen().find("\x1b[K"), std::string::npos) << "the line is wiped at the end";
     }
     {
-        testing_unlha::TerminalRun run({"tq", archive}, scratch.path());
+        unlha::testing::TerminalRun run({"tq", archive}, scratch.path());
         EXPECT_EQ(run.finish(), kOk);
         EXPECT_EQ(run.screen().find("MiB"), std::string::npos) << run.screen();
     }
@@ -324,7 +324,7 @@ TEST(UnlhaTool, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
         const std::string longName(60, 'n');
         const auto wide =
             archiveOf(scratch, {Member{longName, std::string(1 << 20, 'w')}}, "w.lzh");
-        testing_unlha::TerminalRun run({"t", wide}, scratch.path(), 30);
+        unlha::testing::TerminalRun run({"t", wide}, scratch.path(), 30);
         EXPECT_EQ(run.finish(), kOk);
         const std::string erase = "\r\x1b[K";
         std::size_t drawn = 0;
@@ -360,8 +360,8 @@ TEST(UnlhaTool, AsksBeforeReplacingOnATerminal) {
         const auto archive = archiveOf(scratch, {Member{"f.txt", "new"}});
         fs::create_directory(scratch / "out");
         writeFile(scratch / "out" / "f.txt", "old");
-        testing_unlha::TerminalRun run({"x", "w=" + (scratch / "out").string(), archive},
-                                       scratch.path());
+        unlha::testing::TerminalRun run({"x", "w=" + (scratch / "out").string(), archive},
+                                        scratch.path());
         ASSERT_TRUE(run.waitFor("f.txt exists. Replace it?")) << run.screen();
         run.type(a.typed);
         EXPECT_EQ(run.finish(), a.status) << run.screen();

@@ -26,7 +26,7 @@ int FakePlatform::messageBox(const QString &text, int style, const QString &titl
     messageBoxes.append({text, style, title});
     if (onMessageBox)
         onMessageBox(static_cast<int>(messageBoxes.size()));
-    return answers.isEmpty() ? ui::MessageBoxCancel : answers.takeFirst();
+    return answers.isEmpty() ? ui::kMessageBoxCancel : answers.takeFirst();
 }
 
 int FakePlatform::createDirectory(const QString &path) {

@@ -27,12 +27,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Bits of the Motif window-manager hints a window sets for its frame.
-constexpr uint MotifMinimiseFunction = 0x08;
-constexpr uint MotifMaximiseFunction = 0x10;
-constexpr uint MotifCloseFunction = 0x20;
-constexpr uint MotifTitleDecoration = 0x08;
-constexpr uint MotifMinimiseDecoration = 0x20;
-constexpr uint MotifMaximiseDecoration = 0x40;
+constexpr uint kMotifMinimiseFunction = 0x08;
+constexpr uint kMotifMaximiseFunction = 0x10;
+constexpr uint kMotifCloseFunction = 0x20;
+constexpr uint kMotifTitleDecoration = 0x08;
+constexpr uint kMotifMinimiseDecoration = 0x20;
+constexpr uint kMotifMaximiseDecoration = 0x40;
 
 QString run(const QString &program, const QStringList &arguments) {
     QProcess process;
@@ -113,10 +113,10 @@ private slots:
             QCOMPARE(motif.size(), 5);
             const uint functions = motif[1].trimmed().toUInt(nullptr, 16);
             const uint decorations = motif[2].trimmed().toUInt(nullptr, 16);
-            QVERIFY(functions & MotifCloseFunction);
-            QCOMPARE(functions & (MotifMinimiseFunction | MotifMaximiseFunction), 0u);
-            QVERIFY(decorations & MotifTitleDecoration);
-            QCOMPARE(decorations & (MotifMinimiseDecoration | MotifMaximiseDecoration), 0u);
+            QVERIFY(functions & kMotifCloseFunction);
+            QCOMPARE(functions & (kMotifMinimiseFunction | kMotifMaximiseFunction), 0u);
+            QVERIFY(decorations & kMotifTitleDecoration);
+            QCOMPARE(decorations & (kMotifMinimiseDecoration | kMotifMaximiseDecoration), 0u);
             QCOMPARE(windowProperty(window->winId(), u"_NET_WM_NAME"_s).trimmed(),
                      u"_NET_WM_NAME(UTF8_STRING) = \"%1\""_s.arg(caption));
         }

@@ -209,8 +209,8 @@ private slots:
         list.setPath(QStringLiteral("/"));
         QCOMPARE(list.path(), QStringLiteral("/"));
 
-        QCOMPARE(errorOf(list, path("floppy")), ui::ErrDeviceUnavailable);
-        QCOMPARE(errorOf(list, path("cwd/missing")), ui::ErrPathNotFound);
+        QCOMPARE(errorOf(list, path("floppy")), ui::kErrDeviceUnavailable);
+        QCOMPARE(errorOf(list, path("cwd/missing")), ui::kErrPathNotFound);
         QCOMPARE(list.path(), QStringLiteral("/"));
         m_platform->notReady.clear();
         list.setPath(path("floppy"));

@@ -91,8 +91,8 @@ private slots:
         Beneath &window = program.services.window<Beneath>();
         window.centreOnScreen();
         QCOMPARE(window.Width(), 9465.0f);
-        QVERIFY(qAbs(window.Left() - (4500.0f - 9465.0f) / 2) <= ui::TwipsPerPixel);
-        QVERIFY(qAbs(window.Top() - (3000.0f - 5880.0f) / 2) <= ui::TwipsPerPixel);
+        QVERIFY(qAbs(window.Left() - (4500.0f - 9465.0f) / 2) <= ui::kTwipsPerPixel);
+        QVERIFY(qAbs(window.Top() - (3000.0f - 5880.0f) / 2) <= ui::kTwipsPerPixel);
         QVERIFY(window.Left() < 0 && window.Top() < 0);
     }
 
@@ -101,9 +101,9 @@ private slots:
         // Style, whether the box is closed rather than answered OK, the answer
         // and the buttons shown.
         for (const auto &[style, close, answer, buttons] :
-             {std::tuple{ui::StyleExclamationOkCancel, true, ui::MessageBoxCancel, 2},
-              std::tuple{ui::StyleExclamationOkCancel, false, ui::MessageBoxOk, 2},
-              std::tuple{ui::StyleExclamationOk, false, ui::MessageBoxOk, 1}}) {
+             {std::tuple{ui::kStyleExclamationOkCancel, true, ui::kMessageBoxCancel, 2},
+              std::tuple{ui::kStyleExclamationOkCancel, false, ui::kMessageBoxOk, 2},
+              std::tuple{ui::kStyleExclamationOk, false, ui::kMessageBoxOk, 1}}) {
             QString shownText;
             qsizetype shownButtons = 0;
             QTimer::singleShot(0, [&] {
@@ -145,7 +145,7 @@ private slots:
             box->button(QMessageBox::Cancel)->click();
         });
         const QString title = QStringLiteral("エラーメッセージ");
-        platform.messageBox(QStringLiteral("x"), ui::StyleExclamationOkCancel, title);
+        platform.messageBox(QStringLiteral("x"), ui::kStyleExclamationOkCancel, title);
         captions.sort();
         QCOMPARE(captions, QStringList({QStringLiteral("OK"), QStringLiteral("キャンセル")}));
         QVERIFY(width > QFontMetrics(QApplication::font()).horizontalAdvance(title) + 60);

@@ -10,7 +10,7 @@
 namespace fixtures {
 
 namespace fs = std::filesystem;
-using namespace testing_lha;
+using namespace lha::testing;
 
 inline const fs::path kData = HOKORA_TEST_DATA_DIR; // archives/ made by jLHA from files/
 inline const fs::path kLh5 = kData / "archives/method-lh5.lzh"; // text, large, tiny, empty

@@ -31,17 +31,17 @@ enum class Error {
 enum class MemberKind { File, Directory, Symlink };
 
 struct MemberInfo {
-    std::string name;        // UTF-8, relative, '/' separators, as it will be written
-    std::string link_target; // for symbolic links, UTF-8
+    std::string name;       // UTF-8, relative, '/' separators, as it will be written
+    std::string linkTarget; // for symbolic links, UTF-8
     MemberKind kind = MemberKind::File;
     std::string method; // "-lh5-"
-    uint64_t original_size = 0;
-    uint64_t packed_size = 0;
+    uint64_t originalSize = 0;
+    uint64_t packedSize = 0;
     uint16_t crc = 0;
-    int header_level = 0;
-    char os_id = 0;
-    std::optional<int64_t> mtime;      // Unix seconds
-    std::optional<uint32_t> unix_mode; // permission bits from the Unix header
+    int headerLevel = 0;
+    char osId = 0;
+    std::optional<int64_t> mtime;     // Unix seconds
+    std::optional<uint32_t> unixMode; // permission bits from the Unix header
 };
 
 struct Progress {
