@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Extracts every archive of the LHA corpus with unlha and with the peer tools
 (lhasa, 7-Zip, unar) and counts the archives whose extracted tree is exactly
 the peer's: the same paths, the same bytes, the same link targets. Paths are

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Desktop install and the Debian package.
 #
 #   cmake --install BUILD [--prefix DIR]   program, library and desktop files

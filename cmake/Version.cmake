@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The version record, written once: the project's version feeds a generated
 # header (the program, the library's version entry), the AppStream metainfo
 # and the Debian package.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compiler warnings as one target that every target of the project links, so
 # third-party code (the tests' frameworks, Qt's generated sources) is judged
 # by its own flags. Warnings stop the build only when HOKORA_WERROR is on: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the whole path over an archive held in memory, from the
 // header scan through decoding to the CRC check.
 //

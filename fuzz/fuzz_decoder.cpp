@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for the decoders alone, which reaches deep decoder states
 // sooner than whole archives do. Input: one byte choosing the method, three
 // bytes of original size (little-endian), then the packed data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // MSB-first bit reader over a ByteSource, refilled 64 bits at a time from a
 // large input chunk. Past the end of the packed data it feeds zero bits, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns the bytes of a stored name into UTF-8. Whatever the input, the result
 // is valid UTF-8: a byte that the charset cannot decode becomes "%XX".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lha/command.h"
 
 #include <cctype>

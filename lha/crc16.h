@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // CRC-16 as LHA uses it (polynomial 0x8005, reflected: 0xA001, initial 0).
 #include <cstddef>

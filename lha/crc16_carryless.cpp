@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CRC-16 by carry-less multiplication (PCLMULQDQ), for processors that have
 // it. The data is folded 64 bytes at a time into four 128-bit remainders,
 // which are then folded into one; its 16 bytes and the tail go through the

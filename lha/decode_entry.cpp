@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decode_entry.h"
 
 #include "crc16.h"

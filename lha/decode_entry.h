@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Decodes one member's data in chunks, checking its size and CRC-16.
 #include "entry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Factories of the decoder families, one per decode_*.cpp; methods.cpp ties
 // them to the method ids.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decode_jobs.h"
 
 #include "decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which members of a scanned archive the pipeline decodes, in archive order.
 #include "entry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LArc's methods: -lzs- (2 KiB window) and -lz5- (4 KiB window), plain LZSS.
 // Matches name an absolute position in LArc's ring buffer, whose write
 // position starts `maxMatch` bytes before the ring's end; the ring starts out

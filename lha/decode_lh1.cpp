@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -lh1- (LHarc 1.x): LZSS over a 4 KiB window that starts out full of blanks,
 // with an adaptive Huffman code for literals and match lengths and a fixed
 // code for the upper six bits of the match distance.

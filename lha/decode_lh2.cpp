@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -lh2- (LHA 2.x, experimental): LZSS over an 8 KiB window with two adaptive
 // Huffman codes, one for literals and match lengths, one for the distance's
 // upper seven bits. The distance code starts with one symbol and gains the

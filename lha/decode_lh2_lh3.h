@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The alphabet that -lh2- and -lh3- share: an 8 KiB window, one code for
 // literals and match lengths with an escape for long matches, and a code for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -lh3- (LHA 2.x, experimental): LZSS over an 8 KiB window with static
 // Huffman codes per block. The symbol code's lengths are sent one by one; the
 // distance code (upper seven bits of the distance) is either sent or a fixed

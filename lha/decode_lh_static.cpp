@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -lh4- to -lh7- (and -lh8-): LZSS with static Huffman codes sent per block.
 // A block starts with its symbol count and three code-length tables: a small
 // code for the literal/length lengths, the literal/length code itself, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LHARK's own -lh7- (listed as -lk7-): the block structure of -lh5- with a
 // 64 KiB window, but matches up to 514 bytes and distances coded as a base
 // plus extra bits, both for the length and for the position code:

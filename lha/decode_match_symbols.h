@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The literal/length alphabet of the LHA methods (-lh1- to -lh7-): symbols
 // below 256 are literal bytes, and symbol 256 + n is a match of n + 3 bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the PMarc decoders (-pm1-, -pm2-) share: literals are sent as a
 // position in a list of byte values kept in order of recency.

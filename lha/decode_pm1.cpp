@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -pm1- (PMarc 1, CP/M): LZSS with fixed prefix codes. The stream starts
 // with five bits that pick one of 32 codes for literals; then come blocks,
 // each a count of literals (0 to 216) followed, unless the block is full, by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -pm2- (PMarc 2, CP/M and MSX; its stored -pm0- members go through the
 // stored decoder).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stored members (-lh0-, -lz4-, -pm0-, and the empty -lhd-): the packed bytes
 // are the original bytes.
 #include "decode_families.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The base of the LZ decoders, which all read a bit stream. Output is decoded
 // into one linear buffer: the last `window` bytes of history, then room for a

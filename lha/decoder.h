@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One decoder per method family behind one small interface. The archive
 // reader looks a method up by its five-character id ("-lh5-") and pulls the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one place where the engine writes. Everything is created relative to
 // an open descriptor of the destination folder, folders are walked without

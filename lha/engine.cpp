@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engine's entry points: list, test and extract an archive.
 #include "charset.h"
 #include "decode_jobs.h"

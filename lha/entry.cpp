@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "entry.h"
 
 #include "holdable_name.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A member as the engine works with it: the header turned into a safe
 // relative path, a kind, and the time stamps to restore.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "extractor.h"
 
 #include "charset.h"

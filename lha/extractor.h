@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One extraction run: writes the members of a scanned archive under a
 // destination, in archive order, while the pipeline decodes ahead.

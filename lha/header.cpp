@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "header.h"
 
 #include "crc16.h"

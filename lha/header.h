@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One member header, as stored: levels 0 to 3 with their extended headers.
 // The parser trusts no length: everything is checked against the bytes it is

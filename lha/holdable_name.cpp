@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "holdable_name.h"
 
 namespace lha {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stored names and link targets may hold bytes no path can: a NUL would cut
 // the name short where the system reads it, after the engine's checks read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Canonical Huffman decoding table, as the LHA formats assign codes: shorter
 // codes first, and within one length in symbol order, read MSB first. One

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading and decoding an archive held in memory, for the fuzzer: the whole
 // path from header scan to CRC check, writing nothing.

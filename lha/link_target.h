@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Decides whether a symbolic link from the archive may be created.
 #include <string>

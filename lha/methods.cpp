@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The methods the engine decodes, found by their five-character id.
 #include "decode_families.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pipeline.h"
 
 #include "crc16.h"

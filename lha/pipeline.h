@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Decodes members on worker threads while the calling thread takes their
 // bytes in archive order (and checks their CRC-16). Memory stays bounded: decoded bytes waiting for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lha/lha.h"
 
 namespace lha {

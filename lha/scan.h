@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Walks an archive's headers from the first valid one to the end mark.
 #include "entry.h"

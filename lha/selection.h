@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Narrows a scanned archive to what a run was asked for: the chosen members,
 // and their names without folders when the stored folders are ignored.

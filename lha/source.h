@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where an archive's bytes come from: a file read with pread, or memory (for
 // the fuzzer). Reads at an offset so that several threads can share one.

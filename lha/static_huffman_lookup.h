@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lookup tables for the -lh4- to -lh7- fast loop, derived from a block's
 // Huffman tables once they are built (and checked). One lookup on the next

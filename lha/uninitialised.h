@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An allocator whose containers leave new elements uninitialised, for byte
 // buffers that are always written before they are read: zeroing them first

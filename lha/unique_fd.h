@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A file descriptor that closes itself.
 #include <unistd.h>

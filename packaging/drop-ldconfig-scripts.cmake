@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs after cpack has built the packages. CPack's DEB generator adds postinst
 # and postrm scripts that call ldconfig for every shared library under
 # /usr/lib, ours included, although the library is private to the program

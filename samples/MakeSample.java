@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packs the files listed in sample.list into an LHA archive with jLHA, an
 // encoder independent of Hokora's own code. Every member gets the same fixed
 // time stamp so that the archive comes out the same on every run.

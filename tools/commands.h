@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Carries out what the arguments asked for; returns the exit status.
 #include "invocation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "exit_status.h"
 
 #include "outcome.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // unlha's exit status: the archive library's result code for the same run, so
 // that a script sees one number per cause whichever way it calls the engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What unlha says about itself: usage, --help and --version.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // SIGINT, SIGTERM and SIGHUP become a cancel: the engine stops at its next
 // chunk and removes the file it was writing, which only ever has a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the user asked unlha to do, read from its arguments.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds one JSON object, a field at a time, on a single line.
 #include <cstdint>

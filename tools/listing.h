@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The member tables of "l" and "v", and the JSON lines of --json.
 #include "lha/lha.h"

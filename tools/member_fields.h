@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A member's header fields as text, shared by the listings and the JSON.
 #include "lha/lha.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Chooses members by the names and shell patterns given after the archive.
 #include "lha/lha.h"

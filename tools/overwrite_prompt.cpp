@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overwrite_prompt.h"
 
 #include <cctype>

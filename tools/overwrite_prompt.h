@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Asks on the terminal whether to replace a file that is already there.
 #include "lha/lha.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one-line progress report of a long run on a terminal: bytes done of
 // the total, the rate and the member being worked on, redrawn in place.

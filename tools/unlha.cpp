@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // unlha: the LHA engine on the command line, with the command letters of the
 // classic LHA tools. See invocation.h for the arguments and help_text.cpp
 // for what the user is told.

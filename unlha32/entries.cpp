@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's only exported symbols.
 #include "outcome.h"
 #include "run.h"

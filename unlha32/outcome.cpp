@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "outcome.h"
 
 #include "unlha32.h"

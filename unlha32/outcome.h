@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns what the engine did into the library's result code and its
 // plain-text report.

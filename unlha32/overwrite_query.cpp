@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overwrite_query.h"
 
 namespace unlha32 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The question "replace this file?" passed from the engine's worker thread to
 // the user-interface thread: the worker waits on it until the answer is set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overwrite_question.h"
 
 #include <QApplication>

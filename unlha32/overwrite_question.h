@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Asks whether a file that already exists may be replaced, showing the size
 // and date of the file on disk and of the archive's member, as file managers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shown over the owner window while an archive is extracted: the archive, the
 // member being written, a bar over all bytes and a Cancel button.

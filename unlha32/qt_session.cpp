@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt_session.h"
 
 #include "overwrite_query.h"

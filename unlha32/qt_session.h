@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Extraction with windows over an owner: the engine runs on a worker thread
 // while a local event loop keeps every window painting; the call returns when

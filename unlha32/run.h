@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One call of Unlha: read the command, pick how to meet the caller, extract,
 // and report.

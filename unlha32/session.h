@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How one extraction meets its caller: silently, or with windows over an
 // owner. Each kind runs the engine and says whether the user answered the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Form10.h"
 
 #include "ui/CommandButton.h"

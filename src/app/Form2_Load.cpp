@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up: the main window's load procedure prepares the window, records
 // the archive path and decides which window the user sees first.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Form3.h"
 
 #include "extract/Form2.h"

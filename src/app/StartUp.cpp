@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StartUp.h"
 
 #include "extract/Form2.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/StartUp.h"
 #include "ui/Application.h"
 #include "ui/QtPlatform.h"

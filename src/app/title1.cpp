@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "title1.h"
 
 #include "extract/Form2.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts of the extraction run: the command handed to the archive library
 // and the messages shown when the run cannot finish its work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Form2.h"
 
 #include "extract/Form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extraction run: a drop on Image2 hands the archive and the destination
 // to the archive library and, once it returns, shows the finished notice.
 #include "Form2.h"

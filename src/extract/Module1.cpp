@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Module1.h"
 
 #include "unlha32.h"

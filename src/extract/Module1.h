@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Module1: the program's binding to the archive library. Every entry the
 // program declares has a record; an entry is looked up in the library on its

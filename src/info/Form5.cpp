@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Form5.h"
 
 #include "app/Form3.h"

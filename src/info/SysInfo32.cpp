@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SysInfo32.h"
 
 #include "ui/Platform.h"

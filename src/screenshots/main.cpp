@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders every window of the program to a PNG file, as it looks when the
 // user first sees it, on whatever platform plugin Qt runs on (offscreen in
 // the build's screenshots target).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CommandButton.h"
 
 #include <QKeyEvent>

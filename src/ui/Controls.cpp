@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Controls.h"
 
 #include "CommandButton.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DriveListBox.h"
 
 #include "Drives.h"

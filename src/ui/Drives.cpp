@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Drives.h"
 
 #include <QDir>

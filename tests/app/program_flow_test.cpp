@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which window the user sees first, the splash window's tick, the notices,
 // and every way the program ends.
 

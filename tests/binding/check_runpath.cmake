@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails unless PROGRAM's RUNPATH is $ORIGIN/../lib/hokora.
 execute_process(COMMAND readelf -d ${PROGRAM} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

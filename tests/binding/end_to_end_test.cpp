@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real run, the real library found through the executable's RUNPATH
 // ($ORIGIN/../lib/hokora, as the program has it), the bundled sample.
 #include "FakePlatform.h"

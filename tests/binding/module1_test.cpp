@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Module1 against stand-in libraries. A process binds the library once, so
 // CTest runs each case in its own process, with LD_LIBRARY_PATH naming the
 // stand-in the case needs (see CMakeLists.txt).

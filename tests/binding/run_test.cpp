@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extraction run on the program's main window. The stand-in library
 // records its calls; CTest runs the without-library case against an empty
 // search path and against a library that lacks Unlha (see CMakeLists.txt).

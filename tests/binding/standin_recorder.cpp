@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for libunlha32.so that records every call, for the binding and
 // run tests. The test reaches the record through the Standin* entries.
 #include <cstdint>

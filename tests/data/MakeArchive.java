@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes one LHA archive with jLHA (Debian's libjlha-java), an encoder that
 // shares no code with ours.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the destination on the main window: drives that are not ready and
 // the new-folder dialog.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as a user meets it beyond the mouse: drives that come and
 // go while it is open, long archive paths, and the captions as designed.
 #include "FakePlatform.h"

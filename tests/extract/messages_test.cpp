@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the user reads when the extraction run fails: the cause by the
 // library's code, the member the library's report names, and what to do.
 #include "extract/ExtractionRun.h"

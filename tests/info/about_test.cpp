@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The build number and user name queries, and the About window opened from
 // the main window and from the instructions window.
 

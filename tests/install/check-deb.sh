@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-deb.sh BUILD VERSION: builds the Debian package with cpack and checks
 # what apt would install: the files in the desktop layout under /usr,
 # dependencies computed from the binaries, the version, and that lintian

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-install-tree.sh PREFIX VERSION: checks what `cmake --install` laid out
 # under PREFIX for a desktop to use it: the program finds its library through
 # its RUNPATH, the .desktop entry, the icons, the metainfo and the MIME

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # check-sample.sh SAMPLES_DIR: the bundled SAMPLE.LZH, extracted by a peer
 # (lhasa), holds exactly the files of samples/src, byte for byte, under their
 # names in Shift-JIS. Fails when the sources changed and the archive was not

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # install-tree.sh BUILD PREFIX: a fresh `cmake --install` of BUILD into PREFIX.
 set -euo pipefail
 build=$1 prefix=$2

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # smoke-test.sh PREFIX SAMPLES OUT: starts the program installed under PREFIX
 # on a copy of SAMPLES/SAMPLE.LZH named in lower case, as archives on Linux
 # mostly are, under a real X server (Xvfb) and waits until the splash

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds small archives byte by byte, for tests that need headers no tool
 // writes: broken checksums, hostile names, lying lengths.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the corpus of historical archives lies, and the skip for the tests
 // that need it when it does not.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Archives from historical LHA tools, checked against a peer's listings, and
 // the regression archives that try to escape the destination.
 #include "archive_builder.h"

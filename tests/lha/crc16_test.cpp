@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "crc16.h"
 
 #include <gtest/gtest.h>

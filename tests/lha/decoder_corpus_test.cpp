@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every member of the shared corpus decodes to its recorded size and CRC-16.
 #include "corpus.h"
 #include "decoder_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixture archives made with jLHA, an independent encoder: every method
 // it writes decodes byte-identical to the source files.
 #include "decoder_test_support.h"

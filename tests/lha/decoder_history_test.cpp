@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Formats whose history starts with known contents let the first matches
 // copy from it; the results agree with lhasa on the same streams.
 #include "decoder_test_support.h"

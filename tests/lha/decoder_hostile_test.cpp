@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile packed data: every decoder reports a DecodeError (or, for garbage
 // that happens to decode, just stops) and never gives more bytes than the
 // member's original size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LHARK's own -lh7-: a hand-made stream whose every code is worked out from
 // the format's description, and the archive header that tells it from LHA's.
 #include "archive_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PMarc decoders against real archives and lhasa's output, and on
 // damaged streams.
 #include "corpus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edges of the -lh4- to -lh7- fast loop: where a block ends, where the
 // input at hand runs short and where the output nears its end, the careful
 // loop must take over without losing or adding an item.

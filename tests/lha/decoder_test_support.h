@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for the decoder tests: a minimal walk over an archive's member
 // headers (levels 0-2) to reach each member's packed bytes, an in-memory

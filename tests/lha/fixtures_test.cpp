@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The archives jLHA made from tests/data/files: each must extract to exactly
 // those files, whatever the method, header level or name charset.
 #include "archive_builder.h"

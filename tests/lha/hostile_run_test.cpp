@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs that meet a hostile destination: failures that concern one member,
 // a disk that fills up, an interrupted write, a folder that was there
 // before, an archive that is not a regular file.

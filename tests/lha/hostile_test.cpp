@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-made hostile and broken archives: each gives its error and leaves
 // nothing behind, and nothing is ever written outside the destination.
 #include "archive_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "charset.h"
 #include "entry.h"
 #include "lha/lha.h"

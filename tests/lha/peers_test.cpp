@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Our extraction against lhasa's and 7-Zip's, wherever they succeed: every
 // file both produce under the same name must have the same content, and a
 // file the peer produces that we do not must be one we reported as failed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CRC-16 of a member is checked by the thread that takes its chunks, not
 // by the one that decodes it: a mismatch anywhere in a member of many chunks
 // must still fail that member, and only that one, whatever the thread count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The CRC-16 of some bytes, as the engine tests compare it.
 #include "crc16.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Archives of historical producers that bend the format: each variant built
 // here byte by byte, and the real archive from the corpus when it is there.
 #include "archive_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How unlha reads its arguments, and which members its patterns choose.
 #include "invocation.h"
 #include "member_patterns.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An interrupted unlha leaves no partial file under a member's name, nor
 // its temporary file, and ends by the signal it was sent.
 #include "archive_builder.h"

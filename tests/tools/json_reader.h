@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads back the flat JSON objects unlha writes, one per line: strings,
 // integers and null. Anything else, or a malformed line, throws.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "run_unlha.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Starts the unlha program as a child process: with pipes, as scripts run
 // it, or on a pseudo-terminal, as a person at a terminal does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // unlha as people and scripts use it: its commands, output and exit status.
 #include "archive_builder.h"
 #include "json_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FakePlatform.h"
 
 #include "app/StartUp.h"

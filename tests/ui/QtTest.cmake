@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # hokora_qt_test(NAME SOURCES...): a QtTest program over the program's code
 # and the fake platform, run by CTest on the offscreen platform.
 function(hokora_qt_test name)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windows under a real window manager (Openbox on Xvfb, started by
 // with-openbox.sh): what the window manager is told and does with it. The
 // decorations it offers, the captions it shows, dialogs kept above their main

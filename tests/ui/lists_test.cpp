@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive list, the directory list and dropping one picture on another.
 
 #include "FakePlatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window registry, geometry and the production platform's message box.
 // Ending the program is tested on the program's own windows.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # with-openbox.sh PROGRAM [ARGS...]: runs PROGRAM on the X11 platform of a
 # private Xvfb server under the Openbox window manager, both started here and
 # stopped afterwards, whatever platform the caller's environment names.

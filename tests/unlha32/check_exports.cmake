@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails unless LIBRARY's dynamic symbol table defines exactly UnlhaGetVersion
 # and Unlha.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What Unlha does without an owner window: the archive's tree restored, one
 // code per cause, commands read as the program writes them, nothing replaced,
 // and a report that never overruns the caller's buffer.

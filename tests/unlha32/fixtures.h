@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for the library tests, over the engine tests' archive builder:
 // fixture paths, calls through the C entry, folder trees with contents.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dialogs need a QApplication. Tests always run offscreen, test discovery
 // included, which sets no environment of its own.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // With an owner window: a progress window modal to it, Cancel, and the
 // overwrite question. The tests answer from timers, which fire only while the
 // library's event loop keeps the user-interface thread serving windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report a caller gets back: names shown as the unlha tool shows them,
 // and the reading of an ambiguous command said in it.
 #include "fixtures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* libunlha32.so: extracts LHA (.LZH) archives through a one-line command.
  *
  * The library is bound by name at run time (dlopen), so programs need this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads the one-line command that both the archive library and the unlha tool
 // accept: "e ARCHIVE DEST/", "l ARCHIVE", "t ARCHIVE".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The LHA engine: reads LHA-family archives, checks and writes their members
 // under a destination directory. No UI: it reports through callbacks, which
