@@ -153,36 +153,39 @@ OutputFile::~OutputFile() {
     discard();
 }
 
-OutputFile::Opened OutputFile::create(int folder, const std::string &name, bool replace,
-                                      WriteFailure &failure) {
+bool OutputFile::create(int folder, const std::string &name, mode_t mode,
+                        Destination::FileCreation &how, WriteFailure &failure) {
+    m_folder = folder;
     m_name = name;
-    m_replace = replace;
-    struct stat st {};
-    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!replace)
-            return Opened::Exists;
-        if (S_ISDIR(st.st_mode)) {
-            failure = {Error::Exists, "a folder of this name exists", false};
-            return Opened::Failed;
+    m_how = &how;
+    if (how.unnamed) {
+        m_fd.reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        if (m_fd)
+            return true;
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            failure = writeFailure(errno, "cannot create the file");
+            m_folder = -1;
+            return false;
         }
-    } else if (errno != ENOENT) {
-        failure = writeFailure(errno, "cannot create the file");
-        return Opened::Failed;
+        how.unnamed = false;
     }
+    return createNamed(mode, failure);
+}
+
+bool OutputFile::createNamed(mode_t mode, WriteFailure &failure) {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     for (int attempt = 0; attempt < kTempNameAttempts && !m_fd; ++attempt) {
-        m_tempName = tempNameFor(name);
-        m_fd.reset(::openat(folder, m_tempName.c_str(), flags, 0666));
+        m_tempName = tempNameFor(m_name);
+        m_fd.reset(::openat(m_folder, m_tempName.c_str(), flags, mode));
         if (!m_fd && errno != EEXIST)
             break;
     }
-    if (m_fd) {
-        m_folder = folder;
-        return Opened::Ok;
-    }
-    m_tempName.clear();
+    if (m_fd)
+        return true;
     failure = writeFailure(errno, "cannot create the file");
-    return Opened::Failed;
+    m_tempName.clear();
+    m_folder = -1;
+    return false;
 }
 
 bool OutputFile::write(const uint8_t *data, std::size_t size, WriteFailure &failure) {
@@ -200,10 +203,9 @@ bool OutputFile::write(const uint8_t *data, std::size_t size, WriteFailure &fail
     return true;
 }
 
-bool OutputFile::commit(std::optional<mode_t> mode, const std::optional<timespec> &mtime,
-                        const std::optional<timespec> &atime, WriteFailure &failure) {
-    if (mode)
-        ::fchmod(m_fd.get(), *mode);
+OutputFile::Committed OutputFile::commit(const std::optional<timespec> &mtime,
+                                         const std::optional<timespec> &atime,
+                                         WriteFailure &failure) {
     if (mtime || atime) {
         timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
         if (atime)
@@ -212,40 +214,103 @@ bool OutputFile::commit(std::optional<mode_t> mode, const std::optional<timespec
             times[1] = *mtime;
         ::futimens(m_fd.get(), times);
     }
-    if (::close(m_fd.release()) != 0) {
-        failure = writeFailure(errno, "cannot write the file");
-        discard();
-        return false;
+    Committed done;
+    if (m_tempName.empty()) {
+        done = linkUnnamed(m_name.c_str(), failure);
+        if (done == Committed::Ok && !close(failure)) {
+            ::unlinkat(m_folder, m_name.c_str(), 0);
+            done = Committed::Failed;
+        }
+    } else {
+        done = close(failure) ? moveIntoPlace(failure) : Committed::Failed;
     }
-    if (!moveIntoPlace(failure)) {
+    if (done == Committed::Failed)
         discard();
-        return false;
-    }
-    m_folder = -1;
-    return true;
+    else if (done == Committed::Ok)
+        m_folder = -1;
+    return done;
 }
 
-bool OutputFile::moveIntoPlace(WriteFailure &failure) {
+// Names the unnamed file; linkat never replaces, so a taken name is told
+// by EEXIST.
+OutputFile::Committed OutputFile::linkUnnamed(const char *name, WriteFailure &failure) {
+    if (m_how->linkByDescriptor) {
+        if (::linkat(m_fd.get(), "", m_folder, name, AT_EMPTY_PATH) == 0)
+            return Committed::Ok;
+        if (errno == EEXIST)
+            return Committed::Exists;
+        // Linking by descriptor needs a privilege most users lack.
+        if (errno != EPERM && errno != ENOENT && errno != EINVAL) {
+            failure = writeFailure(errno, "cannot create the file");
+            return Committed::Failed;
+        }
+        m_how->linkByDescriptor = false;
+    }
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", m_fd.get());
+    if (::linkat(AT_FDCWD, path, m_folder, name, AT_SYMLINK_FOLLOW) == 0)
+        return Committed::Ok;
+    if (errno == EEXIST)
+        return Committed::Exists;
+    if (errno == ENOENT)
+        m_how->unnamed = false; // no /proc: later files get temporary names
+    failure = writeFailure(errno, "cannot create the file");
+    return Committed::Failed;
+}
+
+bool OutputFile::close(WriteFailure &failure) {
+    if (::close(m_fd.release()) == 0)
+        return true;
+    failure = writeFailure(errno, "cannot write the file");
+    return false;
+}
+
+bool OutputFile::replace(WriteFailure &failure) {
+    if (m_tempName.empty()) {
+        // A name of its own first, so that the rename below can replace.
+        Committed linked = Committed::Exists;
+        for (int attempt = 0; attempt < kTempNameAttempts && linked == Committed::Exists;
+             ++attempt) {
+            m_tempName = tempNameFor(m_name);
+            linked = linkUnnamed(m_tempName.c_str(), failure);
+        }
+        if (linked != Committed::Ok) {
+            if (linked == Committed::Exists)
+                failure = writeFailure(EEXIST, "cannot create the file");
+            m_tempName.clear();
+            discard();
+            return false;
+        }
+        if (!close(failure)) {
+            discard();
+            return false;
+        }
+    }
+    if (::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) == 0) {
+        m_tempName.clear();
+        m_folder = -1;
+        return true;
+    }
+    if (errno == EISDIR)
+        failure = {Error::Exists, "a folder of this name exists", false};
+    else
+        failure = writeFailure(errno, "cannot replace the file");
+    discard();
+    return false;
+}
+
+OutputFile::Committed OutputFile::moveIntoPlace(WriteFailure &failure) {
     const char *from = m_tempName.c_str();
     const char *to = m_name.c_str();
-    if (m_replace) {
-        if (::renameat(m_folder, from, m_folder, to) == 0)
-            return true;
-        failure = writeFailure(errno, "cannot replace the file");
-        return false;
-    }
-    // Something may have taken the name while the member was decoded; it
-    // is kept, as any existing file is without leave to replace it.
     if (::renameat2(m_folder, from, m_folder, to, RENAME_NOREPLACE) == 0)
-        return true;
+        return Committed::Ok;
     int error = errno;
     if (error == EINVAL || error == ENOSYS) {
         // A file system without no-replace renames: a hard link cannot
         // replace either.
         if (::linkat(m_folder, from, m_folder, to, 0) == 0) {
             ::unlinkat(m_folder, from, 0);
-            m_tempName.clear();
-            return true;
+            return Committed::Ok;
         }
         error = errno;
         // Nor hard links (FAT): look, then rename, leaving a short race.
@@ -254,16 +319,15 @@ bool OutputFile::moveIntoPlace(WriteFailure &failure) {
             if (::fstatat(m_folder, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 error = EEXIST;
             else if (errno == ENOENT && ::renameat(m_folder, from, m_folder, to) == 0)
-                return true;
+                return Committed::Ok;
             else
                 error = errno;
         }
     }
     if (error == EEXIST)
-        failure = {Error::Exists, "the name was taken while extracting; it was kept", false};
-    else
-        failure = writeFailure(error, "cannot create the file");
-    return false;
+        return Committed::Exists;
+    failure = writeFailure(error, "cannot create the file");
+    return Committed::Failed;
 }
 
 void OutputFile::discard() {

@@ -47,6 +47,15 @@ public:
     mode_t permissions(uint32_t mode) const { return mode & 0777 & ~m_umask; }
     mode_t umask() const { return m_umask; }
 
+    // How files are created here: unnamed (O_TMPFILE) and linked under
+    // their name once checked, or under a temporary name and renamed.
+    // Learnt from the file system on first use and kept for the run.
+    struct FileCreation {
+        bool unnamed = true;
+        bool linkByDescriptor = true; // linkat(AT_EMPTY_PATH), else via /proc
+    };
+    FileCreation &fileCreation() { return m_fileCreation; }
+
 private:
     explicit Destination(UniqueFd root);
 
@@ -55,11 +64,14 @@ private:
     std::vector<std::string> m_cachedPath;
     UniqueFd m_cachedFd;
     std::set<std::vector<std::string>> m_created;
+    FileCreation m_fileCreation;
 };
 
-// A file being written. It is written under a temporary name beside its
-// real one and takes the real name only once its content checked out, so
-// that an interrupted run never leaves a partial file under a member's name.
+// A file being written. It has no name, or a temporary one beside its real
+// one, and takes the real name only once its content checked out, so that
+// an interrupted run never leaves a partial file under a member's name.
+// Whether the name is taken is learnt only then, from the same call that
+// takes it, which leaves no window between a check and the creation.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -67,24 +79,31 @@ public:
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
-    enum class Opened { Ok, Exists, Failed };
-    // Exists when the name is taken and replace is false.
-    Opened create(int folder, const std::string &name, bool replace, WriteFailure &failure);
+    // Creates the file with its final permission bits.
+    bool create(int folder, const std::string &name, mode_t mode, Destination::FileCreation &how,
+                WriteFailure &failure);
     bool write(const uint8_t *data, std::size_t size, WriteFailure &failure);
-    // Sets mode and times, closes, and moves the file under its name.
-    bool commit(std::optional<mode_t> mode, const std::optional<timespec> &mtime,
-                const std::optional<timespec> &atime, WriteFailure &failure);
+    enum class Committed { Ok, Exists, Failed };
+    // Sets the times and gives the file its name; Exists when the name is
+    // taken, leaving the file ready for replace() or discard().
+    Committed commit(const std::optional<timespec> &mtime, const std::optional<timespec> &atime,
+                     WriteFailure &failure);
+    // Gives the file its name in place of whatever has it (not a folder).
+    bool replace(WriteFailure &failure);
     // Removes what was written; what existed before stays.
     void discard();
 
 private:
-    bool moveIntoPlace(WriteFailure &failure);
+    bool createNamed(mode_t mode, WriteFailure &failure);
+    Committed linkUnnamed(const char *name, WriteFailure &failure);
+    bool close(WriteFailure &failure);
+    Committed moveIntoPlace(WriteFailure &failure);
 
     int m_folder = -1;
     UniqueFd m_fd;
     std::string m_name;
-    std::string m_tempName;
-    bool m_replace = false;
+    std::string m_tempName; // empty while the file has no name
+    Destination::FileCreation *m_how = nullptr;
 };
 
 // Describes errno for a failed write, grading whether the run must stop:

@@ -3,6 +3,7 @@
 
 #include "holdable_name.h"
 
+#include <ctime>
 #include <set>
 #include <sys/stat.h>
 
@@ -158,6 +159,27 @@ void restoreTimes(const Header &h, Entry &e) {
         e.info.mtime = e.mtime->tv_sec;
 }
 
+// Local time to seconds since the epoch as mktime() would, without
+// mktime()'s look at the time zone file on every call, a system call per
+// member. The offset is taken at the guess and once more at the result,
+// which settles it across a change to or from summer time.
+time_t fromLocalTime(std::tm tm) {
+    const time_t asUtc = ::timegm(&tm);
+    if (asUtc == static_cast<time_t>(-1))
+        return asUtc;
+    time_t t = asUtc;
+    for (int round = 0; round < 3; ++round) {
+        std::tm local{};
+        if (!::localtime_r(&t, &local))
+            return static_cast<time_t>(-1);
+        const time_t next = asUtc - local.tm_gmtoff;
+        if (next == t)
+            break;
+        t = next;
+    }
+    return t;
+}
+
 } // namespace
 
 std::optional<timespec> dosTime(uint32_t stamp) {
@@ -174,7 +196,7 @@ std::optional<timespec> dosTime(uint32_t stamp) {
     if (stamp == 0 || tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday == 0 || tm.tm_hour > 23 ||
         tm.tm_min > 59 || tm.tm_sec > 59)
         return std::nullopt;
-    const time_t t = std::mktime(&tm);
+    const time_t t = fromLocalTime(tm);
     if (t == static_cast<time_t>(-1))
         return std::nullopt;
     return timespec{t, 0};

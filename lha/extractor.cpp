@@ -166,7 +166,11 @@ void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {
 void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outcome) {
     reportProgress(e.info.name);
     OutputFile out;
-    if (!openOutput(e, out, outcome)) {
+    WriteFailure failure;
+    const int folder = m_destination.folderOf(e.path, failure);
+    if (folder < 0 ||
+        !out.create(folder, e.path.back(), fileMode(e), m_destination.fileCreation(), failure)) {
+        fail(outcome, failure);
         m_pipeline->drop(job);
         return;
     }
@@ -182,39 +186,31 @@ void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outc
         outcome.message = decoded.message;
         return;
     }
-    WriteFailure failure;
-    if (!out.commit(fileMode(e), e.mtime, e.atime, failure))
+    const OutputFile::Committed committed = out.commit(e.mtime, e.atime, failure);
+    if (committed == OutputFile::Committed::Exists)
+        placeOverExisting(e, out, outcome);
+    else if (committed == OutputFile::Committed::Failed)
         fail(outcome, failure);
 }
 
-// Creates the member's file, asking first when its name is taken.
-bool Extractor::openOutput(const Entry &e, OutputFile &out, MemberOutcome &outcome) {
+// The member's name is taken: asks whether to replace what has it.
+void Extractor::placeOverExisting(const Entry &e, OutputFile &out, MemberOutcome &outcome) {
     WriteFailure failure;
-    const int folder = m_destination.folderOf(e.path, failure);
-    if (folder < 0) {
-        fail(outcome, failure);
-        return false;
+    switch (askOverwrite(e.info.name)) {
+    case Choice::Skip:
+        out.discard();
+        outcome.error = Error::Exists;
+        outcome.message = "the file exists and was not replaced";
+        break;
+    case Choice::Cancel:
+        out.discard();
+        choseCancel(outcome);
+        break;
+    case Choice::Replace:
+        if (!out.replace(failure))
+            fail(outcome, failure);
+        break;
     }
-    auto opened = out.create(folder, e.path.back(), m_replaceAll, failure);
-    if (opened == OutputFile::Opened::Exists) {
-        switch (askOverwrite(e.info.name)) {
-        case Choice::Skip:
-            outcome.error = Error::Exists;
-            outcome.message = "the file exists and was not replaced";
-            return false;
-        case Choice::Cancel:
-            choseCancel(outcome);
-            return false;
-        case Choice::Replace:
-            opened = out.create(folder, e.path.back(), true, failure);
-            break;
-        }
-    }
-    if (opened != OutputFile::Opened::Ok) {
-        fail(outcome, failure);
-        return false;
-    }
-    return true;
 }
 
 // Writes the decoded chunks as they come; false when writing failed or the
@@ -239,15 +235,9 @@ bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
     return true;
 }
 
-std::optional<mode_t> Extractor::fileMode(const Entry &e) const {
-    if (!e.info.unixMode)
-        return std::nullopt;
-    const mode_t wanted = m_destination.permissions(*e.info.unixMode);
-    // The file was created with 0666 under the umask; change it only when
-    // the archive asks for something else.
-    if (wanted == (0666 & ~m_destination.umask()))
-        return std::nullopt;
-    return wanted;
+mode_t Extractor::fileMode(const Entry &e) const {
+    return e.info.unixMode ? m_destination.permissions(*e.info.unixMode)
+                           : 0666 & ~m_destination.umask();
 }
 
 void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {

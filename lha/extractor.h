@@ -28,9 +28,9 @@ private:
 
     void extractMember(std::size_t index, std::vector<std::size_t> &links);
     void extractFile(const Entry &entry, std::size_t job, MemberOutcome &outcome);
-    bool openOutput(const Entry &entry, OutputFile &out, MemberOutcome &outcome);
+    void placeOverExisting(const Entry &entry, OutputFile &out, MemberOutcome &outcome);
     bool writeData(const Entry &entry, std::size_t job, OutputFile &out, MemberOutcome &outcome);
-    std::optional<mode_t> fileMode(const Entry &entry) const;
+    mode_t fileMode(const Entry &entry) const;
     void extractFolder(const Entry &entry, MemberOutcome &outcome);
     void extractLink(const Entry &entry, MemberOutcome &outcome);
     bool replaceWithLink(int folder, const Entry &entry, MemberOutcome &outcome);
