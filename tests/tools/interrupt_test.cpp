@@ -19,11 +19,19 @@ namespace fs = std::filesystem;
 using lha::testing::Member;
 using lha::testing::TempDir;
 
-bool writingStarted(const fs::path &folder) {
+// The child is writing first.bin: under a temporary name in the folder, or
+// unnamed, when only its open descriptor shows the file (as "#inode").
+bool writingStarted(pid_t child, const fs::path &folder) {
     std::error_code ec;
     for (const auto &entry : fs::directory_iterator(folder, ec))
         if (entry.path().filename().string().rfind(".first.bin.", 0) == 0)
             return true;
+    const fs::path fds = "/proc/" + std::to_string(child) + "/fd";
+    for (const auto &entry : fs::directory_iterator(fds, ec)) {
+        const std::string target = fs::read_symlink(entry.path(), ec).string();
+        if (target.rfind((folder / "#").string(), 0) == 0)
+            return true;
+    }
     return false;
 }
 
@@ -46,7 +54,7 @@ TEST(Interrupt, TheFileBeingWrittenIsRemoved) {
         pid_t child = 0;
         ASSERT_EQ(posix_spawn(&child, UNLHA_PATH, nullptr, nullptr, argv, environ), 0);
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!writingStarted(dest) && std::chrono::steady_clock::now() < until)
+        while (!writingStarted(child, dest) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         kill(child, signal);
         int status = 0;
