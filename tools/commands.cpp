@@ -27,6 +27,9 @@ void reportFailures(const Invocation &invocation, const lha::Result &result, boo
                      lha::printable(member.name).c_str(),
                      member.message.empty() ? lha::describe(member.error) : member.message.c_str());
     }
+    if (result.unlistedFailures > 0)
+        std::fprintf(stderr, "unlha: %s: %llu more members failed\n", archive.c_str(),
+                     static_cast<unsigned long long>(result.unlistedFailures));
     if (result.error != lha::Error::None)
         std::fprintf(stderr, "unlha: %s: %s\n", archive.c_str(),
                      result.message.empty() ? lha::describe(result.error) : result.message.c_str());
@@ -52,6 +55,9 @@ void printVerboseLines(const lha::Result &result, const char *done) {
     for (const auto &member : result.members)
         if (member.error == lha::Error::None)
             std::printf("%s %s\n", done, lha::printable(member.name).c_str());
+    if (result.unlistedSuccesses > 0)
+        std::printf("%s %llu more members\n", done,
+                    static_cast<unsigned long long>(result.unlistedSuccesses));
 }
 
 // Options that choose members by the patterns and report to the progress
@@ -175,6 +181,8 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
         };
     const std::filesystem::path destination =
         invocation.destination.empty() ? "." : invocation.destination;
+    if (!invocation.choice.empty() && !invocation.quiet)
+        std::fprintf(stderr, "unlha: %s\n", lha::printable(invocation.choice).c_str());
     const auto result = lha::extract(invocation.archive, destination, options);
     progress.clear();
     if (invocation.verbose && !invocation.quiet)

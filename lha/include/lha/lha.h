@@ -60,9 +60,23 @@ struct MemberOutcome {
 };
 
 struct Result {
-    Error error = Error::None; // archive-level error, or None
-    std::string message;       // its cause
-    std::vector<MemberOutcome> members;
+    // Outcomes listed in full: every one up to kListedOutcomes, then only
+    // failures up to kListedMost, so that a run over millions of members
+    // holds a bounded report. What is left out is counted.
+    static constexpr std::size_t kListedOutcomes = 16 * 1024;
+    static constexpr std::size_t kListedMost = 64 * 1024;
+    static constexpr std::size_t kUnlisted = SIZE_MAX;
+
+    Error error = Error::None;          // archive-level error, or None
+    std::string message;                // its cause
+    std::vector<MemberOutcome> members; // in archive order
+    uint64_t unlistedSuccesses = 0;
+    uint64_t unlistedFailures = 0;
+
+    // Adds a member's outcome; its index in members, or kUnlisted when it
+    // was only counted. alwaysList keeps it whatever the count, for an
+    // outcome to be filled in later.
+    std::size_t add(MemberOutcome outcome, bool alwaysList = false);
 
     // True when the archive could be read and every member succeeded.
     bool ok() const;
