@@ -144,18 +144,23 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
 
 } // namespace
 
-Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
-    members.clear();
+Result list(const std::filesystem::path &archive,
+            const std::function<void(const MemberInfo &)> &each) {
     Result result;
     auto opened = openArchive(archive, result);
     if (!opened)
         return result;
     Scan &scan = *opened->scan;
     for (std::size_t first = 0; first < scan.memberCount(); first += kBatch)
-        for (auto &entry : scan.entries(first, kBatch))
-            members.push_back(std::move(entry.info));
+        for (const auto &entry : scan.entries(first, kBatch))
+            each(entry.info);
     addScanError(result, scan);
     return result;
+}
+
+Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
+    members.clear();
+    return list(archive, [&members](const MemberInfo &m) { members.push_back(m); });
 }
 
 Result test(const std::filesystem::path &archive, const Options &options) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <deque>
 
 namespace lha {
 
@@ -180,7 +181,7 @@ bool cutLongName(Header &header) {
 // What the walk keeps: where each member's header is, and the first
 // headers whole, for the charset guess.
 struct Found {
-    std::vector<uint64_t> offsets;
+    std::deque<uint64_t> offsets;
     std::vector<Header> sample;
     std::size_t sampleBytes = 0;
 };

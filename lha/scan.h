@@ -4,6 +4,7 @@
 #include "entry.h"
 #include "source.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,7 +38,7 @@ private:
 
     const ArchiveSource &m_source;
     std::unique_ptr<HeaderWindow> m_window;
-    std::vector<uint64_t> m_offsets;
+    std::deque<uint64_t> m_offsets; // a deque: growing it never holds two copies
     Charset m_charset = Charset::Detect;
     FolderAttributes m_attributes;
 };

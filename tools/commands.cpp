@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <unistd.h>
 
 namespace unlha {
@@ -107,13 +108,19 @@ int runDryRun(const Invocation &invocation) {
 
 int runList(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
-    lha::Result result;
-    const auto members = listSelected(invocation, patterns, result);
-    if (invocation.json)
-        for (const auto &m : members)
+    std::optional<MemberTable> table;
+    if (!invocation.json)
+        table.emplace(stdout, invocation.action == Action::VerboseList);
+    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
+        if (!patterns.matches(m))
+            return;
+        if (table)
+            table->add(m);
+        else
             printJson(stdout, m);
-    else
-        printTable(stdout, members, invocation.action == Action::VerboseList);
+    });
+    if (table)
+        table->finish();
     return finish(invocation, result, patterns);
 }
 

@@ -109,7 +109,11 @@ struct Options {
 // which stops the run with Error::WriteFailed.
 using ByteSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 
-// Lists the members without decoding them.
+// Lists the members without decoding them, handing each to `each` in
+// archive order as it is read; nothing is held for the whole archive.
+Result list(const std::filesystem::path &archive,
+            const std::function<void(const MemberInfo &)> &each);
+// The same, gathering them.
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members);
 // Decodes every member and checks its size and CRC-16; writes nothing.
 Result test(const std::filesystem::path &archive, const Options &options = {});
