@@ -92,6 +92,11 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
         if (options.progress)
             options.progress(Progress{name, done, total});
     };
+    auto record = [&](const Entry &e, MemberOutcome outcome) {
+        if (options.tested)
+            options.tested(e.info, outcome);
+        result.add(std::move(outcome));
+    };
     Chunk chunk;
     forEachBatch(scan, options, [&](const std::vector<Entry> &entries) {
         const DecodeJobs jobs = decodeJobs(entries, true);
@@ -119,7 +124,7 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
                 }
                 if (result.error != Error::None) {
                     pipeline.stop();
-                    result.add({e.info.name, result.error, result.message});
+                    record(e, {e.info.name, result.error, result.message});
                     return false;
                 }
                 if (cancelled(options))
@@ -128,7 +133,7 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
                 outcome.error = decoded.error;
                 outcome.message = decoded.message;
             }
-            result.add(std::move(outcome));
+            record(e, std::move(outcome));
         }
         if (cancelled(options))
             pipeline.stop();

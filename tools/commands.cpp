@@ -74,33 +74,24 @@ lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress,
     return options;
 }
 
-std::vector<lha::MemberInfo> listSelected(const Invocation &invocation, MemberPatterns &patterns,
-                                          lha::Result &result) {
-    std::vector<lha::MemberInfo> members;
-    result = lha::list(invocation.archive, members);
-    std::erase_if(members, [&](const lha::MemberInfo &m) { return !patterns.matches(m); });
-    return members;
-}
-
 bool showsProgress(const Invocation &invocation) {
     return !invocation.quiet && ::isatty(STDERR_FILENO);
 }
 
 int runDryRun(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
-    lha::Result result;
-    const auto members = listSelected(invocation, patterns, result);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    for (const auto &m : members) {
-        if (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory)
-            continue;
+    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
+        if (!patterns.matches(m) ||
+            (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
+            return;
         std::string target = lha::printable(m.name);
         if (invocation.ignoreFolders)
             target = target.substr(target.find_last_of('/') + 1);
         std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
                     lha::printable(destination).c_str(), target.c_str());
-    }
+    });
     return finish(invocation, result, patterns);
 }
 
@@ -128,26 +119,20 @@ int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
     lha::Options options = runOptions(patterns, progress, cancel);
-    if (!invocation.json) {
-        const auto result = lha::test(invocation.archive, options);
-        progress.clear();
-        if (invocation.verbose && !invocation.quiet)
-            printVerboseLines(result, "tested");
-        return finish(invocation, result, patterns);
-    }
-    lha::Result listed;
-    const auto members = listSelected(invocation, patterns, listed);
+    // Each member is shown as its test ends, so that nothing is held for all of them.
+    if (invocation.json)
+        options.tested = [](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
+            printJson(stdout, m, &outcome);
+        };
+    else if (invocation.verbose && !invocation.quiet)
+        options.tested = [&progress](const lha::MemberInfo &, const lha::MemberOutcome &outcome) {
+            if (outcome.error != lha::Error::None)
+                return;
+            progress.clear();
+            std::printf("tested %s\n", lha::printable(outcome.name).c_str());
+        };
     const auto result = lha::test(invocation.archive, options);
     progress.clear();
-    // Both runs walk the same headers in the same order; a member the test
-    // never reached (a stopped run) has no result.
-    std::size_t next = 0;
-    for (const auto &member : members) {
-        const lha::MemberOutcome *outcome = nullptr;
-        if (next < result.members.size() && result.members[next].name == member.name)
-            outcome = &result.members[next++];
-        printJson(stdout, member, outcome);
-    }
     return finish(invocation, result, patterns);
 }
 

@@ -98,6 +98,9 @@ struct Options {
     // When set, only the members it accepts take part in the run and appear
     // in its Result; the others are passed over unread.
     std::function<bool(const MemberInfo &)> select;
+    // test() and print(): called with each member's outcome as it is known,
+    // in archive order, for callers that show every member whatever the count.
+    std::function<void(const MemberInfo &, const MemberOutcome &)> tested;
     // Extraction writes every member straight into the destination under the
     // last component of its name, and makes no folders. A member whose name an
     // earlier member of the run already took is refused (Error::UnsafeName),
