@@ -44,14 +44,24 @@ TEST(Batches, ReportOfManyMembersListsEveryFailureAndCountsTheRest) {
     const std::string archive = buildArchive(manyMembers(damaged));
     TempDir dir;
     lha::testing::writeFile(dir / "many.lzh", archive);
+    // The members a test shows one by one: all of them, listed or not.
+    std::size_t shown = 0;
+    lha::Options options;
+    options.threads = 2;
+    options.tested = [&](const lha::MemberInfo &info, const lha::MemberOutcome &outcome) {
+        EXPECT_EQ(info.name, "f" + std::to_string(shown));
+        EXPECT_EQ(outcome.name, info.name);
+        ++shown;
+    };
     const struct {
         const char *run;
         lha::Result result;
     } runs[] = {
-        {"test",
-         lha::testMemory(reinterpret_cast<const uint8_t *>(archive.data()), archive.size(), 2u)},
+        {"test", lha::testMemory(reinterpret_cast<const uint8_t *>(archive.data()), archive.size(),
+                                 options)},
         {"extract", lha::extract(dir / "many.lzh", dir / "out")},
     };
+    EXPECT_EQ(shown, kMembers);
     for (const auto &r : runs) {
         const auto &members = r.result.members;
         EXPECT_EQ(members.size(), lha::Result::kListedOutcomes + damaged.size() - 1) << r.run;
