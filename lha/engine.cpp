@@ -9,8 +9,15 @@
 #include "scan.h"
 #include "selection.h"
 
+#include <memory>
+#include <set>
+
 namespace lha {
 namespace {
+
+// Members read, decoded and written at a time: a run holds the entries and
+// pipeline slots of one batch, whatever the archive's size.
+constexpr std::size_t kBatch = 1024;
 
 // A damaged header ends the walk but keeps the members before it.
 void addScanError(Result &result, const Scan &scan) {
@@ -29,13 +36,12 @@ Result failed(Error error, std::string message) {
 
 struct OpenArchive {
     std::unique_ptr<FileSource> source;
-    Scan scan;
+    std::unique_ptr<Scan> scan;
 };
 
-// Opens the archive and reads the headers of the members the caller
-// selected; nullopt with failure set when it cannot be read at all.
-std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, const Options &options,
-                                       Result &failure) {
+// Opens the archive and walks its headers; nullopt with failure set when it
+// cannot be read at all.
+std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure) {
     std::string why;
     auto source = FileSource::open(archive, why);
     if (!source) {
@@ -43,8 +49,7 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, con
                          "cannot open " + printable(archive.string()) + ": " + why);
         return std::nullopt;
     }
-    Scan scan = scanArchive(*source);
-    keepSelected(scan.entries, options);
+    auto scan = std::make_unique<Scan>(*source);
     return OpenArchive{std::move(source), std::move(scan)};
 }
 
@@ -52,54 +57,89 @@ bool cancelled(const Options &options) {
     return options.cancel && options.cancel->load(std::memory_order_relaxed);
 }
 
+// Hands each batch of the members the caller selected to work, in archive
+// order, until it returns false.
+template <typename Work> void forEachBatch(Scan &scan, const Options &options, Work work) {
+    for (std::size_t first = 0; first < scan.memberCount(); first += kBatch) {
+        auto entries = scan.entries(first, kBatch);
+        keepSelected(entries, options);
+        if (!work(entries))
+            return;
+    }
+}
+
+// The original bytes the run will decode, for progress; a walk of its own
+// only when progress is reported.
+template <typename Prepare>
+uint64_t decodedTotal(Scan &scan, const Options &options, bool includeRefused, Prepare prepare) {
+    uint64_t total = 0;
+    if (options.progress)
+        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
+            prepare(entries);
+            total += decodeJobs(entries, includeRefused).total;
+            return true;
+        });
+    return total;
+}
+
 // sink, when given, takes every decoded byte: that is how print() works.
-Result testScanned(const ArchiveSource &source, const Scan &scan, const Options &options,
+Result testScanned(const ArchiveSource &source, Scan &scan, const Options &options,
                    const ByteSink *sink = nullptr) {
     Result result;
-    const DecodeJobs jobs = decodeJobs(scan.entries, true);
-    DecodePipeline pipeline(source, scan.entries, jobs.entries, options.threads);
+    const uint64_t total = decodedTotal(scan, options, true, [](std::vector<Entry> &) {});
     uint64_t done = 0;
     auto progress = [&](const std::string &name) {
         if (options.progress)
-            options.progress(Progress{name, done, jobs.total});
+            options.progress(Progress{name, done, total});
+    };
+    auto record = [&](const Entry &e, MemberOutcome outcome) {
+        if (options.tested)
+            options.tested(e.info, outcome);
+        result.add(std::move(outcome));
     };
     Chunk chunk;
-    for (std::size_t i = 0; i < scan.entries.size() && !cancelled(options); ++i) {
-        const Entry &e = scan.entries[i];
-        MemberOutcome outcome{e.info.name, Error::None, {}};
-        const std::size_t job = jobs.jobOf[i];
-        if (e.truncated) {
-            outcome.error = Error::Damaged;
-            outcome.message = kCutShort;
-        } else if (e.info.kind == MemberKind::File && job == DecodeJobs::kNone) {
-            outcome.error = Error::UnsupportedMethod;
-            outcome.message = "unknown method " + printable(e.info.method);
-        } else if (job != DecodeJobs::kNone) {
-            progress(e.info.name);
-            while (!cancelled(options) && pipeline.next(job, chunk)) {
-                if (sink && !(*sink)(chunk.data(), chunk.size())) {
-                    result.error = Error::WriteFailed;
-                    result.message = "cannot write the output";
-                    break;
-                }
-                done += chunk.size();
+    forEachBatch(scan, options, [&](const std::vector<Entry> &entries) {
+        const DecodeJobs jobs = decodeJobs(entries, true);
+        DecodePipeline pipeline(source, entries, jobs.entries, options.threads);
+        for (std::size_t i = 0; i < entries.size() && !cancelled(options); ++i) {
+            const Entry &e = entries[i];
+            MemberOutcome outcome{e.info.name, Error::None, {}};
+            const std::size_t job = jobs.jobOf[i];
+            if (e.truncated) {
+                outcome.error = Error::Damaged;
+                outcome.message = kCutShort;
+            } else if (e.info.kind == MemberKind::File && job == DecodeJobs::kNone) {
+                outcome.error = Error::UnsupportedMethod;
+                outcome.message = "unknown method " + printable(e.info.method);
+            } else if (job != DecodeJobs::kNone) {
                 progress(e.info.name);
+                while (!cancelled(options) && pipeline.next(job, chunk)) {
+                    if (sink && !(*sink)(chunk.data(), chunk.size())) {
+                        result.error = Error::WriteFailed;
+                        result.message = "cannot write the output";
+                        break;
+                    }
+                    done += chunk.size();
+                    progress(e.info.name);
+                }
+                if (result.error != Error::None) {
+                    pipeline.stop();
+                    record(e, {e.info.name, result.error, result.message});
+                    return false;
+                }
+                if (cancelled(options))
+                    break;
+                const auto decoded = pipeline.outcome(job);
+                outcome.error = decoded.error;
+                outcome.message = decoded.message;
             }
-            if (result.error != Error::None) {
-                pipeline.stop();
-                result.members.push_back({e.info.name, result.error, result.message});
-                break;
-            }
-            if (cancelled(options))
-                break;
-            const auto decoded = pipeline.outcome(job);
-            outcome.error = decoded.error;
-            outcome.message = decoded.message;
+            record(e, std::move(outcome));
         }
-        result.members.push_back(std::move(outcome));
-    }
+        if (cancelled(options))
+            pipeline.stop();
+        return !cancelled(options);
+    });
     if (cancelled(options)) {
-        pipeline.stop();
         result.error = Error::Cancelled;
         result.message = "cancelled";
     }
@@ -109,39 +149,44 @@ Result testScanned(const ArchiveSource &source, const Scan &scan, const Options 
 
 } // namespace
 
-Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
-    members.clear();
+Result list(const std::filesystem::path &archive,
+            const std::function<void(const MemberInfo &)> &each) {
     Result result;
-    auto opened = openArchive(archive, {}, result);
+    auto opened = openArchive(archive, result);
     if (!opened)
         return result;
-    members.reserve(opened->scan.entries.size());
-    for (auto &entry : opened->scan.entries)
-        members.push_back(std::move(entry.info));
-    addScanError(result, opened->scan);
+    Scan &scan = *opened->scan;
+    for (std::size_t first = 0; first < scan.memberCount(); first += kBatch)
+        for (const auto &entry : scan.entries(first, kBatch))
+            each(entry.info);
+    addScanError(result, scan);
     return result;
+}
+
+Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
+    members.clear();
+    return list(archive, [&members](const MemberInfo &m) { members.push_back(m); });
 }
 
 Result test(const std::filesystem::path &archive, const Options &options) {
     Result result;
-    auto opened = openArchive(archive, options, result);
+    auto opened = openArchive(archive, result);
     if (!opened)
         return result;
-    return testScanned(*opened->source, opened->scan, options);
+    return testScanned(*opened->source, *opened->scan, options);
 }
 
 Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
     Result result;
-    auto opened = openArchive(archive, options, result);
+    auto opened = openArchive(archive, result);
     if (!opened)
         return result;
-    return testScanned(*opened->source, opened->scan, options, &sink);
+    return testScanned(*opened->source, *opened->scan, options, &sink);
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, const Options &options) {
     MemorySource source(data, size);
-    Scan scan = scanArchive(source);
-    keepSelected(scan.entries, options);
+    Scan scan(source);
     return testScanned(source, scan, options);
 }
 
@@ -154,13 +199,11 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
     Result result;
-    auto opened = openArchive(archive, options, result);
+    auto opened = openArchive(archive, result);
     if (!opened)
         return result;
-    Scan &scan = opened->scan;
-    if (options.ignoreFolders)
-        dropStoredFolders(scan.entries);
-    if (scan.entries.empty() && scan.error != Error::None) {
+    Scan &scan = *opened->scan;
+    if (scan.memberCount() == 0 && scan.error != Error::None) {
         addScanError(result, scan);
         return result;
     }
@@ -169,7 +212,21 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
     if (!target)
         return failed(Error::WriteFailed, "cannot open the destination " +
                                               printable(destination.string()) + ": " + why);
-    result = Extractor(*opened->source, scan.entries, *target, options).run();
+    // Names taken when folders are ignored, over the whole run.
+    std::set<std::string> taken;
+    auto prepare = [&](std::vector<Entry> &entries) {
+        if (options.ignoreFolders)
+            dropStoredFolders(entries, taken);
+    };
+    const uint64_t total = decodedTotal(scan, options, false, prepare);
+    taken.clear();
+    Extractor extractor(*opened->source, *target, options, total);
+    forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
+        prepare(entries);
+        extractor.extract(std::move(entries));
+        return !cancelled(options);
+    });
+    result = extractor.finish();
     addScanError(result, scan);
     return result;
 }

@@ -3,8 +3,9 @@
 
 #include "holdable_name.h"
 
+#include <algorithm>
 #include <ctime>
-#include <set>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace lha {
@@ -159,24 +160,34 @@ void restoreTimes(const Header &h, Entry &e) {
         e.info.mtime = e.mtime->tv_sec;
 }
 
-// Local time to seconds since the epoch as mktime() would, without
-// mktime()'s look at the time zone file on every call, a system call per
-// member. The offset is taken at the guess and once more at the result,
-// which settles it across a change to or from summer time.
-time_t fromLocalTime(std::tm tm) {
-    const time_t asUtc = ::timegm(&tm);
-    if (asUtc == static_cast<time_t>(-1))
-        return asUtc;
-    time_t t = asUtc;
-    for (int round = 0; round < 3; ++round) {
+// mktime looks at the zone file again at every call (glibc stats it), which
+// over an archive of many members costs as much as the rest of the listing.
+// The zone is read once; localtime_r, which does not look again, gives the
+// offset, and mktime is left only for times within a day of a change of
+// offset, where its choice between two readings (or none) is the one kept.
+std::optional<time_t> fromLocalTime(const std::tm &wanted) {
+    constexpr time_t kDay = 24 * 60 * 60;
+    static std::once_flag zoneRead;
+    std::call_once(zoneRead, [] { tzset(); });
+    auto offsetAt = [](time_t at) -> std::optional<long> {
         std::tm local{};
-        if (!::localtime_r(&t, &local))
-            return static_cast<time_t>(-1);
-        const time_t next = asUtc - local.tm_gmtoff;
-        if (next == t)
-            break;
-        t = next;
+        if (!localtime_r(&at, &local))
+            return std::nullopt;
+        return local.tm_gmtoff;
+    };
+    std::tm utc = wanted;
+    const time_t asUtc = timegm(&utc);
+    if (asUtc != static_cast<time_t>(-1)) {
+        if (const auto offset = offsetAt(asUtc)) {
+            const time_t t = asUtc - *offset;
+            if (offsetAt(t - kDay) == offset && offsetAt(t + kDay) == offset)
+                return t;
+        }
     }
+    std::tm local = wanted;
+    const time_t t = std::mktime(&local);
+    if (t == static_cast<time_t>(-1))
+        return std::nullopt;
     return t;
 }
 
@@ -196,10 +207,10 @@ std::optional<timespec> dosTime(uint32_t stamp) {
     if (stamp == 0 || tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday == 0 || tm.tm_hour > 23 ||
         tm.tm_min > 59 || tm.tm_sec > 59)
         return std::nullopt;
-    const time_t t = fromLocalTime(tm);
-    if (t == static_cast<time_t>(-1))
+    const auto t = fromLocalTime(tm);
+    if (!t)
         return std::nullopt;
-    return timespec{t, 0};
+    return timespec{*t, 0};
 }
 
 Charset guessCharset(const std::vector<Header> &headers) {
@@ -276,28 +287,75 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     return e;
 }
 
-void keepFolderAttributesApart(std::vector<Entry> &entries) {
-    std::set<std::vector<std::string>> folders;
-    std::set<std::vector<std::string>> taken;
-    for (const Entry &e : entries) {
-        taken.insert(e.path);
-        std::size_t depth = e.path.size();
-        if (e.info.kind != MemberKind::Directory && depth > 0)
-            --depth;
-        for (std::size_t n = 1; n <= depth; ++n)
-            folders.insert(std::vector<std::string>(
-                e.path.begin(), e.path.begin() + static_cast<std::ptrdiff_t>(n)));
+namespace {
+
+uint64_t pathHash(const std::vector<std::string> &path, std::size_t depth) {
+    constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
+    constexpr uint64_t kFnvPrime = 1099511628211ULL;
+    uint64_t h = kFnvOffset;
+    auto mix = [&](uint8_t byte) { h = (h ^ byte) * kFnvPrime; };
+    for (std::size_t i = 0; i < depth; ++i) {
+        // Each component's length first, so that no two paths run together.
+        for (std::size_t n = path[i].size(), k = 0; k < sizeof n; ++k)
+            mix(static_cast<uint8_t>(n >> (8 * k)));
+        for (const char c : path[i])
+            mix(static_cast<uint8_t>(c));
     }
-    for (Entry &e : entries) {
-        if (e.info.kind != MemberKind::File || !e.refusal.empty() || !folders.contains(e.path))
-            continue;
-        auto path = e.path;
-        path.back() += kAttributesSuffix;
-        if (!taken.insert(path).second)
-            continue;
-        e.path = std::move(path);
-        e.info.name += kAttributesSuffix;
+    return h;
+}
+
+bool endsWithAttributesSuffix(const std::vector<std::string> &path) {
+    return !path.empty() && path.back().ends_with(kAttributesSuffix);
+}
+
+void sortUnique(std::vector<uint64_t> &hashes) {
+    std::sort(hashes.begin(), hashes.end());
+    hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+}
+
+bool holds(const std::vector<uint64_t> &sorted, uint64_t hash) {
+    return std::binary_search(sorted.begin(), sorted.end(), hash);
+}
+
+} // namespace
+
+void FolderAttributes::learn(const Entry &e) {
+    m_tidy = false;
+    if (endsWithAttributesSuffix(e.path))
+        m_taken.push_back(pathHash(e.path, e.path.size()));
+    std::size_t depth = e.path.size();
+    if (e.info.kind != MemberKind::Directory && depth > 0)
+        --depth;
+    for (std::size_t n = 1; n <= depth; ++n)
+        m_folders.push_back(pathHash(e.path, n));
+    // Most members share their folders: duplicates go now and then.
+    if (m_folders.size() > 2 * m_tidySize + 1024) {
+        sortUnique(m_folders);
+        m_tidySize = m_folders.size();
     }
+}
+
+void FolderAttributes::tidy() {
+    if (m_tidy)
+        return;
+    sortUnique(m_folders);
+    sortUnique(m_taken);
+    m_tidy = true;
+}
+
+void FolderAttributes::keepApart(Entry &e) {
+    tidy();
+    if (e.info.kind != MemberKind::File || !e.refusal.empty() || m_folders.empty() ||
+        !holds(m_folders, pathHash(e.path, e.path.size())))
+        return;
+    auto path = e.path;
+    path.back() += kAttributesSuffix;
+    const uint64_t renamed = pathHash(path, path.size());
+    if (holds(m_taken, renamed))
+        return;
+    m_taken.insert(std::lower_bound(m_taken.begin(), m_taken.end(), renamed), renamed);
+    e.path = std::move(path);
+    e.info.name += kAttributesSuffix;
 }
 
 } // namespace lha

@@ -32,7 +32,22 @@ Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
 // like the folder, which later members need as a folder. Such a file is
 // renamed "NAME.EA", as OS/2 tools name attributes they cannot attach, so
 // that the folder and the attribute data both come out.
-void keepFolderAttributesApart(std::vector<Entry> &entries);
+// Every entry is learnt first, then each is set apart in archive order. Paths
+// are held as 64-bit hashes, and only those that matter (folders, and names
+// already ending in ".EA"), so that millions of members cost little.
+class FolderAttributes {
+public:
+    void learn(const Entry &entry);
+    void keepApart(Entry &entry);
+
+private:
+    void tidy();
+
+    std::vector<uint64_t> m_folders;
+    std::vector<uint64_t> m_taken;
+    std::size_t m_tidySize = 0;
+    bool m_tidy = true;
+};
 
 // The stored name as UTF-8, before it is split into a path.
 std::string decodeStoredName(const Header &header, Charset guessed);

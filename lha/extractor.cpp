@@ -18,9 +18,9 @@ constexpr std::size_t kLinkTempStem = 200;
 
 } // namespace
 
-Extractor::Extractor(const ArchiveSource &source, const std::vector<Entry> &entries,
-                     Destination &destination, const Options &options)
-    : m_source(source), m_entries(entries), m_destination(destination), m_options(options) {}
+Extractor::Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
+                     uint64_t total)
+    : m_source(source), m_destination(destination), m_options(options), m_total(total) {}
 
 bool Extractor::cancelled() const {
     return m_options.cancel && m_options.cancel->load(std::memory_order_relaxed);
@@ -32,7 +32,7 @@ bool Extractor::stopping() const {
 
 void Extractor::reportProgress(const std::string &name) {
     if (m_options.progress)
-        m_options.progress(Progress{name, m_done, m_jobs.total});
+        m_options.progress(Progress{name, m_done, m_total});
 }
 
 void Extractor::fail(MemberOutcome &outcome, const WriteFailure &failure) {
@@ -74,67 +74,71 @@ Extractor::Choice Extractor::askOverwrite(const std::string &name) {
     return Choice::Cancel;
 }
 
-Result Extractor::run() {
+void Extractor::extract(std::vector<Entry> batch) {
+    m_entries = std::move(batch);
     m_jobs = decodeJobs(m_entries, false);
     m_pipeline.emplace(m_source, m_entries, m_jobs.entries, m_options.threads);
-    m_result.members.resize(m_entries.size());
-    std::vector<std::size_t> links;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (stopping())
             notExtracted(i);
         else
-            extractMember(i, links);
+            extractMember(i);
     }
     m_pipeline.reset();
+}
+
+Result Extractor::finish() {
     // Links only now, so that no file of this archive is written through one.
-    for (std::size_t i : links) {
-        if (stopping())
-            notExtracted(i);
+    for (PendingLink &link : m_links) {
+        MemberOutcome &outcome = m_result.members[link.outcome];
+        if (!stopping())
+            extractLink(link.entry, outcome);
+        else if (m_diskGaveOut)
+            outcome = {link.entry.info.name, Error::WriteFailed,
+                       "not extracted: the run stopped before it"};
         else
-            extractLink(m_entries[i], m_result.members[i]);
+            outcome.name.clear(); // not reached: no outcome
     }
+    m_links.clear();
     if (!m_stopped && cancelled()) {
         m_result.error = Error::Cancelled;
         m_result.message = "cancelled";
     }
     // Cancelled or not, what was written keeps its folders' times and modes.
     finishFolders();
-    // Members a cancel left unreached keep no outcome.
     std::erase_if(m_result.members,
                   [](const MemberOutcome &m) { return m.name.empty() && m.error == Error::None; });
     return std::move(m_result);
 }
 
-void Extractor::extractMember(std::size_t index, std::vector<std::size_t> &links) {
+void Extractor::extractMember(std::size_t index) {
     const Entry &e = m_entries[index];
-    MemberOutcome &outcome = m_result.members[index];
-    outcome.name = e.info.name;
+    MemberOutcome outcome{e.info.name, Error::None, {}};
     if (!e.refusal.empty()) {
         outcome.error = Error::UnsafeName;
         outcome.message = e.refusal;
-        return;
-    }
-    if (e.truncated) {
+    } else if (e.truncated) {
         outcome.error = Error::Damaged;
         outcome.message = kCutShort;
-        return;
-    }
-    switch (e.info.kind) {
-    case MemberKind::Directory:
-        extractFolder(e, outcome);
-        break;
-    case MemberKind::Symlink:
-        links.push_back(index);
-        break;
-    case MemberKind::File:
-        if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
-            outcome.error = Error::UnsupportedMethod;
-            outcome.message = "unknown method " + printable(e.info.method);
-        } else {
-            extractFile(e, m_jobs.jobOf[index], outcome);
+    } else {
+        switch (e.info.kind) {
+        case MemberKind::Directory:
+            extractFolder(e, outcome);
+            break;
+        case MemberKind::Symlink:
+            m_links.push_back({e, m_result.add(std::move(outcome), true)});
+            return;
+        case MemberKind::File:
+            if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
+                outcome.error = Error::UnsupportedMethod;
+                outcome.message = "unknown method " + printable(e.info.method);
+            } else {
+                extractFile(e, m_jobs.jobOf[index], outcome);
+            }
+            break;
         }
-        break;
     }
+    m_result.add(std::move(outcome));
 }
 
 // After the disk gave out, every member left is listed, so that the report
@@ -142,14 +146,9 @@ void Extractor::extractMember(std::size_t index, std::vector<std::size_t> &links
 void Extractor::notExtracted(std::size_t index) {
     if (m_jobs.jobOf[index] != DecodeJobs::kNone && m_pipeline)
         m_pipeline->drop(m_jobs.jobOf[index]);
-    if (!m_diskGaveOut)
-        return;
-    MemberOutcome &outcome = m_result.members[index];
-    if (outcome.error != Error::None)
-        return;
-    outcome.name = m_entries[index].info.name;
-    outcome.error = Error::WriteFailed;
-    outcome.message = "not extracted: the run stopped before it";
+    if (m_diskGaveOut)
+        m_result.add({m_entries[index].info.name, Error::WriteFailed,
+                      "not extracted: the run stopped before it"});
 }
 
 void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {

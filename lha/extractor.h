@@ -14,9 +14,12 @@ namespace lha {
 
 class Extractor {
 public:
-    Extractor(const ArchiveSource &source, const std::vector<Entry> &entries,
-              Destination &destination, const Options &options);
-    Result run();
+    // total: the original bytes of every member to be written, for progress.
+    Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
+              uint64_t total);
+    // Writes the next members of the archive, in order; links wait for finish().
+    void extract(std::vector<Entry> batch);
+    Result finish();
 
 private:
     struct Folder {
@@ -25,8 +28,14 @@ private:
         std::optional<timespec> mtime;
     };
     enum class Choice { Replace, Skip, Cancel };
+    // A link, made once every file is written; its outcome is listed in
+    // archive order and filled in then.
+    struct PendingLink {
+        Entry entry;
+        std::size_t outcome;
+    };
 
-    void extractMember(std::size_t index, std::vector<std::size_t> &links);
+    void extractMember(std::size_t index);
     void extractFile(const Entry &entry, std::size_t job, MemberOutcome &outcome);
     void placeOverExisting(const Entry &entry, OutputFile &out, MemberOutcome &outcome);
     bool writeData(const Entry &entry, std::size_t job, OutputFile &out, MemberOutcome &outcome);
@@ -44,13 +53,15 @@ private:
     void reportProgress(const std::string &name);
 
     const ArchiveSource &m_source;
-    const std::vector<Entry> &m_entries;
+    std::vector<Entry> m_entries; // the batch being written
     Destination &m_destination;
     const Options &m_options;
     DecodeJobs m_jobs;
     std::optional<DecodePipeline> m_pipeline;
     Result m_result;
     std::vector<Folder> m_folders;
+    std::vector<PendingLink> m_links;
+    uint64_t m_total = 0;
     bool m_replaceAll = false;
     bool m_skipAll = false;
     bool m_stopped = false;     // cancelled by the caller's answer, or the disk gave out

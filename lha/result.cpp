@@ -3,6 +3,17 @@
 
 namespace lha {
 
+std::size_t Result::add(MemberOutcome outcome, bool alwaysList) {
+    const bool failed = outcome.error != Error::None;
+    const std::size_t limit = failed ? kListedMost : kListedOutcomes;
+    if (!alwaysList && members.size() >= limit) {
+        ++(failed ? unlistedFailures : unlistedSuccesses);
+        return kUnlisted;
+    }
+    members.push_back(std::move(outcome));
+    return members.size() - 1;
+}
+
 bool Result::ok() const {
     return firstError() == Error::None;
 }

@@ -4,31 +4,17 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <deque>
 
 namespace lha {
-namespace {
-
-constexpr uint64_t kSearchLimit = 64 * 1024;
-// The bytes that decide whether a header may start somewhere: the method's
-// dashes at 2 and 6, the level at 20.
-constexpr std::size_t kHeaderProbe = 21;
-constexpr std::size_t kMethodDash1 = 2;
-constexpr std::size_t kMethodDash2 = 6;
-constexpr std::size_t kLevelByte = 20;
-constexpr uint8_t kHighestLevel = 3;
-// A name longer than any path the system accepts can never be written; it
-// is kept only this long, to show in the report what was refused.
-constexpr std::size_t kLongestName = PATH_MAX;
-constexpr std::size_t kShownOfLongName = 256;
-constexpr std::size_t kCharsetSample = 256 * 1024;
 
 // Holds a window of the archive so that headers of small members close to
 // each other cost one read between them. It is several times the largest
 // header, so that a search for the next header re-reads only when it has
 // walked most of a window.
-class Window {
+class HeaderWindow {
 public:
-    explicit Window(const ArchiveSource &source) : m_source(source) {}
+    explicit HeaderWindow(const ArchiveSource &source) : m_source(source) {}
 
     // At least `length` bytes at offset when the archive has them; fewer
     // only at its end.
@@ -51,6 +37,24 @@ private:
     uint64_t m_start = 0;
     std::vector<uint8_t> m_bytes;
 };
+
+namespace {
+
+using Window = HeaderWindow;
+
+constexpr uint64_t kSearchLimit = 64 * 1024;
+// The bytes that decide whether a header may start somewhere: the method's
+// dashes at 2 and 6, the level at 20.
+constexpr std::size_t kHeaderProbe = 21;
+constexpr std::size_t kMethodDash1 = 2;
+constexpr std::size_t kMethodDash2 = 6;
+constexpr std::size_t kLevelByte = 20;
+constexpr uint8_t kHighestLevel = 3;
+// A name longer than any path the system accepts can never be written; it
+// is kept only this long, to show in the report what was refused.
+constexpr std::size_t kLongestName = PATH_MAX;
+constexpr std::size_t kShownOfLongName = 256;
+constexpr std::size_t kCharsetSample = 256 * 1024;
 
 // Parses the header at offset, reading more when it is longer than the
 // first look.
@@ -175,11 +179,9 @@ bool cutLongName(Header &header) {
 }
 
 // What the walk keeps: where each member's header is, and the first
-// headers whole, for the charset guess. The headers are parsed again one at
-// a time when the entries are made, so that an archive of many members
-// never holds all its headers and all its entries at once.
+// headers whole, for the charset guess.
 struct Found {
-    std::vector<uint64_t> offsets;
+    std::deque<uint64_t> offsets;
     std::vector<Header> sample;
     std::size_t sampleBytes = 0;
 };
@@ -270,42 +272,56 @@ Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, 
     return found;
 }
 
-void makeEntries(Window &window, uint64_t size, Found &found, Scan &scan) {
-    // The names of the first members are enough to guess the charset.
-    const Charset guessed = guessCharset(found.sample);
-    found.sample = {};
-    scan.entries.reserve(found.offsets.size());
-    Header h;
-    std::string why;
-    for (const uint64_t offset : found.offsets) {
-        if (headerAt(window, size, offset, h, why) != HeaderStatus::Ok)
-            continue; // read differently the second time: an I/O error
-        const bool longName = cutLongName(h);
-        const uint64_t dataOffset = offset + h.headerSize;
-        Entry entry = makeEntry(h, dataOffset, guessed);
-        const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
-        entry.truncated = h.packedSize > left;
-        if (longName) {
-            entry.refusal = "the name is longer than any path the system allows";
-            entry.info.name += "...";
-        }
-        scan.entries.push_back(std::move(entry));
-    }
-    found = Found{};
-}
-
 } // namespace
 
-Scan scanArchive(const ArchiveSource &source) {
-    Scan scan;
-    Window window(source);
-    const auto first = findFirstHeader(window, source, scan);
+Scan::Scan(const ArchiveSource &source)
+    : m_source(source), m_window(std::make_unique<HeaderWindow>(source)) {
+    const auto first = findFirstHeader(*m_window, source, *this);
     if (!first)
-        return scan;
-    Found found = walkHeaders(window, source, *first, scan);
-    makeEntries(window, source.size(), found, scan);
-    keepFolderAttributesApart(scan.entries);
-    return scan;
+        return;
+    Found found = walkHeaders(*m_window, source, *first, *this);
+    // The names of the first members are enough to guess the charset.
+    m_charset = guessCharset(found.sample);
+    m_offsets = std::move(found.offsets);
+    found = Found{};
+    Entry entry;
+    for (const uint64_t offset : m_offsets)
+        if (entryAt(offset, entry))
+            m_attributes.learn(entry);
+}
+
+Scan::~Scan() = default;
+
+bool Scan::entryAt(uint64_t offset, Entry &entry) {
+    const uint64_t size = m_source.size();
+    Header h;
+    std::string why;
+    if (headerAt(*m_window, size, offset, h, why) != HeaderStatus::Ok)
+        return false;
+    const bool longName = cutLongName(h);
+    const uint64_t dataOffset = offset + h.headerSize;
+    entry = makeEntry(h, dataOffset, m_charset);
+    const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
+    entry.truncated = h.packedSize > left;
+    if (longName) {
+        entry.refusal = "the name is longer than any path the system allows";
+        entry.info.name += "...";
+    }
+    return true;
+}
+
+std::vector<Entry> Scan::entries(std::size_t first, std::size_t count) {
+    std::vector<Entry> batch;
+    const std::size_t end = std::min(m_offsets.size(), first + std::min(count, m_offsets.size()));
+    batch.reserve(end > first ? end - first : 0);
+    Entry entry;
+    for (std::size_t i = first; i < end; ++i) {
+        if (!entryAt(m_offsets[i], entry))
+            continue;
+        m_attributes.keepApart(entry);
+        batch.push_back(std::move(entry));
+    }
+    return batch;
 }
 
 } // namespace lha

@@ -2,7 +2,6 @@
 #include "selection.h"
 
 #include <algorithm>
-#include <set>
 
 namespace lha {
 
@@ -12,11 +11,10 @@ void keepSelected(std::vector<Entry> &entries, const Options &options) {
     std::erase_if(entries, [&](const Entry &e) { return !options.select(e.info); });
 }
 
-void dropStoredFolders(std::vector<Entry> &entries) {
+void dropStoredFolders(std::vector<Entry> &entries, std::set<std::string> &taken) {
     std::erase_if(entries, [](const Entry &e) {
         return e.info.kind == MemberKind::Directory && e.refusal.empty();
     });
-    std::set<std::string> taken;
     for (Entry &e : entries) {
         if (!e.refusal.empty() || e.path.empty())
             continue;

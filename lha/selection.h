@@ -4,6 +4,8 @@
 // and their names without folders when the stored folders are ignored.
 #include "entry.h"
 
+#include <set>
+#include <string>
 #include <vector>
 
 namespace lha {
@@ -12,7 +14,8 @@ namespace lha {
 void keepSelected(std::vector<Entry> &entries, const Options &options);
 
 // Reduces every path to its last component and drops folder entries. An
-// entry whose reduced name an earlier one already took is refused.
-void dropStoredFolders(std::vector<Entry> &entries);
+// entry whose reduced name an earlier one already took (this batch's or an
+// earlier one's: taken holds them) is refused.
+void dropStoredFolders(std::vector<Entry> &entries, std::set<std::string> &taken);
 
 } // namespace lha

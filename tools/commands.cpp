@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <unistd.h>
 
 namespace unlha {
@@ -27,6 +28,9 @@ void reportFailures(const Invocation &invocation, const lha::Result &result, boo
                      lha::printable(member.name).c_str(),
                      member.message.empty() ? lha::describe(member.error) : member.message.c_str());
     }
+    if (result.unlistedFailures > 0)
+        std::fprintf(stderr, "unlha: %s: %llu more members failed\n", archive.c_str(),
+                     static_cast<unsigned long long>(result.unlistedFailures));
     if (result.error != lha::Error::None)
         std::fprintf(stderr, "unlha: %s: %s\n", archive.c_str(),
                      result.message.empty() ? lha::describe(result.error) : result.message.c_str());
@@ -52,6 +56,9 @@ void printVerboseLines(const lha::Result &result, const char *done) {
     for (const auto &member : result.members)
         if (member.error == lha::Error::None)
             std::printf("%s %s\n", done, lha::printable(member.name).c_str());
+    if (result.unlistedSuccesses > 0)
+        std::printf("%s %llu more members\n", done,
+                    static_cast<unsigned long long>(result.unlistedSuccesses));
 }
 
 // Options that choose members by the patterns and report to the progress
@@ -67,33 +74,24 @@ lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress,
     return options;
 }
 
-std::vector<lha::MemberInfo> listSelected(const Invocation &invocation, MemberPatterns &patterns,
-                                          lha::Result &result) {
-    std::vector<lha::MemberInfo> members;
-    result = lha::list(invocation.archive, members);
-    std::erase_if(members, [&](const lha::MemberInfo &m) { return !patterns.matches(m); });
-    return members;
-}
-
 bool showsProgress(const Invocation &invocation) {
     return !invocation.quiet && ::isatty(STDERR_FILENO);
 }
 
 int runDryRun(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
-    lha::Result result;
-    const auto members = listSelected(invocation, patterns, result);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    for (const auto &m : members) {
-        if (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory)
-            continue;
+    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
+        if (!patterns.matches(m) ||
+            (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
+            return;
         std::string target = lha::printable(m.name);
         if (invocation.ignoreFolders)
             target = target.substr(target.find_last_of('/') + 1);
         std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
                     lha::printable(destination).c_str(), target.c_str());
-    }
+    });
     return finish(invocation, result, patterns);
 }
 
@@ -101,13 +99,19 @@ int runDryRun(const Invocation &invocation) {
 
 int runList(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
-    lha::Result result;
-    const auto members = listSelected(invocation, patterns, result);
-    if (invocation.json)
-        for (const auto &m : members)
+    std::optional<MemberTable> table;
+    if (!invocation.json)
+        table.emplace(stdout, invocation.action == Action::VerboseList);
+    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
+        if (!patterns.matches(m))
+            return;
+        if (table)
+            table->add(m);
+        else
             printJson(stdout, m);
-    else
-        printTable(stdout, members, invocation.action == Action::VerboseList);
+    });
+    if (table)
+        table->finish();
     return finish(invocation, result, patterns);
 }
 
@@ -115,26 +119,20 @@ int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
     lha::Options options = runOptions(patterns, progress, cancel);
-    if (!invocation.json) {
-        const auto result = lha::test(invocation.archive, options);
-        progress.clear();
-        if (invocation.verbose && !invocation.quiet)
-            printVerboseLines(result, "tested");
-        return finish(invocation, result, patterns);
-    }
-    lha::Result listed;
-    const auto members = listSelected(invocation, patterns, listed);
+    // Each member is shown as its test ends, so that nothing is held for all of them.
+    if (invocation.json)
+        options.tested = [](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
+            printJson(stdout, m, &outcome);
+        };
+    else if (invocation.verbose && !invocation.quiet)
+        options.tested = [&progress](const lha::MemberInfo &, const lha::MemberOutcome &outcome) {
+            if (outcome.error != lha::Error::None)
+                return;
+            progress.clear();
+            std::printf("tested %s\n", lha::printable(outcome.name).c_str());
+        };
     const auto result = lha::test(invocation.archive, options);
     progress.clear();
-    // Both runs walk the same headers in the same order; a member the test
-    // never reached (a stopped run) has no result.
-    std::size_t next = 0;
-    for (const auto &member : members) {
-        const lha::MemberOutcome *outcome = nullptr;
-        if (next < result.members.size() && result.members[next].name == member.name)
-            outcome = &result.members[next++];
-        printJson(stdout, member, outcome);
-    }
     return finish(invocation, result, patterns);
 }
 
@@ -175,6 +173,8 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
         };
     const std::filesystem::path destination =
         invocation.destination.empty() ? "." : invocation.destination;
+    if (!invocation.choice.empty() && !invocation.quiet)
+        std::fprintf(stderr, "unlha: %s\n", lha::printable(invocation.choice).c_str());
     const auto result = lha::extract(invocation.archive, destination, options);
     progress.clear();
     if (invocation.verbose && !invocation.quiet)

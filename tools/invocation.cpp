@@ -163,6 +163,7 @@ std::string readOperands(const std::vector<std::string> &words, std::size_t next
             return parsed.error;
         out.archive = parsed.command.archive;
         out.destination = parsed.command.destination;
+        out.choice = parsed.choice;
         return {};
     }
     const std::size_t count = archiveWordCount(words, next, isFile);

@@ -30,6 +30,9 @@ struct Invocation {
     bool json = false;          // --json: one JSON object per member
     std::filesystem::path archive;
     std::filesystem::path destination; // empty: the current folder
+    // How the classic "e ARCHIVE DEST/" form was read, when it could be read
+    // more than one way or names a destination still to be made; else empty.
+    std::string choice;
     std::vector<std::string> patterns; // empty: every member
 };
 

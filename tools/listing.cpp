@@ -37,7 +37,7 @@ std::string resultName(lha::Error error) {
 
 } // namespace
 
-void printTable(std::FILE *out, const std::vector<lha::MemberInfo> &members, bool verbose) {
+MemberTable::MemberTable(std::FILE *out, bool verbose) : m_out(out), m_verbose(verbose) {
     if (verbose)
         std::fprintf(out, "%12s %12s %6s %-5s %-4s %2s %-10s %-10s %-19s %s\n", "original",
                      "packed", "ratio", "meth", "crc", "lv", "os", "permission", "date and time",
@@ -45,24 +45,28 @@ void printTable(std::FILE *out, const std::vector<lha::MemberInfo> &members, boo
     else
         std::fprintf(out, "%12s %12s %6s %-5s %-4s %-16s %s\n", "original", "packed", "ratio",
                      "meth", "crc", "date and time", "name");
-    uint64_t original = 0;
-    uint64_t packed = 0;
-    for (const auto &m : members) {
-        std::fprintf(out, "%12llu %12llu %6s %-5s %04x ",
-                     static_cast<unsigned long long>(m.originalSize),
-                     static_cast<unsigned long long>(m.packedSize), ratio(m).c_str(),
-                     lha::printable(m.method).c_str(), m.crc);
-        if (verbose)
-            std::fprintf(out, "%2d %-10s %-10s %-19s ", m.headerLevel, osName(m.osId).c_str(),
-                         permissions(m).c_str(), localTime(m.mtime, true).c_str());
-        else
-            std::fprintf(out, "%-16s ", localTime(m.mtime, false).c_str());
-        std::fprintf(out, "%s\n", shownName(m).c_str());
-        original += m.originalSize;
-        packed += m.packedSize;
-    }
-    std::fprintf(out, "%12llu %12llu %zu member(s)\n", static_cast<unsigned long long>(original),
-                 static_cast<unsigned long long>(packed), members.size());
+}
+
+void MemberTable::add(const lha::MemberInfo &m) {
+    std::fprintf(m_out, "%12llu %12llu %6s %-5s %04x ",
+                 static_cast<unsigned long long>(m.originalSize),
+                 static_cast<unsigned long long>(m.packedSize), ratio(m).c_str(),
+                 lha::printable(m.method).c_str(), m.crc);
+    if (m_verbose)
+        std::fprintf(m_out, "%2d %-10s %-10s %-19s ", m.headerLevel, osName(m.osId).c_str(),
+                     permissions(m).c_str(), localTime(m.mtime, true).c_str());
+    else
+        std::fprintf(m_out, "%-16s ", localTime(m.mtime, false).c_str());
+    std::fprintf(m_out, "%s\n", shownName(m).c_str());
+    m_original += m.originalSize;
+    m_packed += m.packedSize;
+    ++m_count;
+}
+
+void MemberTable::finish() {
+    std::fprintf(m_out, "%12llu %12llu %zu member(s)\n",
+                 static_cast<unsigned long long>(m_original),
+                 static_cast<unsigned long long>(m_packed), m_count);
 }
 
 void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcome *outcome) {

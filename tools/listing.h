@@ -3,6 +3,8 @@
 // The member tables of "l" and "v", and the JSON lines of --json.
 #include "lha/lha.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -10,7 +12,20 @@ namespace unlha {
 
 // "l": sizes, ratio, method, CRC, time and name; "v" adds the header level,
 // the OS, the permissions and the time to the second.
-void printTable(std::FILE *out, const std::vector<lha::MemberInfo> &members, bool verbose);
+// The table is printed a row at a time, as the members are read.
+class MemberTable {
+public:
+    MemberTable(std::FILE *out, bool verbose); // prints the heading
+    void add(const lha::MemberInfo &member);
+    void finish(); // prints the totals
+
+private:
+    std::FILE *m_out;
+    bool m_verbose;
+    uint64_t m_original = 0;
+    uint64_t m_packed = 0;
+    std::size_t m_count = 0;
+};
 
 // One JSON object per line and member. outcome, when given, is the member's
 // test result.

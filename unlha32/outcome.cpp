@@ -101,6 +101,10 @@ std::string reportText(const lha::Result &result, int code, std::string_view pre
             text += ": " + lha::printable(m.message);
         text += '\n';
     }
+    const uint64_t unlisted = result.unlistedSuccesses + result.unlistedFailures;
+    if (unlisted > 0)
+        text += std::to_string(unlisted) + " more members (" +
+                std::to_string(result.unlistedFailures) + " failed)\n";
     if (!result.message.empty())
         text += lha::printable(result.message) + '\n';
     text += "result " + std::to_string(code) + ": " + describeCode(code) + '\n';

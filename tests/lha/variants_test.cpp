@@ -113,6 +113,21 @@ TEST(Variants, FileNamedLikeAFolderOfLaterMembersIsKeptBesideIt) {
     EXPECT_EQ(got.result.members[0].name, "sub.EA");
 }
 
+// The folder that makes a file its attributes may come many members later,
+// in another of the batches the archive is read in.
+TEST(Variants, FileNamedLikeAFolderFarLaterIsKeptBesideIt) {
+    constexpr int kBetween = 1100;
+    std::vector<Member> members = {level2("sub", "attributes")};
+    for (int i = 0; i < kBetween; ++i)
+        members.push_back(level2("f" + std::to_string(i), ""));
+    members.push_back(level2("sub/x", "x"));
+    const auto got = extractAll(members);
+    EXPECT_TRUE(got.result.ok()) << got.result.message;
+    EXPECT_EQ(got.tree.size(), kBetween + 3u);
+    EXPECT_TRUE(std::count(got.tree.begin(), got.tree.end(), "sub.EA"));
+    EXPECT_TRUE(std::count(got.tree.begin(), got.tree.end(), "sub/x"));
+}
+
 // The historical archives themselves.
 TEST(Variants, CorpusArchivesExtractEveryFile) {
     SKIP_WITHOUT_CORPUS();

@@ -173,6 +173,26 @@ const RefusedCase kRefusedCases[] = {
     {{"l", "--jsn", "a.lzh"}, "unknown option '--jsn'"},
 };
 
+// The classic form says how it was read when the destination is still to
+// be made, so that the tool can tell the user; a plain reading says nothing.
+TEST(UnlhaArguments, ClassicFormTellsAChoiceItMade) {
+    const auto isFile = [](const std::filesystem::path &p) { return p == "a.lzh"; };
+    const struct {
+        std::vector<std::string> words;
+        bool told;
+    } cases[] = {
+        {{"e", "a.lzh", "hokora-test-folder-that-does-not-exist/"}, true},
+        {{"e", "a.lzh", "/"}, false},
+        {{"x", "a.lzh"}, false},
+        {{"x", "w=hokora-test-folder-that-does-not-exist", "a.lzh"}, false},
+    };
+    for (const auto &c : cases) {
+        const auto parsed = unlha::parseArguments(c.words, isFile);
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        EXPECT_EQ(!parsed.invocation.choice.empty(), c.told) << c.words.back();
+    }
+}
+
 TEST(UnlhaArguments, RefusesWithAClearReason) {
     for (const auto &c : kRefusedCases) {
         SCOPED_TRACE(c.error);

@@ -60,9 +60,23 @@ struct MemberOutcome {
 };
 
 struct Result {
-    Error error = Error::None; // archive-level error, or None
-    std::string message;       // its cause
-    std::vector<MemberOutcome> members;
+    // Outcomes listed in full: every one up to kListedOutcomes, then only
+    // failures up to kListedMost, so that a run over millions of members
+    // holds a bounded report. What is left out is counted.
+    static constexpr std::size_t kListedOutcomes = 16 * 1024;
+    static constexpr std::size_t kListedMost = 64 * 1024;
+    static constexpr std::size_t kUnlisted = SIZE_MAX;
+
+    Error error = Error::None;          // archive-level error, or None
+    std::string message;                // its cause
+    std::vector<MemberOutcome> members; // in archive order
+    uint64_t unlistedSuccesses = 0;
+    uint64_t unlistedFailures = 0;
+
+    // Adds a member's outcome; its index in members, or kUnlisted when it
+    // was only counted. alwaysList keeps it whatever the count, for an
+    // outcome to be filled in later.
+    std::size_t add(MemberOutcome outcome, bool alwaysList = false);
 
     // True when the archive could be read and every member succeeded.
     bool ok() const;
@@ -84,6 +98,9 @@ struct Options {
     // When set, only the members it accepts take part in the run and appear
     // in its Result; the others are passed over unread.
     std::function<bool(const MemberInfo &)> select;
+    // test() and print(): called with each member's outcome as it is known,
+    // in archive order, for callers that show every member whatever the count.
+    std::function<void(const MemberInfo &, const MemberOutcome &)> tested;
     // Extraction writes every member straight into the destination under the
     // last component of its name, and makes no folders. A member whose name an
     // earlier member of the run already took is refused (Error::UnsafeName),
@@ -95,7 +112,11 @@ struct Options {
 // which stops the run with Error::WriteFailed.
 using ByteSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 
-// Lists the members without decoding them.
+// Lists the members without decoding them, handing each to `each` in
+// archive order as it is read; nothing is held for the whole archive.
+Result list(const std::filesystem::path &archive,
+            const std::function<void(const MemberInfo &)> &each);
+// The same, gathering them.
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members);
 // Decodes every member and checks its size and CRC-16; writes nothing.
 Result test(const std::filesystem::path &archive, const Options &options = {});

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// A run over very many members holds a bounded report: failures listed,
+// successes past the first ones counted. Members are read a batch at a time,
+// and what depends on the whole archive still sees all of it.
+#include "archive_builder.h"
+#include "entry.h"
+#include "in_memory.h"
+#include "lha/lha.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+
+namespace {
+
+using lha::testing::buildArchive;
+using lha::testing::Member;
+using lha::testing::TempDir;
+
+constexpr std::size_t kMembers = lha::Result::kListedOutcomes + 3000;
+
+// Empty members, except those at `damaged`, whose CRC is wrong.
+std::vector<Member> manyMembers(const std::vector<std::size_t> &damaged) {
+    std::vector<Member> members;
+    members.reserve(kMembers);
+    for (std::size_t i = 0; i < kMembers; ++i) {
+        Member m("f" + std::to_string(i), "");
+        m.level = 0;
+        m.time = 0;
+        if (std::find(damaged.begin(), damaged.end(), i) != damaged.end()) {
+            m.data = "x";
+            m.crc = 1;
+        }
+        members.push_back(std::move(m));
+    }
+    return members;
+}
+
+TEST(Batches, ReportOfManyMembersListsEveryFailureAndCountsTheRest) {
+    // Failures before, at and well after the point where successes stop being listed.
+    const std::vector<std::size_t> damaged = {5, lha::Result::kListedOutcomes, kMembers - 1};
+    const std::string archive = buildArchive(manyMembers(damaged));
+    TempDir dir;
+    lha::testing::writeFile(dir / "many.lzh", archive);
+    // The members a test shows one by one: all of them, listed or not.
+    std::size_t shown = 0;
+    lha::Options options;
+    options.threads = 2;
+    options.tested = [&](const lha::MemberInfo &info, const lha::MemberOutcome &outcome) {
+        EXPECT_EQ(info.name, "f" + std::to_string(shown));
+        EXPECT_EQ(outcome.name, info.name);
+        ++shown;
+    };
+    const struct {
+        const char *run;
+        lha::Result result;
+    } runs[] = {
+        {"test", lha::testMemory(reinterpret_cast<const uint8_t *>(archive.data()), archive.size(),
+                                 options)},
+        {"extract", lha::extract(dir / "many.lzh", dir / "out")},
+    };
+    EXPECT_EQ(shown, kMembers);
+    for (const auto &r : runs) {
+        const auto &members = r.result.members;
+        EXPECT_EQ(members.size(), lha::Result::kListedOutcomes + damaged.size() - 1) << r.run;
+        EXPECT_EQ(r.result.unlistedSuccesses, kMembers - members.size()) << r.run;
+        EXPECT_EQ(r.result.unlistedFailures, 0u) << r.run;
+        std::vector<std::string> failed;
+        for (const auto &m : members)
+            if (m.error != lha::Error::None)
+                failed.push_back(m.name);
+        const std::vector<std::string> expected = {"f5", "f" + std::to_string(damaged[1]),
+                                                   "f" + std::to_string(damaged[2])};
+        EXPECT_EQ(failed, expected) << r.run;
+        EXPECT_EQ(r.result.firstError(), lha::Error::Damaged) << r.run;
+        // Listed in archive order: the last listed is the last member.
+        ASSERT_FALSE(members.empty());
+        EXPECT_EQ(members.back().name, expected.back()) << r.run;
+    }
+}
+
+TEST(Batches, ResultCountsFailuresPastItsListAndKeepsLaterFilledOutcomes) {
+    lha::Result result;
+    for (std::size_t i = 0; i < lha::Result::kListedMost + 5; ++i)
+        result.add({"bad", lha::Error::Damaged, "why"});
+    result.add({"good", lha::Error::None, {}});
+    EXPECT_EQ(result.members.size(), lha::Result::kListedMost);
+    EXPECT_EQ(result.unlistedFailures, 5u);
+    EXPECT_EQ(result.unlistedSuccesses, 1u);
+    const std::size_t kept = result.add({"link", lha::Error::None, {}}, true);
+    ASSERT_NE(kept, lha::Result::kUnlisted);
+    EXPECT_EQ(result.members[kept].name, "link");
+}
+
+// Sets TZ for its lifetime, as a program would before it starts.
+class TimeZone {
+public:
+    explicit TimeZone(const char *zone) {
+        if (const char *old = std::getenv("TZ"))
+            m_previous = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZone() {
+        if (m_previous)
+            setenv("TZ", m_previous->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    TimeZone(const TimeZone &) = delete;
+    TimeZone &operator=(const TimeZone &) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
+
+uint32_t dosStamp(int year, int month, int day, int hour, int minute) {
+    return (static_cast<uint32_t>(((year - 1980) << 9) | (month << 5) | day) << 16) |
+           static_cast<uint32_t>((hour << 11) | (minute << 5));
+}
+
+TEST(Batches, DosTimesAgreeWithMktimeAroundEveryChangeOfOffset) {
+    // Zones with summer time both ways, a half-hour change, and none.
+    for (const char *zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "UTC"}) {
+        const TimeZone tz(zone);
+        for (int year : {1985, 2021})
+            for (int month = 1; month <= 12; ++month)
+                for (int day = 1; day <= 31; ++day) // 31 in short months rolls over
+                    for (int hour = 0; hour < 24; ++hour)
+                        for (int minute : {0, 30, 59}) {
+                            std::tm tm{};
+                            tm.tm_year = year - 1900;
+                            tm.tm_mon = month - 1;
+                            tm.tm_mday = day;
+                            tm.tm_hour = hour;
+                            tm.tm_min = minute;
+                            tm.tm_isdst = -1;
+                            const time_t expected = std::mktime(&tm);
+                            const auto got = lha::dosTime(dosStamp(year, month, day, hour, minute));
+                            ASSERT_TRUE(got) << zone;
+                            ASSERT_EQ(got->tv_sec, expected)
+                                << zone << " " << year << "-" << month << "-" << day << " " << hour
+                                << ":" << minute;
+                        }
+    }
+}
+
+} // namespace
