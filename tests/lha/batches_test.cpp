@@ -6,6 +6,7 @@
 #include "entry.h"
 #include "in_memory.h"
 #include "lha/lha.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <optional>
 
 namespace {
+
+using lha::testing::TimeZone;
 
 using lha::testing::buildArchive;
 using lha::testing::Member;
@@ -93,29 +96,6 @@ TEST(Batches, ResultCountsFailuresPastItsListAndKeepsLaterFilledOutcomes) {
     ASSERT_NE(kept, lha::Result::kUnlisted);
     EXPECT_EQ(result.members[kept].name, "link");
 }
-
-// Sets TZ for its lifetime, as a program would before it starts.
-class TimeZone {
-public:
-    explicit TimeZone(const char *zone) {
-        if (const char *old = std::getenv("TZ"))
-            m_previous = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (m_previous)
-            setenv("TZ", m_previous->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    TimeZone(const TimeZone &) = delete;
-    TimeZone &operator=(const TimeZone &) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
 
 uint32_t dosStamp(int year, int month, int day, int hour, int minute) {
     return (static_cast<uint32_t>(((year - 1980) << 9) | (month << 5) | day) << 16) |

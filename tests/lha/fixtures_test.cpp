@@ -3,6 +3,7 @@
 // those files, whatever the method, header level or name charset.
 #include "archive_builder.h"
 #include "lha/lha.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <sys/stat.h>
 
 namespace {
+
+using lha::testing::TimeZone;
 
 namespace fs = std::filesystem;
 using lha::testing::TempDir;
@@ -84,30 +87,6 @@ TEST(Fixtures, ListingAndTestAgreeWithTheSources) {
         }
     }
 }
-
-// Sets TZ for its lifetime and puts the previous value back, also when an
-// assertion ends the test early.
-class TimeZone {
-public:
-    explicit TimeZone(const char *zone) {
-        if (const char *old = std::getenv("TZ"))
-            m_previous = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (m_previous)
-            setenv("TZ", m_previous->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    TimeZone(const TimeZone &) = delete;
-    TimeZone &operator=(const TimeZone &) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
 
 TEST(Fixtures, TimeStampsOfEveryLevelAreRestored) {
     // The fixtures were made in UTC: 2001-02-03 04:05:06 plus a minute per entry.

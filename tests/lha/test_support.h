@@ -1,14 +1,43 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The CRC-16 of some bytes, as the engine tests compare it.
+// Small helpers the engine tests share.
 #include "crc16.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
 
 namespace lha::testing {
 
+// The CRC-16 of some bytes, as the engine tests compare it.
 template <typename Bytes> uint16_t crcOf(const Bytes &bytes) {
     return lha::crc16(0, bytes.data(), bytes.size());
 }
+
+// Sets TZ for its lifetime and puts the previous value back, also when an
+// assertion ends the test early.
+class TimeZone {
+public:
+    explicit TimeZone(const char *zone) {
+        if (const char *old = std::getenv("TZ"))
+            m_previous = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZone() {
+        if (m_previous)
+            setenv("TZ", m_previous->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    TimeZone(const TimeZone &) = delete;
+    TimeZone &operator=(const TimeZone &) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
 
 } // namespace lha::testing
