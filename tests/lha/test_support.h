@@ -16,6 +16,14 @@ template <typename Bytes> uint16_t crcOf(const Bytes &bytes) {
     return lha::crc16(0, bytes.data(), bytes.size());
 }
 
+// A name made of a prefix and a number, "f12". Built by appending: GCC 12
+// misreads `"f" + std::to_string(i)` at -O3 as an overlapping copy.
+inline std::string numbered(const char *prefix, std::size_t number) {
+    std::string name(prefix);
+    name += std::to_string(number);
+    return name;
+}
+
 // Sets TZ for its lifetime and puts the previous value back, also when an
 // assertion ends the test early.
 class TimeZone {

@@ -4,6 +4,7 @@
 #include "archive_builder.h"
 #include "corpus.h"
 #include "lha/lha.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +120,7 @@ TEST(Variants, FileNamedLikeAFolderFarLaterIsKeptBesideIt) {
     constexpr int kBetween = 1100;
     std::vector<Member> members = {level2("sub", "attributes")};
     for (int i = 0; i < kBetween; ++i)
-        members.push_back(level2("f" + std::to_string(i), ""));
+        members.push_back(level2(lha::testing::numbered("f", static_cast<std::size_t>(i)), ""));
     members.push_back(level2("sub/x", "x"));
     const auto got = extractAll(members);
     EXPECT_TRUE(got.result.ok()) << got.result.message;
