@@ -7,6 +7,7 @@
 #include "decode_match_symbols.h"
 #include "decode_window.h"
 #include "huffman.h"
+#include "lh_code_lengths.h"
 #include "static_huffman_lookup.h"
 
 #include <array>
@@ -163,14 +164,14 @@ private:
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
         SmallCodeLengths lengths{};
-        if (const auto single = readCodeLengths(lengths, kLengthCodes, 5, 3))
+        if (const auto single = readSmallCodeLengths(m_in, lengths, kLengthCodes, 5, 3))
             m_lengthTable.buildSingle(*single);
         else
             m_lengthTable.build(lengths.data(), kLengthCodes);
         readSymbolLengths();
         lengths = {};
         if (const auto single =
-                readCodeLengths(lengths, m_distanceCodes, m_distanceCountBits, -1)) {
+                readSmallCodeLengths(m_in, lengths, m_distanceCodes, m_distanceCountBits, -1)) {
             m_distances.buildSingle(*single);
             m_distanceItems.buildSingle(*single, distanceBase, distanceExtraBits);
         } else {
@@ -179,67 +180,12 @@ private:
         }
     }
 
-    using SmallCodeLengths = std::array<uint8_t, 32>;
-
-    // A table of small code lengths: 3 bits each, 7 extended by a run of 1
-    // bits. After the entry at `gapAfter` a 2-bit count of zero lengths
-    // follows. A count of 0 announces a code of one symbol taking no bits,
-    // which is returned instead.
-    std::optional<unsigned> readCodeLengths(SmallCodeLengths &lengths, unsigned size,
-                                            unsigned countBits, int gapAfter) {
-        const unsigned count = m_in.bits(countBits);
-        if (count == 0) {
-            const unsigned symbol = m_in.bits(countBits);
-            if (symbol >= size)
-                throw DecodeError("invalid Huffman table");
-            return symbol;
-        }
-        if (count > size)
-            throw DecodeError("invalid Huffman table");
-        for (unsigned i = 0; i < count;) {
-            unsigned length = m_in.bits(3);
-            if (length == 7) {
-                while (m_in.bits(1)) {
-                    if (++length > HuffmanTable::kMaxLength)
-                        throw DecodeError("invalid Huffman table");
-                }
-            }
-            lengths[i++] = static_cast<uint8_t>(length);
-            if (static_cast<int>(i) == gapAfter) {
-                i += m_in.bits(2);
-                if (i > count)
-                    throw DecodeError("invalid Huffman table");
-            }
-        }
-        return std::nullopt;
-    }
-
-    // The symbol code's lengths, sent with the small length code: values 0-2
-    // are runs of unused symbols, n >= 3 is length n - 2.
     void readSymbolLengths() {
-        const unsigned count = m_in.bits(9);
-        if (count == 0) {
-            const unsigned symbol = m_in.bits(9);
-            if (symbol >= kSymbols)
-                throw DecodeError("invalid Huffman table");
-            m_symbols.buildSingle(symbol);
-            m_items.buildSingle(symbol);
-            return;
-        }
-        if (count > kSymbols)
-            throw DecodeError("invalid Huffman table");
         std::array<uint8_t, kSymbols> lengths{};
-        for (unsigned i = 0; i < count;) {
-            m_in.refill();
-            const unsigned c = m_lengthTable.decode(m_in);
-            if (c <= 2) {
-                const unsigned run = c == 0 ? 1 : c == 1 ? m_in.bits(4) + 3 : m_in.bits(9) + 20;
-                if (run > count - i)
-                    throw DecodeError("invalid Huffman table");
-                i += run;
-            } else {
-                lengths[i++] = static_cast<uint8_t>(c - 2);
-            }
+        if (const auto single = readSymbolCodeLengths(m_in, m_lengthTable, lengths)) {
+            m_symbols.buildSingle(*single);
+            m_items.buildSingle(*single);
+            return;
         }
         m_symbols.build(lengths.data(), kSymbols);
         m_items.build(lengths.data(), kSymbols);

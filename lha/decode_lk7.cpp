@@ -13,6 +13,7 @@
 #include "decode_families.h"
 #include "decode_window.h"
 #include "huffman.h"
+#include "lh_code_lengths.h"
 
 #include <array>
 
@@ -28,7 +29,6 @@ constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 514;
 constexpr unsigned kPositionCodes = 32;
 constexpr unsigned kFirstCodedPosition = 4;
-constexpr unsigned kSymbolCountBits = 9;
 constexpr unsigned kPositionCountBits = 6;
 // The small code that sends the symbol code's lengths, as in -lh5-.
 constexpr unsigned kLengthCodes = 19;
@@ -81,61 +81,21 @@ private:
 
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(kBlockSizeBits);
-        readCodeLengths(m_lengthCode, kLengthCodes, kLengthCountBits, kLengthGapAfter);
-        readSymbolLengths();
-        readCodeLengths(m_positions, kPositionCodes, kPositionCountBits, -1);
-    }
-
-    // A table of small code lengths: 3 bits each, 7 extended by a run of 1
-    // bits; after the entry at `gapAfter` a 2-bit count of zero lengths.
-    void readCodeLengths(HuffmanTable &table, unsigned size, unsigned countBits, int gapAfter) {
-        const unsigned count = m_in.bits(countBits);
-        if (count == 0)
-            return buildSingle(table, m_in.bits(countBits), size);
-        if (count > size)
-            throw DecodeError("invalid Huffman table");
-        std::array<uint8_t, kPositionCodes> lengths{};
-        for (unsigned i = 0; i < count;) {
-            unsigned length = m_in.bits(3);
-            if (length == 7)
-                while (m_in.bits(1))
-                    if (++length > HuffmanTable::kMaxLength)
-                        throw DecodeError("invalid Huffman table");
-            lengths[i++] = static_cast<uint8_t>(length);
-            if (static_cast<int>(i) == gapAfter && (i += m_in.bits(2)) > count)
-                throw DecodeError("invalid Huffman table");
-        }
-        table.build(lengths.data(), size);
-    }
-
-    // Sent with the small code: 0-2 are runs of unused symbols, n >= 3 is
-    // length n - 2.
-    void readSymbolLengths() {
-        const unsigned count = m_in.bits(kSymbolCountBits);
-        if (count == 0)
-            return buildSingle(m_symbols, m_in.bits(kSymbolCountBits), kSymbols);
-        if (count > kSymbols)
-            throw DecodeError("invalid Huffman table");
+        readSmallCode(m_lengthCode, kLengthCodes, kLengthCountBits, kLengthGapAfter);
         std::array<uint8_t, kSymbols> lengths{};
-        for (unsigned i = 0; i < count;) {
-            m_in.refill();
-            const unsigned c = m_lengthCode.decode(m_in);
-            if (c > 2) {
-                lengths[i++] = static_cast<uint8_t>(c - 2);
-                continue;
-            }
-            const unsigned run = c == 0 ? 1 : c == 1 ? m_in.bits(4) + 3 : m_in.bits(9) + 20;
-            if (run > count - i)
-                throw DecodeError("invalid Huffman table");
-            i += run;
-        }
-        m_symbols.build(lengths.data(), kSymbols);
+        if (const auto single = readSymbolCodeLengths(m_in, m_lengthCode, lengths))
+            m_symbols.buildSingle(*single);
+        else
+            m_symbols.build(lengths.data(), kSymbols);
+        readSmallCode(m_positions, kPositionCodes, kPositionCountBits, -1);
     }
 
-    static void buildSingle(HuffmanTable &table, unsigned symbol, unsigned size) {
-        if (symbol >= size)
-            throw DecodeError("invalid Huffman table");
-        table.buildSingle(symbol);
+    void readSmallCode(HuffmanTable &table, unsigned size, unsigned countBits, int gapAfter) {
+        SmallCodeLengths lengths{};
+        if (const auto single = readSmallCodeLengths(m_in, lengths, size, countBits, gapAfter))
+            table.buildSingle(*single);
+        else
+            table.build(lengths.data(), size);
     }
 
     HuffmanTable m_symbols{12};
