@@ -31,8 +31,8 @@ private:
     std::size_t m_pos = 0;
 };
 
-constexpr std::array kMethods = {"-lh0-", "-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-",
-                                 "-lh6-", "-lh7-", "-lzs-", "-lz5-", "-pm1-", "-pm2-"};
+constexpr std::array kMethods = {"-lh0-", "-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-", "-lh6-",
+                                 "-lh7-", "-lk7-", "-lzs-", "-lz5-", "-pm1-", "-pm2-"};
 
 // Odd sizes, so that reads end inside matches and inside the output window.
 constexpr std::array<std::size_t, 4> kReadSizes = {65536, 1, 4093, 65521};
