@@ -119,15 +119,13 @@ std::unique_ptr<Destination> Destination::open(const std::filesystem::path &path
 UniqueFd Destination::openFolder(const std::vector<std::string> &path, bool create,
                                  WriteFailure &failure) {
     UniqueFd fd(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
-    std::vector<std::string> walked;
-    for (const auto &part : path) {
+    for (std::size_t depth = 1; depth <= path.size(); ++depth) {
         bool made = false;
-        UniqueFd child = openChild(fd.get(), part, create, made, failure);
+        UniqueFd child = openChild(fd.get(), path[depth - 1], create, made, failure);
         if (!child)
             return {};
-        walked.push_back(part);
         if (made)
-            m_created.insert(walked);
+            m_created.insert(pathHash(path, depth));
         fd = std::move(child);
     }
     return fd;

@@ -5,13 +5,13 @@
 // following symbolic links, and files are created without following them, so
 // no write can land outside the destination.
 #include "lha/lha.h"
+#include "path_hashes.h"
 #include "unique_fd.h"
 
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -39,8 +39,12 @@ public:
     // Opens (creating when missing and asked to) the folder named by path.
     UniqueFd openFolder(const std::vector<std::string> &path, bool create, WriteFailure &failure);
     // Whether this run created the folder, so that its mode and times are
-    // ours to set; a folder that was there before is someone else's.
-    bool created(const std::vector<std::string> &path) const { return m_created.count(path) != 0; }
+    // ours to set; a folder that was there before is someone else's. Past
+    // half a million folders new ones are no longer remembered, and keep
+    // the mode and time they were made with.
+    bool created(const std::vector<std::string> &path) const {
+        return m_created.contains(pathHash(path, path.size()));
+    }
 
     // Permission bits for a member: the archive's, masked by the umask and
     // without setuid, setgid and sticky.
@@ -63,7 +67,8 @@ private:
     mode_t m_umask = 022;
     std::vector<std::string> m_cachedPath;
     UniqueFd m_cachedFd;
-    std::set<std::vector<std::string>> m_created;
+    static constexpr std::size_t kMostCreated = 512 * 1024;
+    PathHashSet m_created{kMostCreated};
     FileCreation m_fileCreation;
 };
 

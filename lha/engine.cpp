@@ -10,7 +10,6 @@
 #include "selection.h"
 
 #include <memory>
-#include <set>
 
 namespace lha {
 namespace {
@@ -60,8 +59,8 @@ bool cancelled(const Options &options) {
 // Hands each batch of the members the caller selected to work, in archive
 // order, until it returns false.
 template <typename Work> void forEachBatch(Scan &scan, const Options &options, Work work) {
-    for (std::size_t first = 0; first < scan.memberCount(); first += kBatch) {
-        auto entries = scan.entries(first, kBatch);
+    scan.rewind();
+    for (auto entries = scan.next(kBatch); !entries.empty(); entries = scan.next(kBatch)) {
         keepSelected(entries, options);
         if (!work(entries))
             return;
@@ -156,8 +155,8 @@ Result list(const std::filesystem::path &archive,
     if (!opened)
         return result;
     Scan &scan = *opened->scan;
-    for (std::size_t first = 0; first < scan.memberCount(); first += kBatch)
-        for (const auto &entry : scan.entries(first, kBatch))
+    for (auto entries = scan.next(kBatch); !entries.empty(); entries = scan.next(kBatch))
+        for (const auto &entry : entries)
             each(entry.info);
     addScanError(result, scan);
     return result;
@@ -203,7 +202,7 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
     if (!opened)
         return result;
     Scan &scan = *opened->scan;
-    if (scan.memberCount() == 0 && scan.error != Error::None) {
+    if (!scan.hasMembers() && scan.error != Error::None) {
         addScanError(result, scan);
         return result;
     }
@@ -213,13 +212,13 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
         return failed(Error::WriteFailed, "cannot open the destination " +
                                               printable(destination.string()) + ": " + why);
     // Names taken when folders are ignored, over the whole run.
-    std::set<std::string> taken;
+    PathHashSet taken{kMostNamesWithoutFolders};
     auto prepare = [&](std::vector<Entry> &entries) {
         if (options.ignoreFolders)
             dropStoredFolders(entries, taken);
     };
     const uint64_t total = decodedTotal(scan, options, false, prepare);
-    taken.clear();
+    taken = PathHashSet{kMostNamesWithoutFolders};
     Extractor extractor(*opened->source, *target, options, total);
     forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
         prepare(entries);

@@ -2,6 +2,7 @@
 #include "entry.h"
 
 #include "holdable_name.h"
+#include "path_hashes.h"
 
 #include <algorithm>
 #include <ctime>
@@ -289,21 +290,6 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
 
 namespace {
 
-uint64_t pathHash(const std::vector<std::string> &path, std::size_t depth) {
-    constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
-    constexpr uint64_t kFnvPrime = 1099511628211ULL;
-    uint64_t h = kFnvOffset;
-    auto mix = [&](uint8_t byte) { h = (h ^ byte) * kFnvPrime; };
-    for (std::size_t i = 0; i < depth; ++i) {
-        // Each component's length first, so that no two paths run together.
-        for (std::size_t n = path[i].size(), k = 0; k < sizeof n; ++k)
-            mix(static_cast<uint8_t>(n >> (8 * k)));
-        for (const char c : path[i])
-            mix(static_cast<uint8_t>(c));
-    }
-    return h;
-}
-
 bool endsWithAttributesSuffix(const std::vector<std::string> &path) {
     return !path.empty() && path.back().ends_with(kAttributesSuffix);
 }
@@ -320,6 +306,8 @@ bool holds(const std::vector<uint64_t> &sorted, uint64_t hash) {
 } // namespace
 
 void FolderAttributes::learn(const Entry &e) {
+    if (m_gaveUp)
+        return;
     m_tidy = false;
     if (endsWithAttributesSuffix(e.path))
         m_taken.push_back(pathHash(e.path, e.path.size()));
@@ -329,10 +317,22 @@ void FolderAttributes::learn(const Entry &e) {
     for (std::size_t n = 1; n <= depth; ++n)
         m_folders.push_back(pathHash(e.path, n));
     // Most members share their folders: duplicates go now and then.
-    if (m_folders.size() > 2 * m_tidySize + 1024) {
+    if (m_folders.size() + m_taken.size() > 2 * m_tidySize + 1024) {
         sortUnique(m_folders);
-        m_tidySize = m_folders.size();
+        sortUnique(m_taken);
+        m_tidySize = m_folders.size() + m_taken.size();
+        giveUpPastBudget();
     }
+}
+
+void FolderAttributes::giveUpPastBudget() {
+    // 8 MiB of hashes at most, twice that while they are tidied.
+    constexpr std::size_t kMostHashes = 1024 * 1024;
+    if (m_tidySize <= kMostHashes)
+        return;
+    m_gaveUp = true;
+    m_folders = {};
+    m_taken = {};
 }
 
 void FolderAttributes::tidy() {
@@ -345,7 +345,7 @@ void FolderAttributes::tidy() {
 
 void FolderAttributes::keepApart(Entry &e) {
     tidy();
-    if (e.info.kind != MemberKind::File || !e.refusal.empty() || m_folders.empty() ||
+    if (m_gaveUp || e.info.kind != MemberKind::File || !e.refusal.empty() || m_folders.empty() ||
         !holds(m_folders, pathHash(e.path, e.path.size())))
         return;
     auto path = e.path;

@@ -34,7 +34,10 @@ Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
 // that the folder and the attribute data both come out.
 // Every entry is learnt first, then each is set apart in archive order. Paths
 // are held as 64-bit hashes, and only those that matter (folders, and names
-// already ending in ".EA"), so that millions of members cost little.
+// already ending in ".EA"), so that millions of members cost little. Past a
+// few million folders, which no real archive has, renaming is given up
+// rather than memory: a file and a folder of the same name then collide in
+// the destination, and that member fails with its own error.
 class FolderAttributes {
 public:
     void learn(const Entry &entry);
@@ -42,11 +45,13 @@ public:
 
 private:
     void tidy();
+    void giveUpPastBudget();
 
     std::vector<uint64_t> m_folders;
     std::vector<uint64_t> m_taken;
     std::size_t m_tidySize = 0;
     bool m_tidy = true;
+    bool m_gaveUp = false;
 };
 
 // The stored name as UTF-8, before it is split into a path.

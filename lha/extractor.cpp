@@ -15,6 +15,18 @@ namespace {
 
 constexpr const char *kLinkTempSuffix = ".hokora-link";
 constexpr std::size_t kLinkTempStem = 200;
+// Past this, waiting links are made and waiting folders get their times and
+// modes before the run ends. Links are still made after the files before
+// them, and no write follows one; only a later member inside a folder whose
+// mode or time was already set can then fail or change the time.
+constexpr std::size_t kMostPendingBytes = 4 * 1024 * 1024;
+
+std::size_t heldBytes(const std::vector<std::string> &path) {
+    std::size_t bytes = 0;
+    for (const auto &part : path)
+        bytes += sizeof part + part.size();
+    return bytes;
+}
 
 } // namespace
 
@@ -88,7 +100,22 @@ void Extractor::extract(std::vector<Entry> batch) {
 }
 
 Result Extractor::finish() {
-    // Links only now, so that no file of this archive is written through one.
+    makeLinks();
+    if (!m_stopped && cancelled()) {
+        m_result.error = Error::Cancelled;
+        m_result.message = "cancelled";
+    }
+    // Cancelled or not, what was written keeps its folders' times and modes.
+    finishFolders();
+    return std::move(m_result);
+}
+
+// Links only after the files before them, so that no file of this archive
+// is written through one.
+void Extractor::makeLinks() {
+    if (m_links.empty())
+        return;
+    const std::size_t firstOutcome = m_links.front().outcome;
     for (PendingLink &link : m_links) {
         MemberOutcome &outcome = m_result.members[link.outcome];
         if (!stopping())
@@ -100,15 +127,28 @@ Result Extractor::finish() {
             outcome.name.clear(); // not reached: no outcome
     }
     m_links.clear();
-    if (!m_stopped && cancelled()) {
-        m_result.error = Error::Cancelled;
-        m_result.message = "cancelled";
+    settleListed(firstOutcome);
+}
+
+// The links' outcomes were listed whatever the count, to be filled in
+// later; now they are known, they are listed or counted as any other.
+void Extractor::settleListed(std::size_t from) {
+    auto &members = m_result.members;
+    std::size_t kept = from;
+    for (std::size_t i = from; i < members.size(); ++i) {
+        MemberOutcome &m = members[i];
+        const bool failed = m.error != Error::None;
+        if (m.name.empty() && !failed)
+            continue; // a link the run did not reach
+        if (kept >= (failed ? Result::kListedMost : Result::kListedOutcomes)) {
+            ++(failed ? m_result.unlistedFailures : m_result.unlistedSuccesses);
+            continue;
+        }
+        if (kept != i)
+            members[kept] = std::move(m);
+        ++kept;
     }
-    // Cancelled or not, what was written keeps its folders' times and modes.
-    finishFolders();
-    std::erase_if(m_result.members,
-                  [](const MemberOutcome &m) { return m.name.empty() && m.error == Error::None; });
-    return std::move(m_result);
+    members.resize(kept);
 }
 
 void Extractor::extractMember(std::size_t index) {
@@ -127,6 +167,8 @@ void Extractor::extractMember(std::size_t index) {
             break;
         case MemberKind::Symlink:
             m_links.push_back({e, m_result.add(std::move(outcome), true)});
+            hold(sizeof(PendingLink) + heldBytes(e.path) + e.info.name.size() +
+                 e.info.linkTarget.size());
             return;
         case MemberKind::File:
             if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
@@ -160,6 +202,15 @@ void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {
         return;
     }
     m_folders.push_back({e.path, e.info.unixMode, e.mtime});
+    hold(sizeof(Folder) + heldBytes(e.path));
+}
+
+void Extractor::hold(std::size_t bytes) {
+    m_pendingBytes += bytes;
+    if (m_pendingBytes <= kMostPendingBytes)
+        return;
+    makeLinks();
+    finishFolders();
 }
 
 void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outcome) {
@@ -314,6 +365,8 @@ void Extractor::finishFolders() {
             ::futimens(fd.get(), times);
         }
     }
+    m_folders.clear();
+    m_pendingBytes = 0;
 }
 
 } // namespace lha

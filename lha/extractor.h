@@ -17,7 +17,9 @@ public:
     // total: the original bytes of every member to be written, for progress.
     Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
               uint64_t total);
-    // Writes the next members of the archive, in order; links wait for finish().
+    // Writes the next members of the archive, in order; links, and the times
+    // and modes of folders, wait for finish() unless there are so many that
+    // holding them would cost more than kMostPendingBytes.
     void extract(std::vector<Entry> batch);
     Result finish();
 
@@ -44,6 +46,11 @@ private:
     void extractLink(const Entry &entry, MemberOutcome &outcome);
     bool replaceWithLink(int folder, const Entry &entry, MemberOutcome &outcome);
     void notExtracted(std::size_t index);
+    // Counts what a waiting link or folder holds; past the budget, makes
+    // what waits.
+    void hold(std::size_t bytes);
+    void makeLinks();
+    void settleListed(std::size_t from);
     void finishFolders();
     Choice askOverwrite(const std::string &name);
     void choseCancel(MemberOutcome &outcome);
@@ -61,6 +68,7 @@ private:
     Result m_result;
     std::vector<Folder> m_folders;
     std::vector<PendingLink> m_links;
+    std::size_t m_pendingBytes = 0; // held by m_folders and m_links
     uint64_t m_total = 0;
     bool m_replaceAll = false;
     bool m_skipAll = false;

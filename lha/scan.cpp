@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <deque>
 
 namespace lha {
 
@@ -178,146 +177,138 @@ bool cutLongName(Header &header) {
     return true;
 }
 
-// What the walk keeps: where each member's header is, and the first
-// headers whole, for the charset guess.
-struct Found {
-    std::deque<uint64_t> offsets;
-    std::vector<Header> sample;
-    std::size_t sampleBytes = 0;
-};
-
-void damaged(Scan &scan, const ArchiveSource &source, std::string message) {
-    if (scan.error != Error::None)
-        return;
-    scan.error = source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
-    scan.message = std::move(message);
-}
-
 // Where the first header is: at the start, or after a self-extractor's
-// code. nullopt when there is none; scan says why.
-std::optional<uint64_t> findFirstHeader(Window &window, const ArchiveSource &source, Scan &scan) {
-    const uint64_t size = source.size();
+// code. badStart is set when the start looks like a header but fails its
+// checks, which is a damaged archive, not a self-extractor's stub.
+std::optional<uint64_t> findFirstHeader(Window &window, uint64_t size, bool &badStart,
+                                        std::string &why) {
     Header header;
-    std::string why;
-    const auto first = headerAt(window, size, 0, header, why);
-    if (first == HeaderStatus::Ok)
+    if (headerAt(window, size, 0, header, why) == HeaderStatus::Ok)
         return 0;
-    // A header-like start that fails its checks is a damaged archive, not a
-    // self-extractor's stub: say so even when members follow.
     std::size_t available = 0;
     const uint8_t *start = window.at(0, kHeaderProbe, available);
-    if (looksLikeHeader(start, available))
-        damaged(scan, source, "bad header at offset 0: " + why);
-    const auto found = size > 0 ? findHeader(window, size, 0, kSearchLimit) : std::nullopt;
-    if (!found) {
-        if (source.ioError()) {
-            scan.error = Error::ArchiveUnreadable;
-            scan.message = "read error";
-        } else if (scan.error == Error::None) {
-            scan.error = Error::NotAnArchive;
-            scan.message = "no LHA header found";
-        }
-    }
-    return found;
-}
-
-// Reads header after header up to the end mark. After a damaged header, or
-// a member whose data would run past the end of the archive, the walk looks
-// for the next header from where the last one ended, so that the members
-// after it still come out.
-Found walkHeaders(Window &window, const ArchiveSource &source, uint64_t offset, Scan &scan) {
-    const uint64_t size = source.size();
-    Found found;
-    Header header;
-    std::string why;
-    while (true) {
-        std::optional<uint64_t> resyncFrom;
-        const auto status = headerAt(window, size, offset, header, why);
-        if (status == HeaderStatus::End)
-            break;
-        if (status != HeaderStatus::Ok) {
-            damaged(scan, source, "bad header at offset " + std::to_string(offset) + ": " + why);
-            resyncFrom = offset + 1;
-        } else {
-            const uint64_t dataOffset = offset + header.headerSize;
-            const uint64_t packed = header.packedSize;
-            // Overflow-safe: compare with what is left rather than adding.
-            const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
-            if (packed > left) {
-                damaged(scan, source,
-                        "the data of the member at offset " + std::to_string(offset) +
-                            " runs past the end of the archive");
-                resyncFrom = dataOffset;
-            }
-            found.offsets.push_back(offset);
-            if (found.sampleBytes < kCharsetSample) {
-                cutLongName(header);
-                found.sampleBytes += header.name.size() + header.directory.size();
-                found.sample.push_back(std::move(header));
-            }
-            if (!resyncFrom) {
-                if (packed == left)
-                    break; // the data ends the file: no end mark
-                offset = dataOffset + packed;
-                continue;
-            }
-        }
-        if (source.ioError())
-            break;
-        const auto next = findHeader(window, size, *resyncFrom, size);
-        if (!next)
-            break;
-        offset = *next;
-    }
-    return found;
+    badStart = looksLikeHeader(start, available);
+    return size > 0 ? findHeader(window, size, 0, kSearchLimit) : std::nullopt;
 }
 
 } // namespace
 
 Scan::Scan(const ArchiveSource &source)
     : m_source(source), m_window(std::make_unique<HeaderWindow>(source)) {
-    const auto first = findFirstHeader(*m_window, source, *this);
-    if (!first)
+    std::string why;
+    bool badStart = false;
+    m_first = findFirstHeader(*m_window, source.size(), badStart, why);
+    // Said even when members follow.
+    if (badStart)
+        damaged("bad header at offset 0: " + why);
+    if (!m_first) {
+        if (source.ioError()) {
+            error = Error::ArchiveUnreadable;
+            message = "read error";
+        } else if (error == Error::None) {
+            error = Error::NotAnArchive;
+            message = "no LHA header found";
+        }
         return;
-    Found found = walkHeaders(*m_window, source, *first, *this);
+    }
     // The names of the first members are enough to guess the charset.
-    m_charset = guessCharset(found.sample);
-    m_offsets = std::move(found.offsets);
-    found = Found{};
-    Entry entry;
-    for (const uint64_t offset : m_offsets)
-        if (entryAt(offset, entry))
-            m_attributes.learn(entry);
+    std::vector<Header> sample;
+    std::size_t sampleBytes = 0;
+    Header header;
+    uint64_t offset = 0;
+    rewind();
+    while (sampleBytes < kCharsetSample && nextHeader(header, offset)) {
+        cutLongName(header);
+        sampleBytes += header.name.size() + header.directory.size();
+        sample.push_back(std::move(header));
+    }
+    m_hasMembers = !sample.empty();
+    m_charset = guessCharset(sample);
+    sample = {};
+    rewind();
+    while (nextHeader(header, offset))
+        m_attributes.learn(entryOf(header, offset));
+    rewind();
 }
 
 Scan::~Scan() = default;
 
-bool Scan::entryAt(uint64_t offset, Entry &entry) {
+void Scan::rewind() {
+    m_offset = m_first;
+    m_searchAt.reset();
+}
+
+void Scan::damaged(std::string why) {
+    if (error != Error::None)
+        return;
+    error = m_source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
+    message = std::move(why);
+}
+
+// Reads header after header up to the end mark. After a damaged header, or
+// a member whose data would run past the end of the archive, the walk looks
+// for the next header from where the last one ended, so that the members
+// after it still come out.
+bool Scan::nextHeader(Header &header, uint64_t &offset) {
     const uint64_t size = m_source.size();
-    Header h;
     std::string why;
-    if (headerAt(*m_window, size, offset, h, why) != HeaderStatus::Ok)
-        return false;
-    const bool longName = cutLongName(h);
-    const uint64_t dataOffset = offset + h.headerSize;
-    entry = makeEntry(h, dataOffset, m_charset);
+    while (m_offset || m_searchAt) {
+        if (m_searchAt) {
+            const uint64_t from = *m_searchAt;
+            m_searchAt.reset();
+            m_offset = m_source.ioError() ? std::nullopt : findHeader(*m_window, size, from, size);
+            continue;
+        }
+        offset = *m_offset;
+        const auto status = headerAt(*m_window, size, offset, header, why);
+        if (status == HeaderStatus::End) {
+            m_offset.reset();
+            return false;
+        }
+        if (status != HeaderStatus::Ok) {
+            damaged("bad header at offset " + std::to_string(offset) + ": " + why);
+            m_offset.reset();
+            m_searchAt = offset + 1;
+            continue;
+        }
+        const uint64_t dataOffset = offset + header.headerSize;
+        const uint64_t packed = header.packedSize;
+        // Overflow-safe: compare with what is left rather than adding.
+        const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
+        m_offset.reset();
+        if (packed > left) {
+            damaged("the data of the member at offset " + std::to_string(offset) +
+                    " runs past the end of the archive");
+            m_searchAt = dataOffset;
+        } else if (packed < left) {
+            m_offset = dataOffset + packed;
+        } // else the data ends the file: there is no end mark
+        return true;
+    }
+    return false;
+}
+
+Entry Scan::entryOf(Header &header, uint64_t offset) const {
+    const bool longName = cutLongName(header);
+    const uint64_t size = m_source.size();
+    const uint64_t dataOffset = offset + header.headerSize;
+    Entry entry = makeEntry(header, dataOffset, m_charset);
     const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
-    entry.truncated = h.packedSize > left;
+    entry.truncated = header.packedSize > left;
     if (longName) {
         entry.refusal = "the name is longer than any path the system allows";
         entry.info.name += "...";
     }
-    return true;
+    return entry;
 }
 
-std::vector<Entry> Scan::entries(std::size_t first, std::size_t count) {
+std::vector<Entry> Scan::next(std::size_t count) {
     std::vector<Entry> batch;
-    const std::size_t end = std::min(m_offsets.size(), first + std::min(count, m_offsets.size()));
-    batch.reserve(end > first ? end - first : 0);
-    Entry entry;
-    for (std::size_t i = first; i < end; ++i) {
-        if (!entryAt(m_offsets[i], entry))
-            continue;
+    batch.reserve(count);
+    Header header;
+    uint64_t offset = 0;
+    while (batch.size() < count && nextHeader(header, offset)) {
+        Entry entry = entryOf(header, offset);
         m_attributes.keepApart(entry);
         batch.push_back(std::move(entry));
     }

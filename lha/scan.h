@@ -4,8 +4,8 @@
 #include "entry.h"
 #include "source.h"
 
-#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,9 +13,11 @@ namespace lha {
 
 class HeaderWindow;
 
-// The walk keeps only where each member's header is; the entries are made a
-// batch at a time, on demand, so that an archive of millions of members
-// never holds them all at once.
+// A walk over the members, a batch at a time, that keeps nothing per
+// member: an archive of millions of members costs what one batch does. The
+// constructor walks the headers once or twice (the charset guess, the
+// folders OS/2 attributes must give way to); each run then rewinds and walks
+// again.
 class Scan {
 public:
     // The first header may sit after a self-extracting program: it is
@@ -25,20 +27,27 @@ public:
     Scan(const Scan &) = delete;
     Scan &operator=(const Scan &) = delete;
 
-    std::size_t memberCount() const { return m_offsets.size(); }
-    // The entries of members [first, first + count), in archive order; a
-    // header that reads differently the second time (an I/O error) is left out.
-    std::vector<Entry> entries(std::size_t first, std::size_t count);
+    bool hasMembers() const { return m_hasMembers; }
+    // Starts the walk over from the first member.
+    void rewind();
+    // The entries of the next `count` members, in archive order; empty once
+    // the walk has passed the last one.
+    std::vector<Entry> next(std::size_t count);
 
     Error error = Error::None; // NotAnArchive, Damaged or ArchiveUnreadable
     std::string message;
 
 private:
-    bool entryAt(uint64_t offset, Entry &entry);
+    bool nextHeader(Header &header, uint64_t &offset);
+    Entry entryOf(Header &header, uint64_t offset) const;
+    void damaged(std::string why);
 
     const ArchiveSource &m_source;
     std::unique_ptr<HeaderWindow> m_window;
-    std::deque<uint64_t> m_offsets; // a deque: growing it never holds two copies
+    std::optional<uint64_t> m_first;    // the first header, when there is one
+    std::optional<uint64_t> m_offset;   // the next header; none once the walk ended
+    std::optional<uint64_t> m_searchAt; // look for the next header from here
+    bool m_hasMembers = false;
     Charset m_charset = Charset::Detect;
     FolderAttributes m_attributes;
 };

@@ -11,7 +11,7 @@ void keepSelected(std::vector<Entry> &entries, const Options &options) {
     std::erase_if(entries, [&](const Entry &e) { return !options.select(e.info); });
 }
 
-void dropStoredFolders(std::vector<Entry> &entries, std::set<std::string> &taken) {
+void dropStoredFolders(std::vector<Entry> &entries, PathHashSet &taken) {
     std::erase_if(entries, [](const Entry &e) {
         return e.info.kind == MemberKind::Directory && e.refusal.empty();
     });
@@ -20,9 +20,17 @@ void dropStoredFolders(std::vector<Entry> &entries, std::set<std::string> &taken
             continue;
         const std::string last = e.path.back();
         e.path = {last};
-        if (!taken.insert(last).second)
+        switch (taken.insert(pathHash(e.path, 1))) {
+        case PathHashSet::Inserted::New:
+            break;
+        case PathHashSet::Inserted::Present:
             e.refusal = "another member is already written as " + printable(last) +
                         " when folders are ignored";
+            break;
+        case PathHashSet::Inserted::Full:
+            e.refusal = "too many members to write into one folder when folders are ignored";
+            break;
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace lha::testing {
@@ -141,8 +142,8 @@ inline std::string readFile(const std::filesystem::path &path) {
 // A fresh folder under the system's temporary folder, removed at the end.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lha-test-XXXXXX").string();
+    explicit TempDir(const std::filesystem::path &base = std::filesystem::temp_directory_path()) {
+        std::string pattern = (base / "lha-test-XXXXXX").string();
         m_path = mkdtemp(pattern.data());
     }
     ~TempDir() {
@@ -157,6 +158,13 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// A folder in memory, for tests that create many thousands of entries,
+// which a disk takes seconds over; the usual one when there is none.
+inline std::filesystem::path fastTempBase() {
+    const std::filesystem::path shm = "/dev/shm";
+    return ::access(shm.c_str(), W_OK) == 0 ? shm : std::filesystem::temp_directory_path();
+}
 
 // Every path under root, relative, sorted; links are not followed.
 inline std::vector<std::string> treeOf(const std::filesystem::path &root) {

@@ -6,6 +6,7 @@
 #include "entry.h"
 #include "in_memory.h"
 #include "lha/lha.h"
+#include "path_hashes.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,62 @@ TEST(Batches, ResultCountsFailuresPastItsListAndKeepsLaterFilledOutcomes) {
     const std::size_t kept = result.add({"link", lha::Error::None, {}}, true);
     ASSERT_NE(kept, lha::Result::kUnlisted);
     EXPECT_EQ(result.members[kept].name, "link");
+}
+
+TEST(Batches, LinksPastWhatARunHoldsAreMadeEarlyAndNoFileIsWrittenThroughThem) {
+    // More links than the run keeps waiting: they are made before the end,
+    // and a file that would then go through one of them must fail.
+    constexpr std::size_t kLinks = lha::Result::kListedOutcomes + 1000;
+    std::vector<Member> members;
+    auto folderOrLink = [](std::string name) {
+        Member m(std::move(name), "");
+        m.method = "-lhd-";
+        return m;
+    };
+    members.push_back(folderOrLink("sub"));
+    members.push_back(folderOrLink("d|sub"));
+    for (std::size_t i = 0; i < kLinks; ++i)
+        members.push_back(folderOrLink(lha::testing::numbered("l", i) + "|sub"));
+    members.emplace_back("d\\x", "through the link");
+    members.emplace_back("after.txt", "written");
+    TempDir dir(lha::testing::fastTempBase());
+    lha::testing::writeFile(dir / "links.lzh", buildArchive(members));
+    const lha::Result result = lha::extract(dir / "links.lzh", dir / "out");
+
+    EXPECT_FALSE(std::filesystem::exists(dir / "out" / "sub" / "x"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "out" / "d"));
+    EXPECT_EQ(lha::testing::readFile(dir / "out" / "after.txt"), "written");
+    for (std::size_t i : {std::size_t{0}, kLinks / 2, kLinks - 1})
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / "out" / lha::testing::numbered("l", i)));
+    // One outcome per member, listed or counted, and only the first listed
+    // when they succeed.
+    EXPECT_EQ(result.members.size() + result.unlistedSuccesses + result.unlistedFailures,
+              members.size());
+    std::vector<std::string> failed;
+    for (const auto &m : result.members)
+        if (m.error != lha::Error::None)
+            failed.push_back(m.name);
+    EXPECT_EQ(failed, std::vector<std::string>{"d/x"});
+    EXPECT_EQ(result.members.size(), lha::Result::kListedOutcomes + failed.size());
+    EXPECT_EQ(result.members.front().name, "sub");
+}
+
+TEST(Batches, PathHashSetHoldsWhatItWasGivenUpToItsLimit) {
+    constexpr std::size_t kMost = 50000;
+    lha::PathHashSet set(kMost);
+    // Hashes that share their low bits, as FNV's can.
+    auto hash = [](std::size_t i) { return static_cast<uint64_t>(i) << 40 | 7; };
+    for (std::size_t i = 0; i < kMost; ++i)
+        ASSERT_EQ(set.insert(hash(i)), lha::PathHashSet::Inserted::New) << i;
+    for (std::size_t i = 0; i < kMost; i += 997) {
+        EXPECT_TRUE(set.contains(hash(i))) << i;
+        EXPECT_EQ(set.insert(hash(i)), lha::PathHashSet::Inserted::Present) << i;
+    }
+    EXPECT_FALSE(set.contains(hash(kMost)));
+    EXPECT_EQ(set.insert(hash(kMost)), lha::PathHashSet::Inserted::Full);
+    EXPECT_FALSE(set.contains(hash(kMost)));
+    EXPECT_NE(lha::pathHash({"a", "bc"}, 2), lha::pathHash({"ab", "c"}, 2));
+    EXPECT_EQ(lha::pathHash({"a", "bc"}, 1), lha::pathHash({"a"}, 1));
 }
 
 uint32_t dosStamp(int year, int month, int day, int hour, int minute) {
