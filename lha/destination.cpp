@@ -119,13 +119,15 @@ std::unique_ptr<Destination> Destination::open(const std::filesystem::path &path
 UniqueFd Destination::openFolder(const std::vector<std::string> &path, bool create,
                                  WriteFailure &failure) {
     UniqueFd fd(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
-    for (std::size_t depth = 1; depth <= path.size(); ++depth) {
+    PathHasher walked;
+    for (const auto &part : path) {
         bool made = false;
-        UniqueFd child = openChild(fd.get(), path[depth - 1], create, made, failure);
+        UniqueFd child = openChild(fd.get(), part, create, made, failure);
         if (!child)
             return {};
+        walked.add(part);
         if (made)
-            m_created.insert(pathHash(path, depth));
+            m_created.insert(walked.value());
         fd = std::move(child);
     }
     return fd;

@@ -17,6 +17,8 @@ namespace {
 // Members read, decoded and written at a time: a run holds the entries and
 // pipeline slots of one batch, whatever the archive's size.
 constexpr std::size_t kBatch = 1024;
+// Fewer when their names and paths are long.
+constexpr std::size_t kBatchBytes = 4 * 1024 * 1024;
 
 // A damaged header ends the walk but keeps the members before it.
 void addScanError(Result &result, const Scan &scan) {
@@ -60,7 +62,8 @@ bool cancelled(const Options &options) {
 // order, until it returns false.
 template <typename Work> void forEachBatch(Scan &scan, const Options &options, Work work) {
     scan.rewind();
-    for (auto entries = scan.next(kBatch); !entries.empty(); entries = scan.next(kBatch)) {
+    for (auto entries = scan.next(kBatch, kBatchBytes); !entries.empty();
+         entries = scan.next(kBatch, kBatchBytes)) {
         keepSelected(entries, options);
         if (!work(entries))
             return;
@@ -155,7 +158,8 @@ Result list(const std::filesystem::path &archive,
     if (!opened)
         return result;
     Scan &scan = *opened->scan;
-    for (auto entries = scan.next(kBatch); !entries.empty(); entries = scan.next(kBatch))
+    for (auto entries = scan.next(kBatch, kBatchBytes); !entries.empty();
+         entries = scan.next(kBatch, kBatchBytes))
         for (const auto &entry : entries)
             each(entry.info);
     addScanError(result, scan);

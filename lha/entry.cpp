@@ -5,6 +5,7 @@
 #include "path_hashes.h"
 
 #include <algorithm>
+#include <climits>
 #include <ctime>
 #include <mutex>
 #include <sys/stat.h>
@@ -288,6 +289,18 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     return e;
 }
 
+std::size_t heldBytes(const std::vector<std::string> &path) {
+    std::size_t bytes = 0;
+    for (const auto &part : path)
+        bytes += sizeof part + part.size();
+    return bytes;
+}
+
+std::size_t heldBytes(const Entry &e) {
+    return sizeof e + e.info.name.size() + e.info.linkTarget.size() + e.info.method.size() +
+           e.refusal.size() + heldBytes(e.path);
+}
+
 namespace {
 
 bool endsWithAttributesSuffix(const std::vector<std::string> &path) {
@@ -305,6 +318,13 @@ bool holds(const std::vector<uint64_t> &sorted, uint64_t hash) {
 
 } // namespace
 
+namespace {
+
+// 4 MiB of hashes at most, twice that while they are tidied.
+constexpr std::size_t kMostHashes = 512 * 1024;
+
+} // namespace
+
 void FolderAttributes::learn(const Entry &e) {
     if (m_gaveUp)
         return;
@@ -314,25 +334,28 @@ void FolderAttributes::learn(const Entry &e) {
     std::size_t depth = e.path.size();
     if (e.info.kind != MemberKind::Directory && depth > 0)
         --depth;
-    for (std::size_t n = 1; n <= depth; ++n)
-        m_folders.push_back(pathHash(e.path, n));
-    // Most members share their folders: duplicates go now and then.
-    if (m_folders.size() + m_taken.size() > 2 * m_tidySize + 1024) {
+    PathHasher folder;
+    for (std::size_t n = 0; n < depth; ++n) {
+        folder.add(e.path[n]);
+        m_folders.push_back(folder.value());
+    }
+    // Most members share their folders: duplicates go now and then, and
+    // always before the hashes outgrow what was set aside for them.
+    const std::size_t held = m_folders.size() + m_taken.size();
+    if (held > std::min(2 * m_tidySize + 1024, 2 * kMostHashes)) {
         sortUnique(m_folders);
         sortUnique(m_taken);
         m_tidySize = m_folders.size() + m_taken.size();
-        giveUpPastBudget();
+        if (m_tidySize > kMostHashes) {
+            m_gaveUp = true;
+            m_folders = {};
+            m_taken = {};
+        } else if (m_folders.capacity() < 2 * kMostHashes) {
+            // Room for one more member's folders past the limit, so that
+            // growing never doubles the vector beyond it.
+            m_folders.reserve(2 * kMostHashes + PATH_MAX / 2);
+        }
     }
-}
-
-void FolderAttributes::giveUpPastBudget() {
-    // 8 MiB of hashes at most, twice that while they are tidied.
-    constexpr std::size_t kMostHashes = 1024 * 1024;
-    if (m_tidySize <= kMostHashes)
-        return;
-    m_gaveUp = true;
-    m_folders = {};
-    m_taken = {};
 }
 
 void FolderAttributes::tidy() {

@@ -24,6 +24,10 @@ struct Entry {
     bool macbinaryCandidate = false; // MacLHA data that may carry a MacBinary prefix
 };
 
+// About what an entry, or a path, holds in memory, for the budgets of a run.
+std::size_t heldBytes(const Entry &entry);
+std::size_t heldBytes(const std::vector<std::string> &path);
+
 // guessed: the charset that fits the names of the whole archive, used for
 // headers whose producer does not fix one (see guessCharset).
 Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
@@ -35,7 +39,7 @@ Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
 // Every entry is learnt first, then each is set apart in archive order. Paths
 // are held as 64-bit hashes, and only those that matter (folders, and names
 // already ending in ".EA"), so that millions of members cost little. Past a
-// few million folders, which no real archive has, renaming is given up
+// half a million folders, which no real archive has, renaming is given up
 // rather than memory: a file and a folder of the same name then collide in
 // the destination, and that member fails with its own error.
 class FolderAttributes {
@@ -45,7 +49,6 @@ public:
 
 private:
     void tidy();
-    void giveUpPastBudget();
 
     std::vector<uint64_t> m_folders;
     std::vector<uint64_t> m_taken;

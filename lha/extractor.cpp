@@ -21,13 +21,6 @@ constexpr std::size_t kLinkTempStem = 200;
 // mode or time was already set can then fail or change the time.
 constexpr std::size_t kMostPendingBytes = 4 * 1024 * 1024;
 
-std::size_t heldBytes(const std::vector<std::string> &path) {
-    std::size_t bytes = 0;
-    for (const auto &part : path)
-        bytes += sizeof part + part.size();
-    return bytes;
-}
-
 } // namespace
 
 Extractor::Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
@@ -127,28 +120,8 @@ void Extractor::makeLinks() {
             outcome.name.clear(); // not reached: no outcome
     }
     m_links.clear();
-    settleListed(firstOutcome);
-}
-
-// The links' outcomes were listed whatever the count, to be filled in
-// later; now they are known, they are listed or counted as any other.
-void Extractor::settleListed(std::size_t from) {
-    auto &members = m_result.members;
-    std::size_t kept = from;
-    for (std::size_t i = from; i < members.size(); ++i) {
-        MemberOutcome &m = members[i];
-        const bool failed = m.error != Error::None;
-        if (m.name.empty() && !failed)
-            continue; // a link the run did not reach
-        if (kept >= (failed ? Result::kListedMost : Result::kListedOutcomes)) {
-            ++(failed ? m_result.unlistedFailures : m_result.unlistedSuccesses);
-            continue;
-        }
-        if (kept != i)
-            members[kept] = std::move(m);
-        ++kept;
-    }
-    members.resize(kept);
+    // Listed whatever the count until now, to be filled in.
+    m_result.relist(firstOutcome);
 }
 
 void Extractor::extractMember(std::size_t index) {
@@ -167,8 +140,7 @@ void Extractor::extractMember(std::size_t index) {
             break;
         case MemberKind::Symlink:
             m_links.push_back({e, m_result.add(std::move(outcome), true)});
-            hold(sizeof(PendingLink) + heldBytes(e.path) + e.info.name.size() +
-                 e.info.linkTarget.size());
+            hold(heldBytes(e));
             return;
         case MemberKind::File:
             if (m_jobs.jobOf[index] == DecodeJobs::kNone) {

@@ -50,7 +50,6 @@ private:
     // what waits.
     void hold(std::size_t bytes);
     void makeLinks();
-    void settleListed(std::size_t from);
     void finishFolders();
     Choice askOverwrite(const std::string &name);
     void choseCancel(MemberOutcome &outcome);

@@ -15,19 +15,21 @@ uint64_t stored(uint64_t hash) {
 
 } // namespace
 
-uint64_t pathHash(const std::vector<std::string> &path, std::size_t depth) {
-    constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
+void PathHasher::add(const std::string &component) {
     constexpr uint64_t kFnvPrime = 1099511628211ULL;
-    uint64_t h = kFnvOffset;
-    auto mix = [&](uint8_t byte) { h = (h ^ byte) * kFnvPrime; };
-    for (std::size_t i = 0; i < depth; ++i) {
-        // Each component's length first, so that no two paths run together.
-        for (std::size_t n = path[i].size(), k = 0; k < sizeof n; ++k)
-            mix(static_cast<uint8_t>(n >> (8 * k)));
-        for (const char c : path[i])
-            mix(static_cast<uint8_t>(c));
-    }
-    return h;
+    auto mix = [&](uint8_t byte) { m_hash = (m_hash ^ byte) * kFnvPrime; };
+    // The component's length first, so that no two paths run together.
+    for (std::size_t n = component.size(), k = 0; k < sizeof n; ++k)
+        mix(static_cast<uint8_t>(n >> (8 * k)));
+    for (const char c : component)
+        mix(static_cast<uint8_t>(c));
+}
+
+uint64_t pathHash(const std::vector<std::string> &path, std::size_t depth) {
+    PathHasher hasher;
+    for (std::size_t i = 0; i < depth; ++i)
+        hasher.add(path[i]);
+    return hasher.value();
 }
 
 std::size_t PathHashSet::slotOf(uint64_t hash) const {

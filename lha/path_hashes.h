@@ -10,6 +10,18 @@
 
 namespace lha {
 
+// The hash of a path built a component at a time, so that the hashes of all
+// of a path's folders cost one pass over it.
+class PathHasher {
+public:
+    void add(const std::string &component);
+    uint64_t value() const { return m_hash; }
+
+private:
+    static constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
+    uint64_t m_hash = kFnvOffset;
+};
+
 // The hash of the path's first depth components.
 uint64_t pathHash(const std::vector<std::string> &path, std::size_t depth);
 

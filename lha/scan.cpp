@@ -302,14 +302,16 @@ Entry Scan::entryOf(Header &header, uint64_t offset) const {
     return entry;
 }
 
-std::vector<Entry> Scan::next(std::size_t count) {
+std::vector<Entry> Scan::next(std::size_t count, std::size_t mostBytes) {
     std::vector<Entry> batch;
     batch.reserve(count);
+    std::size_t bytes = 0;
     Header header;
     uint64_t offset = 0;
-    while (batch.size() < count && nextHeader(header, offset)) {
+    while (batch.size() < count && bytes < mostBytes && nextHeader(header, offset)) {
         Entry entry = entryOf(header, offset);
         m_attributes.keepApart(entry);
+        bytes += heldBytes(entry);
         batch.push_back(std::move(entry));
     }
     return batch;

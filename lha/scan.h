@@ -30,9 +30,10 @@ public:
     bool hasMembers() const { return m_hasMembers; }
     // Starts the walk over from the first member.
     void rewind();
-    // The entries of the next `count` members, in archive order; empty once
-    // the walk has passed the last one.
-    std::vector<Entry> next(std::size_t count);
+    // The entries of the next `count` members, in archive order, or fewer
+    // when they would hold more than mostBytes (long names and deep paths);
+    // empty once the walk has passed the last one.
+    std::vector<Entry> next(std::size_t count, std::size_t mostBytes);
 
     Error error = Error::None; // NotAnArchive, Damaged or ArchiveUnreadable
     std::string message;

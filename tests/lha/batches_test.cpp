@@ -154,6 +154,32 @@ TEST(Batches, PathHashSetHoldsWhatItWasGivenUpToItsLimit) {
     EXPECT_EQ(lha::pathHash({"a", "bc"}, 1), lha::pathHash({"a"}, 1));
 }
 
+TEST(Batches, ResultHoldsLongNamesWithinItsBytesAndRelistsLateOutcomes) {
+    lha::Result result;
+    const std::string longName(4000, 'n');
+    constexpr std::size_t kAdded = 1000;
+    for (std::size_t i = 0; i < kAdded; ++i)
+        result.add({longName, lha::Error::None, {}});
+    EXPECT_LT(result.members.size(), kAdded);
+    EXPECT_EQ(result.members.size() + result.unlistedSuccesses, kAdded);
+    EXPECT_LE(result.listedBytes, lha::Result::kListedBytes);
+    // Failures have room of their own.
+    EXPECT_NE(result.add({longName, lha::Error::Damaged, "why"}), lha::Result::kUnlisted);
+
+    // Slots kept for outcomes filled in later: once known, a success past
+    // the budget is counted, a failure listed, one never reached dropped.
+    const std::size_t first = result.add({"ok", lha::Error::None, {}}, true);
+    const std::size_t failed = result.add({"bad", lha::Error::None, {}}, true);
+    const std::size_t unreached = result.add({"skipped", lha::Error::None, {}}, true);
+    result.members[failed].error = lha::Error::WriteFailed;
+    result.members[unreached].name.clear();
+    const uint64_t counted = result.unlistedSuccesses;
+    result.relist(first);
+    EXPECT_EQ(result.unlistedSuccesses, counted + 1);
+    ASSERT_EQ(result.members.size(), first + 1);
+    EXPECT_EQ(result.members.back().name, "bad");
+}
+
 uint32_t dosStamp(int year, int month, int day, int hour, int minute) {
     return (static_cast<uint32_t>(((year - 1980) << 9) | (month << 5) | day) << 16) |
            static_cast<uint32_t>((hour << 11) | (minute << 5));

@@ -60,11 +60,14 @@ struct MemberOutcome {
 };
 
 struct Result {
-    // Outcomes listed in full: every one up to kListedOutcomes, then only
-    // failures up to kListedMost, so that a run over millions of members
-    // holds a bounded report. What is left out is counted.
+    // Outcomes listed in full: every one up to kListedOutcomes (and
+    // kListedBytes of names and messages), then only failures up to
+    // kListedMost (and kListedMostBytes), so that a run over millions of
+    // members holds a bounded report. What is left out is counted.
     static constexpr std::size_t kListedOutcomes = 16 * 1024;
     static constexpr std::size_t kListedMost = 64 * 1024;
+    static constexpr std::size_t kListedBytes = 2 * 1024 * 1024;
+    static constexpr std::size_t kListedMostBytes = 8 * 1024 * 1024;
     static constexpr std::size_t kUnlisted = SIZE_MAX;
 
     Error error = Error::None;          // archive-level error, or None
@@ -72,11 +75,16 @@ struct Result {
     std::vector<MemberOutcome> members; // in archive order
     uint64_t unlistedSuccesses = 0;
     uint64_t unlistedFailures = 0;
+    std::size_t listedBytes = 0; // what members holds
 
     // Adds a member's outcome; its index in members, or kUnlisted when it
     // was only counted. alwaysList keeps it whatever the count, for an
     // outcome to be filled in later.
     std::size_t add(MemberOutcome outcome, bool alwaysList = false);
+    // Lists the outcomes from index `from` on again, as if they were added
+    // only now that they are filled in; one with neither a name nor an
+    // error is dropped (a member the run did not reach).
+    void relist(std::size_t from);
 
     // True when the archive could be read and every member succeeded.
     bool ok() const;
