@@ -57,12 +57,12 @@ void Extractor::choseCancel(MemberOutcome &outcome) {
     outcome.message = m_result.message = "cancelled";
 }
 
-Extractor::Choice Extractor::askOverwrite(const std::string &name) {
+Extractor::Choice Extractor::askOverwrite(const MemberInfo &member) {
     if (m_replaceAll)
         return Choice::Replace;
     if (m_skipAll || !m_options.overwrite)
         return Choice::Skip;
-    switch (m_options.overwrite(name)) {
+    switch (m_options.overwrite(member)) {
     case OverwriteDecision::ReplaceAll:
         m_replaceAll = true;
         return Choice::Replace;
@@ -218,7 +218,7 @@ void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outc
 // The member's name is taken: asks whether to replace what has it.
 void Extractor::placeOverExisting(const Entry &e, OutputFile &out, MemberOutcome &outcome) {
     WriteFailure failure;
-    switch (askOverwrite(e.info.name)) {
+    switch (askOverwrite(e.info)) {
     case Choice::Skip:
         out.discard();
         outcome.error = Error::Exists;
@@ -294,7 +294,7 @@ bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outco
     struct stat st {};
     const bool isFolder =
         ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-    const Choice choice = isFolder ? Choice::Skip : askOverwrite(e.info.name);
+    const Choice choice = isFolder ? Choice::Skip : askOverwrite(e.info);
     if (choice == Choice::Cancel) {
         choseCancel(outcome);
         return false;

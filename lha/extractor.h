@@ -51,7 +51,7 @@ private:
     void hold(std::size_t bytes);
     void makeLinks();
     void finishFolders();
-    Choice askOverwrite(const std::string &name);
+    Choice askOverwrite(const MemberInfo &member);
     void choseCancel(MemberOutcome &outcome);
     bool stopping() const;
     bool cancelled() const;

@@ -53,7 +53,10 @@ constexpr uint8_t kHighestLevel = 3;
 // is kept only this long, to show in the report what was refused.
 constexpr std::size_t kLongestName = PATH_MAX;
 constexpr std::size_t kShownOfLongName = 256;
+// The names the charset is guessed from: this many bytes of them, from at
+// most this many headers.
 constexpr std::size_t kCharsetSample = 256 * 1024;
+constexpr std::size_t kCharsetSampleHeaders = 4096;
 
 // Parses the header at offset, reading more when it is longer than the
 // first look.
@@ -217,7 +220,8 @@ Scan::Scan(const ArchiveSource &source)
     Header header;
     uint64_t offset = 0;
     rewind();
-    while (sampleBytes < kCharsetSample && nextHeader(header, offset)) {
+    while (sampleBytes < kCharsetSample && sample.size() < kCharsetSampleHeaders &&
+           nextHeader(header, offset)) {
         cutLongName(header);
         sampleBytes += header.name.size() + header.directory.size();
         sample.push_back(std::move(header));

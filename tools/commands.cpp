@@ -165,11 +165,13 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
     lha::Options options = runOptions(patterns, progress, cancel);
     options.ignoreFolders = invocation.ignoreFolders;
     if (invocation.replace)
-        options.overwrite = [](const std::string &) { return lha::OverwriteDecision::ReplaceAll; };
+        options.overwrite = [](const lha::MemberInfo &) {
+            return lha::OverwriteDecision::ReplaceAll;
+        };
     else if (::isatty(STDIN_FILENO))
-        options.overwrite = [&](const std::string &name) {
+        options.overwrite = [&](const lha::MemberInfo &member) {
             progress.clear();
-            return prompt.ask(name);
+            return prompt.ask(member.name);
         };
     const std::filesystem::path destination =
         invocation.destination.empty() ? "." : invocation.destination;

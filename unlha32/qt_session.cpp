@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <exception>
-#include <map>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -33,30 +32,6 @@ FileFacts factsOfMember(const lha::MemberInfo &member) {
         facts.modified = QDateTime::fromSecsSinceEpoch(*member.mtime);
     return facts;
 }
-
-// The archive's members by name, read once, when the first question needs
-// them; the engine names a member the same way when it asks.
-class MemberFacts {
-public:
-    explicit MemberFacts(std::filesystem::path archive) : m_archive(std::move(archive)) {}
-
-    FileFacts of(const std::string &name) {
-        if (!m_read) {
-            m_read = true;
-            std::vector<lha::MemberInfo> members;
-            lha::list(m_archive, members);
-            for (const auto &member : members)
-                m_members.emplace(member.name, factsOfMember(member));
-        }
-        const auto found = m_members.find(name);
-        return found != m_members.end() ? found->second : FileFacts{};
-    }
-
-private:
-    std::filesystem::path m_archive;
-    bool m_read = false;
-    std::map<std::string, FileFacts> m_members;
-};
 
 // Runs on the worker thread; the question itself is shown on the
 // user-interface thread, over the progress window.
@@ -83,8 +58,6 @@ lha::Result QtSession::extract(const lha::Command &command) {
     std::atomic<bool> cancel{false};
     QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
 
-    // Used only by the worker.
-    MemberFacts members(command.archive);
     lha::Options options;
     options.cancel = &cancel;
     options.progress = [&window](const lha::Progress &p) {
@@ -96,9 +69,10 @@ lha::Result QtSession::extract(const lha::Command &command) {
             Qt::QueuedConnection);
     };
     // The engine itself stops asking after "all" answers.
-    options.overwrite = [&window, &cancel, &members, &command](const std::string &name) {
-        const auto decision = askOnUserInterface(
-            window, name, factsOnDisk(command.destination / name), members.of(name));
+    options.overwrite = [&window, &cancel, &command](const lha::MemberInfo &member) {
+        const auto decision =
+            askOnUserInterface(window, member.name, factsOnDisk(command.destination / member.name),
+                               factsOfMember(member));
         if (decision == lha::OverwriteDecision::Cancel)
             cancel = true;
         return decision;

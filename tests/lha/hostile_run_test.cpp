@@ -48,7 +48,7 @@ TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
         buildArchive({Member{"locked/x.txt", "x"}, Member{std::string(300, 'n') + ".txt", "n"},
                       Member{"big.bin", std::string(300000, 'b')}, Member{"free.txt", "free"}}));
     lha::Options options;
-    options.overwrite = [](const std::string &) { return lha::OverwriteDecision::ReplaceAll; };
+    options.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::ReplaceAll; };
     // A file size limit fails the large member alone.
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);

@@ -227,8 +227,9 @@ TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
 
     lha::Options options;
     std::vector<std::string> asked;
-    options.overwrite = [&](const std::string &name) {
-        asked.push_back(name);
+    options.overwrite = [&](const lha::MemberInfo &member) {
+        asked.push_back(member.name);
+        EXPECT_EQ(member.originalSize, std::string("theirs").size());
         return lha::OverwriteDecision::Replace;
     };
     result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
@@ -245,7 +246,7 @@ TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
     EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "a.txt"), "theirs");
     EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"), std::vector<std::string>{"a.txt"});
 
-    options.overwrite = [](const std::string &) { return lha::OverwriteDecision::Cancel; };
+    options.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::Cancel; };
     result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
     EXPECT_EQ(result.error, lha::Error::Cancelled);
 }

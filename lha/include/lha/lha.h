@@ -95,9 +95,10 @@ struct Result {
 struct Options {
     // Called now and then with the running totals.
     std::function<void(const Progress &)> progress;
-    // Asked for each member whose file already exists; without it the member
-    // is skipped and reported as Error::Exists.
-    std::function<OverwriteDecision(const std::string &name)> overwrite;
+    // Asked for each member whose file already exists, with the member's
+    // facts (its name is member.name); without it the member is skipped and
+    // reported as Error::Exists.
+    std::function<OverwriteDecision(const MemberInfo &member)> overwrite;
     // Polled between chunks; when it turns true the run stops, removes the
     // partial file and reports Error::Cancelled.
     const std::atomic<bool> *cancel = nullptr;
