@@ -240,6 +240,20 @@ Scan::~Scan() = default;
 void Scan::rewind() {
     m_offset = m_first;
     m_searchAt.reset();
+    m_nextSearch = 0;
+}
+
+std::optional<uint64_t> Scan::searchFrom(uint64_t from) {
+    // Enough for any archive that is more than garbage.
+    constexpr std::size_t kMostSearchesKept = 64 * 1024;
+    if (m_nextSearch < m_searches.size() && m_searches[m_nextSearch].from == from)
+        return m_searches[m_nextSearch++].found;
+    const auto found = findHeader(*m_window, m_source.size(), from, m_source.size());
+    if (m_nextSearch == m_searches.size() && m_searches.size() < kMostSearchesKept) {
+        m_searches.push_back({from, found});
+        ++m_nextSearch;
+    }
+    return found;
 }
 
 void Scan::damaged(std::string why) {
@@ -260,7 +274,7 @@ bool Scan::nextHeader(Header &header, uint64_t &offset) {
         if (m_searchAt) {
             const uint64_t from = *m_searchAt;
             m_searchAt.reset();
-            m_offset = m_source.ioError() ? std::nullopt : findHeader(*m_window, size, from, size);
+            m_offset = m_source.ioError() ? std::nullopt : searchFrom(from);
             continue;
         }
         offset = *m_offset;

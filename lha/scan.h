@@ -40,6 +40,7 @@ public:
 
 private:
     bool nextHeader(Header &header, uint64_t &offset);
+    std::optional<uint64_t> searchFrom(uint64_t from);
     Entry entryOf(Header &header, uint64_t offset) const;
     void damaged(std::string why);
 
@@ -48,6 +49,14 @@ private:
     std::optional<uint64_t> m_first;    // the first header, when there is one
     std::optional<uint64_t> m_offset;   // the next header; none once the walk ended
     std::optional<uint64_t> m_searchAt; // look for the next header from here
+    // Where each search for the next header after damage led, in walk order,
+    // so that the walks after the first do not search the same garbage again.
+    struct Search {
+        uint64_t from;
+        std::optional<uint64_t> found;
+    };
+    std::vector<Search> m_searches;
+    std::size_t m_nextSearch = 0;
     bool m_hasMembers = false;
     Charset m_charset = Charset::Detect;
     FolderAttributes m_attributes;

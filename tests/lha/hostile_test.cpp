@@ -321,6 +321,40 @@ TEST(Hostile, AMemberRunningPastTheEndIsDamagedAndTheRestComesOut) {
     }
 }
 
+// A run walks the headers more than once (the charset, the folders, the
+// progress total, the work itself); each walk must find the same members
+// past each spot of damage.
+TEST(Hostile, EveryWalkFindsTheSameMembersPastTwoSpotsOfDamage) {
+    auto withoutEndMark = [](Member m) {
+        m.level = 0;
+        const std::string bytes = buildArchive({m});
+        return bytes.substr(0, bytes.size() - 1);
+    };
+    std::string brokenHeader = withoutEndMark(Member{"b.txt", "bbb"});
+    brokenHeader[1] = static_cast<char>(brokenHeader[1] + 1);
+    const std::string archive = withoutEndMark(Member{"a.txt", "aaa"}) + brokenHeader +
+                                withoutEndMark(Member{"c.txt", "ccc"}) +
+                                lyingPackedSize("d.txt", "ddd", 0x7FFFFFF0u) +
+                                buildArchive({Member{"e.txt", "eee"}});
+    lha::Progress last;
+    lha::Options options;
+    options.progress = [&](const lha::Progress &p) { last = p; };
+    Extraction run(archive, options);
+    EXPECT_EQ(run.result.error, lha::Error::Damaged);
+    EXPECT_EQ(lha::testing::treeOf(run.dest),
+              (std::vector<std::string>{"a.txt", "c.txt", "e.txt"}));
+    EXPECT_EQ(last.total, 9u);
+    EXPECT_EQ(last.done, 9u);
+
+    last = {};
+    const auto tested = lha::test(run.sandbox / "a.lzh", options);
+    std::vector<std::string> names;
+    for (const auto &m : tested.members)
+        names.push_back(m.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "c.txt", "d.txt", "e.txt"}));
+    EXPECT_EQ(last.total, 9u);
+}
+
 // The search for the next header passes over garbage built to look like
 // headers, and still finds the real ones of every level after it.
 TEST(Hostile, TheNextHeaderIsFoundAfterGarbageThatLooksLikeHeaders) {
