@@ -5,9 +5,9 @@
 #include "extractor.h"
 #include "in_memory.h"
 #include "lha/lha.h"
-#include "pipeline.h"
 #include "scan.h"
 #include "selection.h"
+#include "tester.h"
 
 #include <memory>
 
@@ -87,64 +87,11 @@ uint64_t decodedTotal(Scan &scan, const Options &options, bool includeRefused, P
 // sink, when given, takes every decoded byte: that is how print() works.
 Result testScanned(const ArchiveSource &source, Scan &scan, const Options &options,
                    const ByteSink *sink = nullptr) {
-    Result result;
     const uint64_t total = decodedTotal(scan, options, true, [](std::vector<Entry> &) {});
-    uint64_t done = 0;
-    auto progress = [&](const std::string &name) {
-        if (options.progress)
-            options.progress(Progress{name, done, total});
-    };
-    auto record = [&](const Entry &e, MemberOutcome outcome) {
-        if (options.tested)
-            options.tested(e.info, outcome);
-        result.add(std::move(outcome));
-    };
-    Chunk chunk;
-    forEachBatch(scan, options, [&](const std::vector<Entry> &entries) {
-        const DecodeJobs jobs = decodeJobs(entries, true);
-        DecodePipeline pipeline(source, entries, jobs.entries, options.threads);
-        for (std::size_t i = 0; i < entries.size() && !cancelled(options); ++i) {
-            const Entry &e = entries[i];
-            MemberOutcome outcome{e.info.name, Error::None, {}};
-            const std::size_t job = jobs.jobOf[i];
-            if (e.truncated) {
-                outcome.error = Error::Damaged;
-                outcome.message = kCutShort;
-            } else if (e.info.kind == MemberKind::File && job == DecodeJobs::kNone) {
-                outcome.error = Error::UnsupportedMethod;
-                outcome.message = "unknown method " + printable(e.info.method);
-            } else if (job != DecodeJobs::kNone) {
-                progress(e.info.name);
-                while (!cancelled(options) && pipeline.next(job, chunk)) {
-                    if (sink && !(*sink)(chunk.data(), chunk.size())) {
-                        result.error = Error::WriteFailed;
-                        result.message = "cannot write the output";
-                        break;
-                    }
-                    done += chunk.size();
-                    progress(e.info.name);
-                }
-                if (result.error != Error::None) {
-                    pipeline.stop();
-                    record(e, {e.info.name, result.error, result.message});
-                    return false;
-                }
-                if (cancelled(options))
-                    break;
-                const auto decoded = pipeline.outcome(job);
-                outcome.error = decoded.error;
-                outcome.message = decoded.message;
-            }
-            record(e, std::move(outcome));
-        }
-        if (cancelled(options))
-            pipeline.stop();
-        return !cancelled(options);
-    });
-    if (cancelled(options)) {
-        result.error = Error::Cancelled;
-        result.message = "cancelled";
-    }
+    Tester tester(source, options, sink, total);
+    forEachBatch(scan, options,
+                 [&](const std::vector<Entry> &entries) { return tester.test(entries); });
+    Result result = tester.finish();
     addScanError(result, scan);
     return result;
 }
