@@ -107,6 +107,10 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         });
         whenShown<unlha32::OverwriteQuestion>([&](unlha32::OverwriteQuestion &q) {
             EXPECT_TRUE(q.text().contains(asked == 0 ? "text.txt" : "tiny.txt"));
+            // The member's size, from the archive, beside the existing file's.
+            EXPECT_TRUE(
+                q.text().contains(QString::fromUtf8(asked == 0 ? "：16,384 バイト" : "：6 バイト")))
+                << q.text().toStdString();
             click(q, asked < c.answers.size() ? c.answers[asked] : "cancel");
             ++asked;
         });
