@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Decodes members on worker threads while the calling thread takes their
-// bytes in archive order (and checks their CRC-16). Memory stays bounded: decoded bytes waiting for
-// the calling thread are capped, and a large member is passed on in chunks.
+// bytes in archive order and checks their CRC-16. Memory stays bounded:
+// decoded bytes waiting for the calling thread are capped, and a large member
+// is passed on in chunks.
+//
+// Most members of a many-file archive are small: such a member is decoded
+// whole and handed over in one step, outcome included, so that it costs one
+// turn of the lock and at most one wake-up of the calling thread.
 #include "decode_entry.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -34,18 +38,26 @@ public:
 
 private:
     struct Slot {
-        std::deque<Chunk> chunks;
+        // Chunks before `taken` were handed to the caller already. A plain
+        // vector: a deque would allocate for every slot of every batch.
+        std::vector<Chunk> chunks;
+        std::size_t taken = 0;
         std::size_t bytes = 0;
         bool finished = false;
         bool dropped = false;
+        bool whole = false; // small: decoded in one piece
         // The CRC-16 is checked here, on the calling thread, as it takes the
-        // chunks: for one large member that halves the decoding thread's work.
+        // chunks: for one large member that halves the decoding thread's
+        // work, and with many small ones it keeps the decoding threads,
+        // the busier ones, to decoding.
         bool crcByCaller = false;
         uint16_t crc = 0;
         DecodeOutcome outcome;
     };
 
     void work();
+    void decodeStreamed(std::size_t job);
+    void decodeWhole(std::size_t job);
     bool push(std::size_t job, Chunk &&chunk);
     void moveHead(std::size_t job);
 
