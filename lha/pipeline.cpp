@@ -26,12 +26,15 @@ constexpr std::size_t kTakenKept = 16;
 } // namespace
 
 DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
-                               std::vector<std::size_t> jobs, unsigned threads)
+                               std::vector<std::size_t> jobs, unsigned threads,
+                               SmallMemberCrc smallMemberCrc)
     : m_source(source), m_entries(entries), m_jobs(std::move(jobs)), m_slots(m_jobs.size()) {
     for (std::size_t job = 0; job < m_jobs.size(); ++job) {
         const Entry &entry = m_entries[m_jobs[job]];
         m_slots[job].whole = entry.info.originalSize <= kWholeMember;
-        m_slots[job].crcByCaller = crcCoversChunks(entry);
+        m_slots[job].crcByCaller =
+            crcCoversChunks(entry) &&
+            (!m_slots[job].whole || smallMemberCrc == SmallMemberCrc::ByCaller);
     }
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
@@ -138,6 +141,9 @@ void DecodePipeline::moveHead(std::size_t job) {
 }
 
 bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
+    // The caller's last chunk is freed once the lock is let go: freeing
+    // memory another thread allocated takes that thread's allocator lock.
+    const Chunk previous = std::move(chunk);
     std::unique_lock lock(m_mutex);
     moveHead(job);
     Slot &slot = m_slots[job];

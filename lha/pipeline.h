@@ -20,9 +20,16 @@ namespace lha {
 
 class DecodePipeline {
 public:
+    // Which thread checks a small member's CRC-16 (a large one's is always
+    // checked by the caller): the caller when it has little else to do, as in
+    // a test; the decoding thread when the caller's own work, writing files,
+    // is what the run waits for.
+    enum class SmallMemberCrc { ByCaller, ByDecoder };
+
     // jobs: indexes into entries, in the order the caller will take them.
     DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
-                   std::vector<std::size_t> jobs, unsigned threads);
+                   std::vector<std::size_t> jobs, unsigned threads,
+                   SmallMemberCrc smallMemberCrc = SmallMemberCrc::ByCaller);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline &) = delete;
     DecodePipeline &operator=(const DecodePipeline &) = delete;
@@ -46,10 +53,8 @@ private:
         bool finished = false;
         bool dropped = false;
         bool whole = false; // small: decoded in one piece
-        // The CRC-16 is checked here, on the calling thread, as it takes the
-        // chunks: for one large member that halves the decoding thread's
-        // work, and with many small ones it keeps the decoding threads,
-        // the busier ones, to decoding.
+        // The CRC-16 checked here, on the calling thread, as it takes the
+        // chunks: for one large member that halves the decoding thread's work.
         bool crcByCaller = false;
         uint16_t crc = 0;
         DecodeOutcome outcome;
