@@ -17,14 +17,25 @@ constexpr std::size_t kHeadBudget = 4 * kChunkSize;
 // this, not at every chunk taken: with small members that would be a wake-up
 // (and a futex call or two) per member.
 constexpr std::size_t kResumeLevel = kQueueBudget / 2;
+// Members up to this size are decoded whole: one chunk at most.
+constexpr uint64_t kWholeMember = kChunkSize;
+// Chunks taken from a member still being decoded are let go of in groups,
+// so that a long member's list neither grows with it nor shifts every time.
+constexpr std::size_t kTakenKept = 16;
 
 } // namespace
 
 DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
-                               std::vector<std::size_t> jobs, unsigned threads)
+                               std::vector<std::size_t> jobs, unsigned threads,
+                               SmallMemberCrc smallMemberCrc)
     : m_source(source), m_entries(entries), m_jobs(std::move(jobs)), m_slots(m_jobs.size()) {
-    for (std::size_t job = 0; job < m_jobs.size(); ++job)
-        m_slots[job].crcByCaller = crcCoversChunks(m_entries[m_jobs[job]]);
+    for (std::size_t job = 0; job < m_jobs.size(); ++job) {
+        const Entry &entry = m_entries[m_jobs[job]];
+        m_slots[job].whole = entry.info.originalSize <= kWholeMember;
+        m_slots[job].crcByCaller =
+            crcCoversChunks(entry) &&
+            (!m_slots[job].whole || smallMemberCrc == SmallMemberCrc::ByCaller);
+    }
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, m_jobs.size()));
@@ -53,15 +64,53 @@ void DecodePipeline::work() {
                 continue;
             }
         }
-        const ChunkSink sink = [this, job](Chunk &&chunk) { return push(job, std::move(chunk)); };
-        const Entry &entry = m_entries[m_jobs[job]];
-        auto outcome = m_slots[job].crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
-                                                : decodeEntry(m_source, entry, sink);
-        std::lock_guard lock(m_mutex);
-        m_slots[job].outcome = std::move(outcome);
-        m_slots[job].finished = true;
-        m_produced.notify_all();
+        if (m_slots[job].whole)
+            decodeWhole(job);
+        else
+            decodeStreamed(job);
     }
+}
+
+void DecodePipeline::decodeStreamed(std::size_t job) {
+    const ChunkSink sink = [this, job](Chunk &&chunk) { return push(job, std::move(chunk)); };
+    const Entry &entry = m_entries[m_jobs[job]];
+    auto outcome = m_slots[job].crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
+                                            : decodeEntry(m_source, entry, sink);
+    std::lock_guard lock(m_mutex);
+    m_slots[job].outcome = std::move(outcome);
+    m_slots[job].finished = true;
+    m_produced.notify_all();
+}
+
+// The member's chunk and outcome are handed over together, once there is
+// room for them; the member being written always has room.
+void DecodePipeline::decodeWhole(std::size_t job) {
+    Slot &slot = m_slots[job];
+    std::vector<Chunk> chunks;
+    const ChunkSink sink = [&chunks](Chunk &&chunk) {
+        chunks.push_back(std::move(chunk));
+        return true;
+    };
+    const Entry &entry = m_entries[m_jobs[job]];
+    DecodeOutcome outcome = slot.crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
+                                             : decodeEntry(m_source, entry, sink);
+    std::size_t bytes = 0;
+    for (const Chunk &chunk : chunks)
+        bytes += chunk.size();
+    std::unique_lock lock(m_mutex);
+    m_consumed.wait(lock, [&] {
+        return m_stopped || slot.dropped || job == m_head || m_queuedBytes + bytes <= kQueueBudget;
+    });
+    if (!m_stopped && !slot.dropped) {
+        slot.chunks = std::move(chunks);
+        slot.bytes = bytes;
+        m_queuedBytes += bytes;
+    }
+    slot.outcome = std::move(outcome);
+    slot.finished = true;
+    // The calling thread only ever waits for the head member.
+    if (job == m_head)
+        m_produced.notify_all();
 }
 
 bool DecodePipeline::push(std::size_t job, Chunk &&chunk) {
@@ -79,7 +128,6 @@ bool DecodePipeline::push(std::size_t job, Chunk &&chunk) {
     slot.bytes += chunk.size();
     m_queuedBytes += chunk.size();
     slot.chunks.push_back(std::move(chunk));
-    // The calling thread only ever waits for the head member.
     if (job == m_head)
         m_produced.notify_all();
     return true;
@@ -93,14 +141,22 @@ void DecodePipeline::moveHead(std::size_t job) {
 }
 
 bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
+    // The caller's last chunk is freed once the lock is let go: freeing
+    // memory another thread allocated takes that thread's allocator lock.
+    const Chunk previous = std::move(chunk);
     std::unique_lock lock(m_mutex);
     moveHead(job);
     Slot &slot = m_slots[job];
-    m_produced.wait(lock, [&] { return !slot.chunks.empty() || slot.finished || m_stopped; });
-    if (slot.chunks.empty())
+    const auto pending = [&] { return slot.taken < slot.chunks.size(); };
+    m_produced.wait(lock, [&] { return pending() || slot.finished || m_stopped; });
+    if (!pending())
         return false;
-    chunk = std::move(slot.chunks.front());
-    slot.chunks.pop_front();
+    chunk = std::move(slot.chunks[slot.taken++]);
+    if (!pending() || slot.taken >= kTakenKept) {
+        slot.chunks.erase(slot.chunks.begin(),
+                          slot.chunks.begin() + static_cast<std::ptrdiff_t>(slot.taken));
+        slot.taken = 0;
+    }
     const bool headWasFull = slot.bytes >= kHeadBudget;
     const bool queueWasHigh = m_queuedBytes > kResumeLevel;
     slot.bytes -= chunk.size();
@@ -133,6 +189,7 @@ void DecodePipeline::drop(std::size_t job) {
     m_queuedBytes -= slot.bytes;
     slot.bytes = 0;
     slot.chunks.clear();
+    slot.taken = 0;
     if (job == m_head && job + 1 < m_slots.size())
         m_head = job + 1;
     m_consumed.notify_all();

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Decodes members on worker threads while the calling thread takes their
-// bytes in archive order (and checks their CRC-16). Memory stays bounded: decoded bytes waiting for
-// the calling thread are capped, and a large member is passed on in chunks.
+// bytes in archive order and checks their CRC-16. Memory stays bounded:
+// decoded bytes waiting for the calling thread are capped, and a large member
+// is passed on in chunks.
+//
+// Most members of a many-file archive are small: such a member is decoded
+// whole and handed over in one step, outcome included, so that it costs one
+// turn of the lock and at most one wake-up of the calling thread.
 #include "decode_entry.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -16,9 +20,16 @@ namespace lha {
 
 class DecodePipeline {
 public:
+    // Which thread checks a small member's CRC-16 (a large one's is always
+    // checked by the caller): the caller when it has little else to do, as in
+    // a test; the decoding thread when the caller's own work, writing files,
+    // is what the run waits for.
+    enum class SmallMemberCrc { ByCaller, ByDecoder };
+
     // jobs: indexes into entries, in the order the caller will take them.
     DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
-                   std::vector<std::size_t> jobs, unsigned threads);
+                   std::vector<std::size_t> jobs, unsigned threads,
+                   SmallMemberCrc smallMemberCrc = SmallMemberCrc::ByCaller);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline &) = delete;
     DecodePipeline &operator=(const DecodePipeline &) = delete;
@@ -34,11 +45,15 @@ public:
 
 private:
     struct Slot {
-        std::deque<Chunk> chunks;
+        // Chunks before `taken` were handed to the caller already. A plain
+        // vector: a deque would allocate for every slot of every batch.
+        std::vector<Chunk> chunks;
+        std::size_t taken = 0;
         std::size_t bytes = 0;
         bool finished = false;
         bool dropped = false;
-        // The CRC-16 is checked here, on the calling thread, as it takes the
+        bool whole = false; // small: decoded in one piece
+        // The CRC-16 checked here, on the calling thread, as it takes the
         // chunks: for one large member that halves the decoding thread's work.
         bool crcByCaller = false;
         uint16_t crc = 0;
@@ -46,6 +61,8 @@ private:
     };
 
     void work();
+    void decodeStreamed(std::size_t job);
+    void decodeWhole(std::size_t job);
     bool push(std::size_t job, Chunk &&chunk);
     void moveHead(std::size_t job);
 
