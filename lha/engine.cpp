@@ -105,10 +105,11 @@ Result list(const std::filesystem::path &archive,
     if (!opened)
         return result;
     Scan &scan = *opened->scan;
-    for (auto entries = scan.next(kBatch, kBatchBytes); !entries.empty();
-         entries = scan.next(kBatch, kBatchBytes))
+    forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
         for (const auto &entry : entries)
             each(entry.info);
+        return true;
+    });
     addScanError(result, scan);
     return result;
 }

@@ -316,10 +316,6 @@ bool holds(const std::vector<uint64_t> &sorted, uint64_t hash) {
     return std::binary_search(sorted.begin(), sorted.end(), hash);
 }
 
-} // namespace
-
-namespace {
-
 // 4 MiB of hashes at most, twice that while they are tidied.
 constexpr std::size_t kMostHashes = 512 * 1024;
 

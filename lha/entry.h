@@ -38,7 +38,7 @@ Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
 // that the folder and the attribute data both come out.
 // Every entry is learnt first, then each is set apart in archive order. Paths
 // are held as 64-bit hashes, and only those that matter (folders, and names
-// already ending in ".EA"), so that millions of members cost little. Past a
+// already ending in ".EA"), so that millions of members cost little. Past
 // half a million folders, which no real archive has, renaming is given up
 // rather than memory: a file and a folder of the same name then collide in
 // the destination, and that member fails with its own error.

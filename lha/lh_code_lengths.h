@@ -15,21 +15,33 @@ namespace lha {
 
 using SmallCodeLengths = std::array<uint8_t, 32>;
 
+// The count of lengths that heads a table, at most size. A count of 0
+// announces a code of one symbol taking no bits: that symbol, sent next in
+// as many bits, goes to `only`.
+inline unsigned readLengthCount(BitReader &in, unsigned countBits, unsigned size,
+                                std::optional<unsigned> &only) {
+    const unsigned count = in.bits(countBits);
+    if (count == 0) {
+        const unsigned symbol = in.bits(countBits);
+        if (symbol >= size)
+            throw DecodeError("invalid Huffman table");
+        only = symbol;
+    } else if (count > size) {
+        throw DecodeError("invalid Huffman table");
+    }
+    return count;
+}
+
 // 3 bits a length, 7 extended by a run of 1 bits; after the entry at
 // `gapAfter` a 2-bit count of zero lengths follows. A count of 0 announces a
 // code of one symbol taking no bits, which is returned instead.
 inline std::optional<unsigned> readSmallCodeLengths(BitReader &in, SmallCodeLengths &lengths,
                                                     unsigned size, unsigned countBits,
                                                     int gapAfter) {
-    const unsigned count = in.bits(countBits);
-    if (count == 0) {
-        const unsigned symbol = in.bits(countBits);
-        if (symbol >= size)
-            throw DecodeError("invalid Huffman table");
-        return symbol;
-    }
-    if (count > size)
-        throw DecodeError("invalid Huffman table");
+    std::optional<unsigned> only;
+    const unsigned count = readLengthCount(in, countBits, size, only);
+    if (only)
+        return only;
     for (unsigned i = 0; i < count;) {
         unsigned length = in.bits(3);
         if (length == 7) {
@@ -55,15 +67,10 @@ template <std::size_t Symbols>
 std::optional<unsigned> readSymbolCodeLengths(BitReader &in, const HuffmanTable &lengthCode,
                                               std::array<uint8_t, Symbols> &lengths) {
     constexpr unsigned kCountBits = 9;
-    const unsigned count = in.bits(kCountBits);
-    if (count == 0) {
-        const unsigned symbol = in.bits(kCountBits);
-        if (symbol >= Symbols)
-            throw DecodeError("invalid Huffman table");
-        return symbol;
-    }
-    if (count > Symbols)
-        throw DecodeError("invalid Huffman table");
+    std::optional<unsigned> only;
+    const unsigned count = readLengthCount(in, kCountBits, Symbols, only);
+    if (only)
+        return only;
     for (unsigned i = 0; i < count;) {
         in.refill();
         const unsigned c = lengthCode.decode(in);
