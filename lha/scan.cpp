@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "scan.h"
 
+#include "uninitialised.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -8,8 +10,11 @@
 namespace lha {
 
 // Holds a window of the archive so that headers of small members close to
-// each other cost one read between them. It is several times the largest
-// header, so that a search for the next header re-reads only when it has
+// each other cost one read between them. The reads start small, since the
+// next header after a large member is far away and only its first bytes are
+// wanted; they grow while the walk keeps reaching just past the window
+// (members packed close together, or a search through damage), up to several
+// times the largest header, so that a search re-reads only when it has
 // walked most of a window.
 class HeaderWindow {
 public:
@@ -19,9 +24,12 @@ public:
     // only at its end.
     const uint8_t *at(uint64_t offset, std::size_t length, std::size_t &available) {
         const uint64_t size = m_source.size();
-        if (offset < m_start || offset + length > m_start + m_bytes.size()) {
-            const std::size_t want = static_cast<std::size_t>(
-                std::min<uint64_t>(std::max(length, kBlock), offset < size ? size - offset : 0));
+        const uint64_t end = m_start + m_bytes.size();
+        if (offset < m_start || offset + length > end) {
+            const bool near = offset >= m_start && offset <= end + m_readSize;
+            m_readSize = near ? std::min(2 * m_readSize, kLargestRead) : kFirstRead;
+            const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(
+                std::max(length, m_readSize), offset < size ? size - offset : 0));
             m_bytes.resize(want);
             m_bytes.resize(m_source.readAt(offset, m_bytes.data(), want));
             m_start = offset;
@@ -31,10 +39,12 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlock = 4 * (kMaxHeaderSize + 4);
+    static constexpr std::size_t kFirstRead = 4 * 1024;
+    static constexpr std::size_t kLargestRead = 4 * (kMaxHeaderSize + 4);
     const ArchiveSource &m_source;
     uint64_t m_start = 0;
-    std::vector<uint8_t> m_bytes;
+    std::size_t m_readSize = kFirstRead;
+    std::vector<uint8_t, UninitialisedAllocator<uint8_t>> m_bytes;
 };
 
 namespace {
@@ -216,22 +226,38 @@ Scan::Scan(const ArchiveSource &source)
     }
     // The names of the first members are enough to guess the charset.
     std::vector<Header> sample;
+    struct Place {
+        uint64_t offset;
+        bool longName;
+    };
+    std::vector<Place> places;
     std::size_t sampleBytes = 0;
     Header header;
     uint64_t offset = 0;
+    bool walkedAll = false;
     rewind();
-    while (sampleBytes < kCharsetSample && sample.size() < kCharsetSampleHeaders &&
-           nextHeader(header, offset)) {
-        cutLongName(header);
+    while (sampleBytes < kCharsetSample && sample.size() < kCharsetSampleHeaders) {
+        if (!nextHeader(header, offset)) {
+            walkedAll = true;
+            break;
+        }
+        places.push_back({offset, cutLongName(header)});
         sampleBytes += header.name.size() + header.directory.size();
         sample.push_back(std::move(header));
     }
     m_hasMembers = !sample.empty();
     m_charset = guessCharset(sample);
-    sample = {};
-    rewind();
-    while (nextHeader(header, offset))
-        m_attributes.learn(entryOf(header, offset));
+    // Most archives are wholly in the sample, and need no second walk.
+    if (walkedAll) {
+        for (std::size_t i = 0; i < sample.size(); ++i)
+            m_attributes.learn(entryOf(sample[i], places[i].offset, places[i].longName));
+    } else {
+        sample = {};
+        places = {};
+        rewind();
+        while (nextHeader(header, offset))
+            m_attributes.learn(entryOf(header, offset));
+    }
     rewind();
 }
 
@@ -308,6 +334,10 @@ bool Scan::nextHeader(Header &header, uint64_t &offset) {
 
 Entry Scan::entryOf(Header &header, uint64_t offset) const {
     const bool longName = cutLongName(header);
+    return entryOf(header, offset, longName);
+}
+
+Entry Scan::entryOf(const Header &header, uint64_t offset, bool longName) const {
     const uint64_t size = m_source.size();
     const uint64_t dataOffset = offset + header.headerSize;
     Entry entry = makeEntry(header, dataOffset, m_charset);

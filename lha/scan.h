@@ -41,7 +41,10 @@ public:
 private:
     bool nextHeader(Header &header, uint64_t &offset);
     std::optional<uint64_t> searchFrom(uint64_t from);
+    // Cuts an over-long name first.
     Entry entryOf(Header &header, uint64_t offset) const;
+    // A header whose name was cut already; longName tells whether it was.
+    Entry entryOf(const Header &header, uint64_t offset, bool longName) const;
     void damaged(std::string why);
 
     const ArchiveSource &m_source;

@@ -41,7 +41,7 @@ std::size_t FileSource::readAt(uint64_t offset, uint8_t *buf, std::size_t n) con
             continue;
         if (got <= 0) {
             if (got < 0)
-                m_ioError = true;
+                m_ioError.store(true, std::memory_order_relaxed);
             break;
         }
         done += static_cast<std::size_t>(got);

@@ -5,6 +5,7 @@
 #include "decoder.h"
 #include "unique_fd.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -30,13 +31,14 @@ public:
     static std::unique_ptr<FileSource> open(const std::filesystem::path &path, std::string &why);
     uint64_t size() const override { return m_size; }
     std::size_t readAt(uint64_t offset, uint8_t *buf, std::size_t n) const override;
-    bool ioError() const override { return m_ioError; }
+    bool ioError() const override { return m_ioError.load(std::memory_order_relaxed); }
 
 private:
     FileSource(UniqueFd fd, uint64_t size) : m_fd(std::move(fd)), m_size(size) {}
     UniqueFd m_fd;
     uint64_t m_size = 0;
-    mutable bool m_ioError = false;
+    // Set by whichever thread's read failed.
+    mutable std::atomic<bool> m_ioError{false};
 };
 
 class MemorySource : public ArchiveSource {
