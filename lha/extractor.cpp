@@ -83,7 +83,7 @@ void Extractor::extract(std::vector<Entry> batch) {
     m_entries = std::move(batch);
     m_jobs = decodeJobs(m_entries, false);
     m_pipeline.emplace(m_source, m_entries, m_jobs.entries, m_options.threads,
-                       DecodePipeline::SmallMemberCrc::ByDecoder);
+                       DecodePipeline::CallerWork::Writes);
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (stopping())
             notExtracted(i);

@@ -20,16 +20,18 @@ namespace lha {
 
 class DecodePipeline {
 public:
-    // Which thread checks a small member's CRC-16 (a large one's is always
-    // checked by the caller): the caller when it has little else to do, as in
-    // a test; the decoding thread when the caller's own work, writing files,
-    // is what the run waits for.
-    enum class SmallMemberCrc { ByCaller, ByDecoder };
+    // What the calling thread does with the bytes. Checking them (a test)
+    // leaves it little to do, so it also checks each small member's CRC-16
+    // (a large one's it always checks). Writing them (an extraction) is what
+    // the run waits for, so the decoding threads check the small members'
+    // CRC-16 and run at a lower priority than the caller, which then has a
+    // core whenever it has files to write.
+    enum class CallerWork { Checks, Writes };
 
     // jobs: indexes into entries, in the order the caller will take them.
     DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
                    std::vector<std::size_t> jobs, unsigned threads,
-                   SmallMemberCrc smallMemberCrc = SmallMemberCrc::ByCaller);
+                   CallerWork callerWork = CallerWork::Checks);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline &) = delete;
     DecodePipeline &operator=(const DecodePipeline &) = delete;
@@ -60,7 +62,7 @@ private:
         DecodeOutcome outcome;
     };
 
-    void work();
+    void work(CallerWork callerWork);
     void decodeStreamed(std::size_t job);
     void decodeWhole(std::size_t job);
     bool push(std::size_t job, Chunk &&chunk);

@@ -3,11 +3,18 @@
 // by the one that decodes it, and a small member is handed over whole with
 // its outcome: a mismatch must still fail that member, and only that one,
 // whatever the thread count, and every byte must reach the caller in order.
+// While an extraction writes, the decoding threads give way to the writer.
 #include "archive_builder.h"
 #include "in_memory.h"
 #include "lha/lha.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +114,51 @@ TEST(PipelineOrder, ManySmallMembersAroundLargeOnesComeOutInOrder) {
             EXPECT_EQ(result.members[i].error,
                       i == kDamaged ? lha::Error::Damaged : lha::Error::None)
                 << members[i].name << ", " << threads << " threads";
+    }
+}
+
+// The nice value of each thread of this process but the calling one.
+std::vector<int> otherThreadsNiceness() {
+    constexpr std::size_t kNiceAfterName = 16; // field 19 of stat; the name ends field 2
+    std::vector<int> values;
+    const std::string self = std::to_string(::gettid());
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == self)
+            continue;
+        std::ifstream in(task.path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+        std::string field;
+        for (std::size_t i = 0; i <= kNiceAfterName && fields >> field; ++i)
+            if (i == kNiceAfterName)
+                values.push_back(std::stoi(field));
+    }
+    return values;
+}
+
+// While files are written, decoding must not take the writing thread's
+// core; while they are only checked, it keeps the caller's priority.
+TEST(PipelinePriority, DecodingThreadsYieldToTheCallerOnlyWhileItWrites) {
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < 6; ++i)
+        members.emplace_back(lha::testing::numbered("m", i), largeData(static_cast<char>(i)));
+    lha::testing::TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+    const int own = ::getpriority(PRIO_PROCESS, 0);
+    for (const bool extracting : {true, false}) {
+        std::set<int> seen;
+        lha::Options options;
+        options.threads = 2;
+        options.progress = [&](const lha::Progress &) {
+            for (const int nice : otherThreadsNiceness())
+                seen.insert(nice);
+        };
+        const auto result = extracting ? lha::extract(dir / "a.lzh", dir / "out", options)
+                                       : lha::test(dir / "a.lzh", options);
+        EXPECT_TRUE(result.ok()) << result.message;
+        // A thread may be seen before it lowered its priority.
+        EXPECT_EQ(seen.count(std::min(own + 5, 19)), extracting ? 1u : 0u) << extracting;
+        EXPECT_EQ(seen.size(), seen.count(own) + seen.count(std::min(own + 5, 19))) << extracting;
     }
 }
 
