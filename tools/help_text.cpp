@@ -9,8 +9,7 @@ namespace unlha {
 
 std::string usageText() {
     return "usage: unlha [-]{xelvtp}[qfinv][w=DIR] [--json] ARCHIVE [NAME...]\n"
-           "       unlha e ARCHIVE DEST/\n"
-           "ARCHIVE '-' is standard input.\n";
+           "       unlha e ARCHIVE DEST/\n";
 }
 
 std::string helpText() {
