@@ -45,12 +45,18 @@ expect '-f|-fi|-fn|-fq|-fv' x -f
 expect 'sub' x w = ''
 expect 'sub' xqw = s
 expect 'sub/inner' e a.lzh sub/
+expect 'empty.txt|large.bin|sub|text.txt|tiny.txt' e a.lzh ''
 expect 'empty.txt|large.bin|text.txt|tiny.txt' x a.lzh ''
 expect 'text.txt|tiny.txt' p w = sub a.lzh t
 expect 'text.txt|tiny.txt' l -- a.lzh t
 expect 'tiny.txt' x a.lzh text.txt ti
 expect '' l - ''
 expect 'B c.LHA' l --json B
+# Words as typed, quoted or escaped.
+expect 'B c.LHA' l 'B\ c'
+expect 'text.txt|tiny.txt' l 'B\ c.LHA' t
+expect 'text.txt|tiny.txt' l '"B c.LHA"' "'t"
+expect 'sub/inner' x w = 'su"b/"'
 
 ((failures == 0)) && echo "the completion offers what each place takes"
 exit $((failures > 0))
