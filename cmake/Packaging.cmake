@@ -6,8 +6,8 @@
 #
 # Layout under the prefix: bin/hokora and bin/unlha, lib/hokora/libunlha32.so
 # (found by the program through its RUNPATH $ORIGIN/../lib/hokora), and under
-# share/ the .desktop entry, the hicolor icons, the AppStream metainfo and the
-# MIME definition.
+# share/ the .desktop entry, the hicolor icons, the AppStream metainfo, the
+# MIME definition and unlha's bash completion.
 
 set(HOKORA_APP_ID io.github.hokora.Hokora)
 set(HOKORA_RESOURCES_DIR ${PROJECT_SOURCE_DIR}/resources)
@@ -78,6 +78,10 @@ install(FILES ${HOKORA_GENERATED_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packagi
 install(FILES ${HOKORA_RESOURCES_DIR}/hokora-mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME hokora.xml)
+# Where bash-completion loads a command's completion from when it is first
+# completed, named after the command.
+install(FILES ${HOKORA_RESOURCES_DIR}/bash-completion/unlha
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # A plain install (no DESTDIR, as for a user's ~/.local) refreshes the
 # desktop's caches so that the menu entry, the icon and the file association

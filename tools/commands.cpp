@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "commands.h"
 
+#include "archive_input.h"
 #include "exit_status.h"
+#include "folder_chain.h"
 #include "listing.h"
 #include "member_fields.h"
 #include "member_patterns.h"
 #include "overwrite_prompt.h"
 #include "progress_line.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <unistd.h>
 
@@ -19,7 +23,7 @@ namespace {
 // Prints each failure as "unlha: ARCHIVE: MEMBER: cause". A member kept
 // because the user answered so is no failure.
 void reportFailures(const Invocation &invocation, const lha::Result &result, bool skipsWereChosen) {
-    const std::string archive = lha::printable(invocation.archive.string());
+    const std::string archive = shownArchive(invocation.archive);
     for (const auto &member : result.members) {
         if (member.error == lha::Error::None ||
             (member.error == lha::Error::Exists && skipsWereChosen))
@@ -47,8 +51,7 @@ int finish(const Invocation &invocation, const lha::Result &result, const Member
     const auto missing = patterns.unmatched();
     for (const auto &pattern : missing)
         std::fprintf(stderr, "unlha: %s: no member matches %s\n",
-                     lha::printable(invocation.archive.string()).c_str(),
-                     lha::printable(pattern).c_str());
+                     shownArchive(invocation.archive).c_str(), lha::printable(pattern).c_str());
     return missing.empty() ? status : badCommandLine();
 }
 
@@ -78,11 +81,14 @@ bool showsProgress(const Invocation &invocation) {
     return !invocation.quiet && ::isatty(STDERR_FILENO);
 }
 
-int runDryRun(const Invocation &invocation) {
+int runDryRun(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
+    const ArchiveInput input(invocation.archive, cancel);
+    if (!input.failure().ok())
+        return finish(invocation, input.failure(), patterns);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
+    const auto result = lha::list(input.path(), [&](const lha::MemberInfo &m) {
         if (!patterns.matches(m) ||
             (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
             return;
@@ -99,17 +105,26 @@ int runDryRun(const Invocation &invocation) {
 
 int runList(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
+    const ArchiveInput input(invocation.archive, nullptr);
+    if (!input.failure().ok())
+        return finish(invocation, input.failure(), patterns);
+    // The table starts with its first member, so that an archive that
+    // cannot be read at all shows only the error.
     std::optional<MemberTable> table;
-    if (!invocation.json)
-        table.emplace(stdout, invocation.action == Action::VerboseList);
-    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
+    const bool verbose = invocation.action == Action::VerboseList;
+    const auto result = lha::list(input.path(), [&](const lha::MemberInfo &m) {
         if (!patterns.matches(m))
             return;
-        if (table)
-            table->add(m);
-        else
+        if (invocation.json) {
             printJson(stdout, m);
+            return;
+        }
+        if (!table)
+            table.emplace(stdout, verbose);
+        table->add(m);
     });
+    if (!table && !invocation.json && result.error == lha::Error::None)
+        table.emplace(stdout, verbose);
     if (table)
         table->finish();
     return finish(invocation, result, patterns);
@@ -117,6 +132,9 @@ int runList(const Invocation &invocation) {
 
 int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
+    const ArchiveInput input(invocation.archive, cancel);
+    if (!input.failure().ok())
+        return finish(invocation, input.failure(), patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
     lha::Options options = runOptions(patterns, progress, cancel);
     // Each member is shown as its test ends, so that nothing is held for all of them.
@@ -131,35 +149,47 @@ int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
             progress.clear();
             std::printf("tested %s\n", lha::printable(outcome.name).c_str());
         };
-    const auto result = lha::test(invocation.archive, options);
+    const auto result = lha::test(input.path(), options);
     progress.clear();
     return finish(invocation, result, patterns);
 }
 
 int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
+    const ArchiveInput input(invocation.archive, cancel);
+    if (!input.failure().ok())
+        return finish(invocation, input.failure(), patterns);
     // The bytes go to standard output: a terminal there would show the line
     // in the middle of them.
     ProgressLine progress(stderr, showsProgress(invocation) && !::isatty(STDOUT_FILENO));
     lha::Options options = runOptions(patterns, progress, cancel);
     const auto result =
-        lha::print(invocation.archive, options, [](const uint8_t *data, std::size_t size) {
+        lha::print(input.path(), options, [](const uint8_t *data, std::size_t size) {
             return std::fwrite(data, 1, size, stdout) == size;
         });
     progress.clear();
-    if (std::fflush(stdout) != 0 && result.ok()) {
-        std::fprintf(stderr, "unlha: cannot write to standard output\n");
-        lha::Result failed = result;
-        failed.error = lha::Error::WriteFailed;
-        return exitStatus(failed);
-    }
     return finish(invocation, result, patterns);
 }
 
 int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
     if (invocation.dryRun)
-        return runDryRun(invocation);
+        return runDryRun(invocation, cancel);
     MemberPatterns patterns(invocation.patterns);
+    const ArchiveInput input(invocation.archive, cancel);
+    if (!input.failure().ok())
+        return finish(invocation, input.failure(), patterns);
+    // w=DIR is made whole, as "mkdir -p" would; the library's own form
+    // "e ARCHIVE DEST/" keeps its rule that DEST's parent must exist.
+    FolderChain folders;
+    if (!invocation.destination.empty() && !invocation.libraryForm) {
+        std::string why;
+        if (!folders.make(invocation.destination, why)) {
+            lha::Result failed;
+            failed.error = lha::Error::WriteFailed;
+            failed.message = why;
+            return finish(invocation, failed, patterns);
+        }
+    }
     ProgressLine progress(stderr, showsProgress(invocation));
     OverwritePrompt prompt(stdin, stderr);
     lha::Options options = runOptions(patterns, progress, cancel);
@@ -177,11 +207,32 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
         invocation.destination.empty() ? "." : invocation.destination;
     if (!invocation.choice.empty() && !invocation.quiet)
         std::fprintf(stderr, "unlha: %s\n", lha::printable(invocation.choice).c_str());
-    const auto result = lha::extract(invocation.archive, destination, options);
+    const auto result = lha::extract(input.path(), destination, options);
     progress.clear();
-    if (invocation.verbose && !invocation.quiet)
+    // An archive that could not be read leaves no folders behind.
+    if (result.members.empty() && result.unlistedSuccesses == 0 && result.unlistedFailures == 0 &&
+        result.error != lha::Error::None)
+        folders.removeEmpty();
+    if (invocation.verbose && !invocation.quiet) {
+        for (const auto &folder : folders.made())
+            std::printf("created %s/\n", lha::printable(folder.string()).c_str());
         printVerboseLines(result, "extracted");
+    }
     return finish(invocation, result, patterns, prompt.answered());
+}
+
+int flushStandardOutput(int status) {
+    const bool flushed = std::fflush(stdout) == 0;
+    const int cause = errno;
+    if (flushed && !std::ferror(stdout))
+        return status;
+    std::fprintf(stderr, "unlha: cannot write to standard output%s%s\n", flushed ? "" : ": ",
+                 flushed ? "" : std::strerror(cause));
+    if (status != EXIT_SUCCESS)
+        return status;
+    lha::Result failed;
+    failed.error = lha::Error::WriteFailed;
+    return exitStatus(failed);
 }
 
 } // namespace unlha

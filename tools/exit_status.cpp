@@ -17,9 +17,14 @@ int exitStatus(const lha::Result &result, bool skipsWereChosen) {
 std::string exitStatusTable() {
     std::string table;
     for (int code = UNLHA_OK; code <= UNLHA_ERROR_UNEXPECTED; ++code) {
-        const char *meaning = code == UNLHA_ERROR_COMMAND
-                                  ? "bad command line, or a pattern that matches no member"
-                                  : unlha32::describeCode(code);
+        const char *meaning = unlha32::describeCode(code);
+        // Codes the tool reaches in more ways than the library.
+        if (code == UNLHA_ERROR_COMMAND)
+            meaning = "bad command line, or a pattern that matches no member";
+        else if (code == UNLHA_ERROR_WRITE)
+            meaning = "cannot write to the destination or to standard output";
+        else if (code == UNLHA_ERROR_CANCELLED)
+            meaning = "cancelled: q, or the end of input, at the overwrite question";
         table += (code < 10 ? "   " : "  ") + std::to_string(code) + "  " + meaning + '\n';
     }
     return table;

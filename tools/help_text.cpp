@@ -17,8 +17,9 @@ std::string helpText() {
 Extracts, lists and tests LHA (.lzh, .lha) archives.
 
 Commands (the first letter; a leading '-' is allowed):
-  x, e   extract, restoring the archive's folders, into the current folder,
-         the folder given with w=DIR, or DEST/ when the last argument ends in '/'
+  x, e   extract, restoring the archive's folders, into the current folder
+         or the folder given with w=DIR; "e ARCHIVE DEST/" (e, then a last
+         argument ending in '/') extracts into DEST, as the archive library does
   l      list the members
   v      list with header level, OS, permissions and the time to the second
   t      test every member's data against its CRC, writing nothing
@@ -31,21 +32,30 @@ Options, glued to the command letter ("xqf") or in words of their own ("-q"):
          whose name an earlier one already took is reported, never written
   n      dry run: tell what would be extracted, write nothing
   v      verbose: one line per member worked on
-  w=DIR  extract into DIR (also as a separate argument)
+  w=DIR  extract into DIR, made with its parents when missing (v says so);
+         also as a separate argument
 
   --json     with l, v and t: one JSON object per member and line
   --help     show this text
   --version  show the version
 
+ARCHIVE '-' reads the archive from standard input, a pipe or a file.
+
 NAME selects members by name or shell pattern ("*.txt", "doc/*"); a folder's
-name selects everything in it; a pattern without '/' also matches the last
-part of a name. Without NAME every member is worked on.
+name, with or without a trailing '/', selects everything in it; a pattern
+without '/' also matches the last part of a name. Without NAME every member
+is worked on. Each argument is one name: blanks in it are part of it.
 
 Without f, an existing file is replaced only when the answer to a question on
 the terminal says so; when standard input is no terminal it is kept.
 
 Exit status:
-)" + exitStatusTable();
+)" + exitStatusTable() +
+           R"(
+Ctrl-C (SIGINT), SIGTERM and SIGHUP stop the run and remove the file being
+written; unlha then ends by that signal, which a shell shows as the status
+of 128 + its number: 130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP.
+)";
 }
 
 std::string versionText() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "invocation.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@ namespace {
 
 constexpr std::string_view kFolderOption = "w=";
 constexpr std::string_view kEndOfOptions = "--";
+// The command letter of the archive library's one-line form.
+constexpr char kLibraryVerb = 'e';
 
 bool isRegularFile(const std::filesystem::path &path) {
     struct stat st {};
@@ -91,6 +94,13 @@ std::string readCommandWord(std::string_view word, Invocation &out) {
     return readOptionLetters(word, at + 1, out);
 }
 
+// "e", "-e", "ef": the verb of the library's own line.
+bool isLibraryVerb(std::string_view commandWord) {
+    const std::size_t at = commandWord.starts_with('-') ? 1 : 0;
+    return commandWord.size() > at &&
+           std::tolower(static_cast<unsigned char>(commandWord[at])) == kLibraryVerb;
+}
+
 std::string joined(const std::vector<std::string> &words, std::size_t from, std::size_t to) {
     std::string line;
     for (std::size_t i = from; i < to; ++i) {
@@ -101,20 +111,28 @@ std::string joined(const std::vector<std::string> &words, std::size_t from, std:
     return line;
 }
 
-// The archive is the longest run of leading words that, joined by blanks,
-// names a file, so that a name split by an unquoted blank is found whole;
-// without one it is the first word, and the error will name it.
-std::size_t archiveWordCount(const std::vector<std::string> &words, std::size_t from,
-                             const lha::FileProbe &isFile) {
-    for (std::size_t to = words.size(); to > from + 1; --to)
-        if (isFile(joined(words, from, to)))
-            return to - from;
-    return 1;
+// The classic form is the archive library's own line: "e ARCHIVE DEST/". The
+// library reads "-" as a file name; here it is standard input.
+std::string readLibraryForm(const std::vector<std::string> &words, std::size_t next,
+                            const lha::FileProbe &isFile, Invocation &out) {
+    const auto probe = [&isFile](const std::filesystem::path &path) {
+        return path == kStandardInput || isFile(path);
+    };
+    const auto parsed = lha::parseCommand("e " + joined(words, next, words.size()), probe);
+    if (!parsed.ok())
+        return parsed.error;
+    out.archive = parsed.command.archive;
+    out.destination = parsed.command.destination;
+    out.choice = parsed.choice;
+    out.libraryForm = true;
+    return {};
 }
 
-// Takes --json, --help and --version out of the words; a "--" word ends them.
+// Takes --json, --help and --version out of the words; a "--" word ends them,
+// and every word after it (from index optionsEnd of what is left) is an
+// operand.
 std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bool &help,
-                            bool &version) {
+                            bool &version, std::size_t &optionsEnd) {
     std::vector<std::string> kept;
     bool ended = false;
     for (auto &word : words) {
@@ -122,6 +140,7 @@ std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bo
             kept.push_back(std::move(word));
         } else if (word == kEndOfOptions) {
             ended = true;
+            optionsEnd = kept.size();
         } else if (word == "--json") {
             out.json = true;
         } else if (word == "--help") {
@@ -132,15 +151,21 @@ std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bo
             return "unknown option " + inQuotes(word) + " (expected --help, --version or --json)";
         }
     }
+    if (!ended)
+        optionsEnd = kept.size();
     words = std::move(kept);
     return {};
 }
 
+// The shell has split the words already: the archive is one word, and every
+// later word names members, whatever it ends with. Only "e ARCHIVE DEST/"
+// is read as the library reads it.
 std::string readOperands(const std::vector<std::string> &words, std::size_t next,
-                         const lha::FileProbe &isFile, Invocation &out) {
+                         std::size_t optionsEnd, bool libraryVerb, const lha::FileProbe &isFile,
+                         Invocation &out) {
     // Before the archive: "w=DIR" and words of option letters ("-f"), unless
     // such a word names the archive itself.
-    for (; next < words.size(); ++next) {
+    for (; next < optionsEnd; ++next) {
         const std::string &word = words[next];
         if (word.starts_with(kFolderOption)) {
             if (word.size() == kFolderOption.size())
@@ -155,21 +180,11 @@ std::string readOperands(const std::vector<std::string> &words, std::size_t next
     }
     if (next == words.size())
         return "no archive given";
-    const bool classicForm = out.action == Action::Extract && out.destination.empty() &&
-                             words.size() - next >= 2 && words.back().ends_with('/');
-    if (classicForm) {
-        const auto parsed = lha::parseCommand("e " + joined(words, next, words.size()), isFile);
-        if (!parsed.ok())
-            return parsed.error;
-        out.archive = parsed.command.archive;
-        out.destination = parsed.command.destination;
-        out.choice = parsed.choice;
-        return {};
-    }
-    const std::size_t count = archiveWordCount(words, next, isFile);
-    out.archive = joined(words, next, next + count);
-    for (std::size_t i = next + count; i < words.size(); ++i)
-        out.patterns.push_back(words[i]);
+    if (libraryVerb && out.destination.empty() && words.size() - next >= 2 &&
+        words.back().ends_with('/'))
+        return readLibraryForm(words, next, isFile, out);
+    out.archive = words[next];
+    out.patterns.assign(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
     return {};
 }
 
@@ -183,7 +198,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments,
     std::vector<std::string> words = arguments;
     bool help = false;
     bool version = false;
-    result.error = takeLongOptions(words, out, help, version);
+    std::size_t optionsEnd = 0;
+    result.error = takeLongOptions(words, out, help, version, optionsEnd);
     if (!result.error.empty())
         return result;
     if (help || version) {
@@ -196,7 +212,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &arguments,
     }
     result.error = readCommandWord(words.front(), out);
     if (result.error.empty())
-        result.error = readOperands(words, 1, probe, out);
+        result.error = readOperands(words, 1, std::max<std::size_t>(optionsEnd, 1),
+                                    isLibraryVerb(words.front()), probe, out);
     if (result.error.empty() && out.json && out.action != Action::List &&
         out.action != Action::VerboseList && out.action != Action::Test)
         result.error = "--json goes with l, v and t";

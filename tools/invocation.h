@@ -7,29 +7,38 @@
 //
 //   unlha [-]CMD[OPTS][w=DIR] [w=DIR] [--json] ARCHIVE [PATTERN...]
 //
-// The one-line form the archive library reads, "e ARCHIVE DEST/", keeps its
-// meaning: an extraction whose last argument ends in '/' goes to that folder,
-// and blanks may split the archive's and the folder's names across words.
+// Each word is what the shell made of it: words are never joined, and after
+// the archive every word names members, a folder too ("docs/"). The one
+// exception is the line the archive library reads, "e ARCHIVE DEST/": after
+// the command letter e, a last word ending in '/' is the destination, and
+// blanks may split the archive's and the folder's names across words.
+//
+// The archive "-" is standard input.
 #include "lha/command.h"
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace unlha {
+
+// The archive name that stands for standard input.
+inline constexpr std::string_view kStandardInput = "-";
 
 enum class Action { Extract, List, VerboseList, Test, Print, Help, Version };
 
 struct Invocation {
     Action action = Action::Help;
-    bool quiet = false;         // q: no progress line, no per-member lines
-    bool replace = false;       // f: replace existing files without asking
-    bool ignoreFolders = false; // i: write every member straight into the destination
-    bool dryRun = false;        // n: tell what would be extracted, write nothing
-    bool verbose = false;       // v: one line per member worked on
-    bool json = false;          // --json: one JSON object per member
-    std::filesystem::path archive;
+    bool quiet = false;                // q: no progress line, no per-member lines
+    bool replace = false;              // f: replace existing files without asking
+    bool ignoreFolders = false;        // i: write every member straight into the destination
+    bool dryRun = false;               // n: tell what would be extracted, write nothing
+    bool verbose = false;              // v: one line per member worked on
+    bool json = false;                 // --json: one JSON object per member
+    std::filesystem::path archive;     // kStandardInput: standard input
     std::filesystem::path destination; // empty: the current folder
+    bool libraryForm = false;          // read as "e ARCHIVE DEST/"
     // How the classic "e ARCHIVE DEST/" form was read, when it could be read
     // more than one way or names a destination still to be made; else empty.
     std::string choice;

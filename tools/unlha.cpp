@@ -23,13 +23,16 @@ int main(int argc, char **argv) {
     switch (invocation.action) {
     case unlha::Action::Help:
         std::fputs(unlha::helpText().c_str(), stdout);
-        return 0;
+        status = 0;
+        break;
     case unlha::Action::Version:
         std::fputs(unlha::versionText().c_str(), stdout);
-        return 0;
+        status = 0;
+        break;
     case unlha::Action::List:
     case unlha::Action::VerboseList:
-        return unlha::runList(invocation);
+        status = unlha::runList(invocation);
+        break;
     case unlha::Action::Test:
         status = unlha::runTest(invocation, unlha_tool::cancelOnInterrupt());
         break;
@@ -41,5 +44,5 @@ int main(int argc, char **argv) {
         break;
     }
     unlha_tool::endIfInterrupted();
-    return status;
+    return unlha::flushStandardOutput(status);
 }

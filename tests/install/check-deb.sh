@@ -34,6 +34,7 @@ expect=(./usr/share/applications/hokora.desktop
     ./usr/share/man/man1/hokora.1.gz
     ./usr/share/man/man1/unlha.1.gz
     ./usr/share/man/ja/man1/hokora.1.gz
+    ./usr/share/bash-completion/completions/unlha
     ./usr/share/doc/hokora/hokora.txt
     ./usr/share/doc/hokora/copyright
     ./usr/share/doc/hokora/changelog.gz)

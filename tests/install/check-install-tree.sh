@@ -36,9 +36,18 @@ fi
 need_file lib/hokora/libunlha32.so
 need_file bin/unlha
 for page in man/man1/hokora.1.gz man/man1/unlha.1.gz man/ja/man1/hokora.1.gz \
-    doc/hokora/hokora.txt doc/hokora/copyright doc/hokora/changelog.gz; do
+    doc/hokora/hokora.txt doc/hokora/copyright doc/hokora/changelog.gz \
+    bash-completion/completions/unlha; do
     need_file "share/$page"
 done
+
+# bash-completion loads the file by the command's name; it must define the
+# completion of that command.
+completion=$prefix/share/bash-completion/completions/unlha
+if [[ -f $completion ]]; then
+    bash -c 'source "$1" && complete -p unlha' _ "$completion" >/dev/null 2>&1 ||
+        fail "share/bash-completion/completions/unlha does not complete unlha"
+fi
 
 # The one version: the metainfo's release, the changelog's entry, the
 # program's application version and what unlha --version says.

@@ -18,6 +18,7 @@ struct Expected {
     std::vector<std::string> patterns;
     bool quiet = false, replace = false, ignoreFolders = false, dryRun = false, verbose = false,
          json = false;
+    bool libraryForm = false; // "e ARCHIVE DEST/"
 };
 
 struct ParseCase {
@@ -81,29 +82,106 @@ const ParseCase kParseCases[] = {
      {"-a.lzh"}},
     {"classic destination", {"e", "a.lzh", "out/"}, with([](Expected &e) {
          e.destination = "out";
+         e.libraryForm = true;
+     })},
+    {"classic, dashed and in upper case", {"-E", "a.lzh", "out/"}, with([](Expected &e) {
+         e.destination = "out";
+         e.libraryForm = true;
      })},
     {"classic, the root", {"e", "a.lzh", "/"}, with([](Expected &e) {
          e.destination.assign(1, '/');
+         e.libraryForm = true;
      })},
     {"classic with blanks in both paths",
      {"e", "my", "files/old", "data.lzh", "out", "dir/"},
      with([](Expected &e) {
          e.archive = "my files/old data.lzh";
          e.destination = "out dir";
+         e.libraryForm = true;
      }),
      {"my files/old data.lzh"}},
-    {"classic letters too", {"xf", "a.lzh", "out/"}, with([](Expected &e) {
+    {"classic letters too", {"ef", "a.lzh", "out/"}, with([](Expected &e) {
          e.replace = true;
          e.destination = "out";
+         e.libraryForm = true;
      })},
-    {"archive name split by a blank, then a pattern",
-     {"l", "my", "a.lzh", "x.txt"},
+    {"classic from standard input", {"e", "-", "out/"}, with([](Expected &e) {
+         e.archive = "-";
+         e.destination = "out";
+         e.libraryForm = true;
+     })},
+    // After x, and in every command but e, a trailing '/' names a folder member.
+    {"x with a folder name", {"x", "a.lzh", "docs/"}, with([](Expected &e) {
+         e.patterns = {"docs/"};
+     })},
+    {"x with letters and a folder name", {"-xf", "a.lzh", "docs/", "b/"}, with([](Expected &e) {
+         e.replace = true;
+         e.patterns = {"docs/", "b/"};
+     })},
+    {"l with a folder name", {"l", "a.lzh", "docs/"}, with([](Expected &e) {
+         e.action = Action::List;
+         e.patterns = {"docs/"};
+     })},
+    {"v with a folder name", {"v", "a.lzh", "docs/"}, with([](Expected &e) {
+         e.action = Action::VerboseList;
+         e.patterns = {"docs/"};
+     })},
+    {"t with a folder name", {"t", "a.lzh", "docs/"}, with([](Expected &e) {
+         e.action = Action::Test;
+         e.patterns = {"docs/"};
+     })},
+    {"p with a folder name", {"p", "a.lzh", "docs/"}, with([](Expected &e) {
+         e.action = Action::Print;
+         e.patterns = {"docs/"};
+     })},
+    {"e with w= takes folder names", {"e", "w=out", "a.lzh", "docs/"}, with([](Expected &e) {
+         e.destination = "out";
+         e.patterns = {"docs/"};
+     })},
+    // Words are never joined: "my arc.lzh" is two arguments.
+    {"a blank splits words, even when the joined name is a file",
+     {"l", "my", "arc.lzh"},
      with([](Expected &e) {
          e.action = Action::List;
-         e.archive = "my a.lzh";
-         e.patterns = {"x.txt"};
+         e.archive = "my";
+         e.patterns = {"arc.lzh"};
      }),
-     {"my a.lzh"}},
+     {"my", "my arc.lzh"}},
+    {"nor after --",
+     {"l", "--", "my", "arc.lzh"},
+     with([](Expected &e) {
+         e.action = Action::List;
+         e.archive = "my";
+         e.patterns = {"arc.lzh"};
+     }),
+     {"my", "my arc.lzh"}},
+    {"x with names joining into a file",
+     {"x", "my", "arc.lzh", "b"},
+     with([](Expected &e) {
+         e.archive = "my";
+         e.patterns = {"arc.lzh", "b"};
+     }),
+     {"my", "my arc.lzh"}},
+    {"a name with a blank, as one argument",
+     {"l", "my arc.lzh"},
+     with([](Expected &e) {
+         e.action = Action::List;
+         e.archive = "my arc.lzh";
+     }),
+     {"my", "my arc.lzh"}},
+    {"after --, a dashed word is the archive", {"x", "--", "-q"}, with([](Expected &e) {
+         e.archive = "-q";
+     })},
+    {"standard input", {"l", "-"}, with([](Expected &e) {
+         e.action = Action::List;
+         e.archive = "-";
+     })},
+    {"standard input, names and w=", {"xqw=deep/new/dir", "-", "docs/"}, with([](Expected &e) {
+         e.quiet = true;
+         e.archive = "-";
+         e.destination = "deep/new/dir";
+         e.patterns = {"docs/"};
+     })},
     {"missing archive: the first word", {"t", "gone.lzh", "x"}, with([](Expected &e) {
          e.action = Action::Test;
          e.archive = "gone.lzh";
@@ -149,6 +227,7 @@ TEST(UnlhaArguments, ReadsEveryForm) {
         EXPECT_EQ(got.dryRun, want.dryRun);
         EXPECT_EQ(got.verbose, want.verbose);
         EXPECT_EQ(got.json, want.json);
+        EXPECT_EQ(got.libraryForm, want.libraryForm);
     }
 }
 

@@ -15,6 +15,7 @@ namespace {
 
 [[noreturn]] void execUnlha(const std::vector<std::string> &args,
                             const std::filesystem::path &folder) {
+    std::signal(SIGPIPE, SIG_DFL);
     if (::chdir(folder.c_str()) != 0)
         ::_exit(127);
     std::vector<char *> argv;
@@ -24,6 +25,11 @@ namespace {
     argv.push_back(nullptr);
     ::execv(UNLHA_PATH, argv.data());
     ::_exit(127);
+}
+
+bool replaceWithFile(int stream, const std::filesystem::path &file, int flags) {
+    const int fd = ::open(file.c_str(), flags | O_CLOEXEC, 0644);
+    return fd >= 0 && ::dup2(fd, stream) == stream;
 }
 
 int exitStatus(int pid) {
@@ -36,7 +42,7 @@ int exitStatus(int pid) {
 } // namespace
 
 Finished runUnlha(const std::vector<std::string> &args, const std::filesystem::path &folder,
-                  const std::string &input) {
+                  const std::string &input, const Redirects &redirects) {
     int in[2], out[2], err[2];
     if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0)
         std::abort();
@@ -47,14 +53,31 @@ Finished runUnlha(const std::vector<std::string> &args, const std::filesystem::p
         ::dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             ::close(fd);
+        if (!redirects.input.empty() && !replaceWithFile(0, redirects.input, O_RDONLY))
+            ::_exit(127);
+        if (!redirects.output.empty() &&
+            !replaceWithFile(1, redirects.output, O_WRONLY | O_CREAT | O_TRUNC))
+            ::_exit(127);
         execUnlha(args, folder);
     }
     ::close(in[0]);
     ::close(out[1]);
     ::close(err[1]);
-    // Small inputs only: the pipe takes them whole before the child reads.
-    if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0)
-        std::abort();
+    // Inputs the pipe takes whole, or that the child reads to the end
+    // before it writes anything.
+    // A child that ends without reading it all closes the pipe: EPIPE, not
+    // SIGPIPE, which is ignored here and restored in the child.
+    std::signal(SIGPIPE, SIG_IGN);
+    for (std::size_t done = 0; done < input.size();) {
+        const ssize_t n = ::write(in[1], input.data() + done, input.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EPIPE)
+            break;
+        if (n <= 0)
+            std::abort();
+        done += static_cast<std::size_t>(n);
+    }
     ::close(in[1]);
     Finished finished;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};

@@ -15,9 +15,15 @@ struct Finished {
     std::string err;
 };
 
+// Files in place of the pipes to the child.
+struct Redirects {
+    std::filesystem::path input;  // read as standard input instead of `input`
+    std::filesystem::path output; // written as standard output; out stays empty
+};
+
 // Runs unlha in `folder` with `input` on its standard input.
 Finished runUnlha(const std::vector<std::string> &args, const std::filesystem::path &folder,
-                  const std::string &input = {});
+                  const std::string &input = {}, const Redirects &redirects = {});
 
 // unlha with all three standard streams on one pseudo-terminal.
 class TerminalRun {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sys/stat.h>
@@ -77,6 +78,118 @@ TEST(UnlhaTool, ExtractsIntoTheCurrentFolderOrW) {
         runUnlha({"xfv", "w=" + (scratch / "w").string(), archive}, scratch.path());
     EXPECT_EQ(verbose.out, "extracted d/a.txt\nextracted b.txt\n");
     EXPECT_EQ(runUnlha({"xfvq", "w=" + (scratch / "w").string(), archive}, scratch.path()).out, "");
+}
+
+// A folder's name as "l" shows it, "docs/", chooses that folder; only
+// "e ARCHIVE DEST/" reads it as the destination.
+TEST(UnlhaTool, ATrailingSlashNamesAFolderMember) {
+    TempDir scratch;
+    const auto archive =
+        archiveOf(scratch, {Member{"docs/README", "read me"}, Member{"other.txt", "other"}});
+    for (const char *command : {"x", "-xf", "xv"}) {
+        SCOPED_TRACE(command);
+        TempDir here;
+        const auto result = runUnlha({command, archive, "docs/"}, here.path());
+        EXPECT_EQ(result.status, kOk) << result.err;
+        EXPECT_EQ(lha::testing::treeOf(here.path()),
+                  (std::vector<std::string>{"docs", "docs/README"}));
+    }
+    const auto printed = runUnlha({"p", archive, "docs/"}, scratch.path());
+    EXPECT_EQ(printed.out, "read me");
+    const auto listed = runUnlha({"l", archive, "docs/"}, scratch.path());
+    EXPECT_NE(listed.out.find("1 member(s)"), std::string::npos) << listed.out;
+
+    TempDir here;
+    const auto classic = runUnlha({"e", archive, "docs/"}, here.path());
+    EXPECT_EQ(classic.status, kOk) << classic.err;
+    EXPECT_EQ(
+        lha::testing::treeOf(here.path()),
+        (std::vector<std::string>{"docs", "docs/docs", "docs/docs/README", "docs/other.txt"}));
+}
+
+TEST(UnlhaTool, WMakesTheWholePathAndVSaysSo) {
+    TempDir scratch;
+    const auto archive = archiveOf(scratch, {Member{"a.txt", "alpha"}});
+    auto result = runUnlha({"xv", "w=deep/er/out", archive}, scratch.path());
+    EXPECT_EQ(result.status, kOk) << result.err;
+    EXPECT_EQ(readFile(scratch / "deep" / "er" / "out" / "a.txt"), "alpha");
+    EXPECT_EQ(result.out,
+              "created deep/\ncreated deep/er/\ncreated deep/er/out/\nextracted a.txt\n");
+    // Quietly, and into folders partly there.
+    result = runUnlha({"xq", "w=" + (scratch / "deep" / "new" / "dir").string(), archive},
+                      scratch.path());
+    EXPECT_EQ(result.status, kOk) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(readFile(scratch / "deep" / "new" / "dir" / "a.txt"), "alpha");
+
+    // An archive that cannot be read leaves no folders behind.
+    result = runUnlha({"x", "w=gone/a/b", "missing.lzh"}, scratch.path());
+    EXPECT_EQ(result.status, kUnreadable);
+    EXPECT_FALSE(fs::exists(scratch / "gone"));
+    // A file in the way is a write failure that names the folder.
+    writeFile(scratch / "file", "");
+    result = runUnlha({"x", "w=file/sub", archive}, scratch.path());
+    EXPECT_EQ(result.status, kWrite);
+    EXPECT_NE(result.err.find("cannot create the folder file/sub"), std::string::npos)
+        << result.err;
+    // The library's form keeps its rule: DEST's parent must exist.
+    result = runUnlha({"e", archive, "no/such/dest/"}, scratch.path());
+    EXPECT_EQ(result.status, kWrite);
+    EXPECT_FALSE(fs::exists(scratch / "no"));
+}
+
+TEST(UnlhaTool, ReadsTheArchiveFromStandardInput) {
+    TempDir scratch;
+    const std::string big(300 << 10, 'b'); // more than a pipe holds
+    const std::string bytes =
+        lha::testing::buildArchive({Member{"d/a.txt", "alpha"}, Member{"big.bin", big}});
+    writeFile(scratch / "a.lzh", bytes);
+    const unlha::testing::Redirects fromFile{scratch / "a.lzh", {}};
+
+    for (const bool piped : {true, false}) {
+        SCOPED_TRACE(piped ? "a pipe" : "a regular file");
+        const auto run = [&](const std::vector<std::string> &words, const fs::path &folder) {
+            return piped ? runUnlha(words, folder, bytes) : runUnlha(words, folder, {}, fromFile);
+        };
+        auto result = run({"l", "-"}, scratch.path());
+        EXPECT_EQ(result.status, kOk) << result.err;
+        EXPECT_NE(result.out.find("d/a.txt"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("2 member(s)"), std::string::npos) << result.out;
+        EXPECT_EQ(run({"t", "-"}, scratch.path()).status, kOk);
+        EXPECT_TRUE(run({"p", "-", "big.bin"}, scratch.path()).out == big);
+
+        TempDir out;
+        result = run({"x", "-"}, out.path());
+        EXPECT_EQ(result.status, kOk) << result.err;
+        EXPECT_EQ(readFile(out / "d" / "a.txt"), "alpha");
+        EXPECT_TRUE(readFile(out / "big.bin") == big);
+        result = run({"e", "-", (out / "classic").string() + "/"}, out.path());
+        EXPECT_EQ(result.status, kOk) << result.err;
+        EXPECT_EQ(readFile(out / "classic" / "d" / "a.txt"), "alpha");
+    }
+
+    // Errors name standard input.
+    auto result = runUnlha({"t", "-"}, scratch.path(), std::string(200, 'z'));
+    EXPECT_EQ(result.status, kNotArchive);
+    EXPECT_NE(result.err.find("unlha: standard input: "), std::string::npos) << result.err;
+    // A pipe is kept in $TMPDIR; a regular file needs no copy.
+    const char *saved = std::getenv("TMPDIR");
+    const std::string savedTmp = saved ? saved : "";
+    ::setenv("TMPDIR", (scratch / "no-such-folder").c_str(), 1);
+    result = runUnlha({"t", "-"}, scratch.path(), bytes);
+    const auto inPlace = runUnlha({"t", "-"}, scratch.path(), {}, fromFile);
+    if (saved)
+        ::setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(result.status, kUnreadable);
+    EXPECT_NE(result.err.find("no-such-folder"), std::string::npos) << result.err;
+    EXPECT_EQ(inPlace.status, kOk) << inPlace.err;
+    // An archive is not typed in: a terminal is refused, not read.
+    unlha::testing::TerminalRun terminal({"l", "-"}, scratch.path());
+    EXPECT_EQ(terminal.finish(), kUnreadable);
+    EXPECT_NE(terminal.screen().find("standard input is a terminal"), std::string::npos)
+        << terminal.screen();
 }
 
 TEST(UnlhaTool, PatternsChooseMembersAndOneMatchingNothingFails) {
@@ -274,6 +387,53 @@ TEST(UnlhaTool, ExitStatusNamesTheCause) {
     EXPECT_FALSE(fs::exists(scratch.path().parent_path() / "escape.txt"));
 }
 
+TEST(UnlhaTool, AnArchiveThatCannotBeListedShowsOnlyTheError) {
+    TempDir scratch;
+    writeFile(scratch / "text.lzh", std::string(200, 'z'));
+    for (const char *command : {"l", "v"})
+        for (const char *archive : {"missing.lzh", "text.lzh"}) {
+            SCOPED_TRACE(std::string(command) + " " + archive);
+            const auto result = runUnlha({command, archive}, scratch.path());
+            EXPECT_NE(result.status, kOk);
+            EXPECT_EQ(result.out, "");
+            EXPECT_NE(result.err.find(archive), std::string::npos) << result.err;
+        }
+    // An archive whose members no name chooses still shows its table.
+    const auto archive = archiveOf(scratch, {Member{"a.txt", "alpha"}});
+    const auto none = runUnlha({"l", archive, "b*"}, scratch.path());
+    EXPECT_EQ(none.status, kBadCommand);
+    EXPECT_NE(none.out.find("0 member(s)"), std::string::npos) << none.out;
+}
+
+TEST(UnlhaTool, AFailedWriteToStandardOutputFailsTheRun) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    TempDir scratch;
+    const auto archive = archiveOf(scratch, {Member{"a.txt", "alpha"}});
+    const unlha::testing::Redirects toFull{{}, "/dev/full"};
+    const std::vector<std::string> runs[] = {
+        {"l", archive},
+        {"v", archive},
+        {"l", "--json", archive},
+        {"tv", archive},
+        {"t", "--json", archive},
+        {"p", archive},
+        {"xnv", archive},
+        {"--help"},
+        {"--version"},
+    };
+    for (const auto &words : runs) {
+        SCOPED_TRACE(words.front());
+        const auto result = runUnlha(words, scratch.path(), {}, toFull);
+        EXPECT_EQ(result.status, kWrite) << result.err;
+        EXPECT_NE(result.err.find("cannot write to standard output"), std::string::npos)
+            << result.err;
+    }
+    // An earlier failure keeps its own status.
+    const auto bad = archiveOf(scratch, {broken("b.txt", "data")}, "bad.lzh");
+    EXPECT_EQ(runUnlha({"tv", bad}, scratch.path(), {}, toFull).status, kDamaged);
+}
+
 // "   N  meaning" lines, in order, from a text.
 std::vector<std::string> statusLines(const std::string &text) {
     std::vector<std::string> out;
@@ -291,7 +451,9 @@ TEST(UnlhaTool, HelpAndManualPageStateTheSameExitStatuses) {
     TempDir scratch;
     const auto help = runUnlha({"--help"}, scratch.path());
     ASSERT_EQ(help.status, kOk);
-    const auto fromHelp = statusLines(help.out.substr(help.out.find("Exit status:")));
+    // The table ends at the first empty line.
+    const std::string helpTable = help.out.substr(help.out.find("Exit status:"));
+    const auto fromHelp = statusLines(helpTable.substr(0, helpTable.find("\n\n")));
     ASSERT_EQ(fromHelp.size(), 11u) << help.out;
 
     // The manual page lists them as ".TP\n.B N\nmeaning" under EXIT STATUS.
@@ -302,7 +464,15 @@ TEST(UnlhaTool, HelpAndManualPageStateTheSameExitStatuses) {
     std::string section = manual.substr(start, end - start);
     section = std::regex_replace(section, std::regex("\\.TP\\n\\.B (\\d+)\\n"), "$1 ");
     section = std::regex_replace(section, std::regex("\\\\-"), "-");
-    EXPECT_EQ(statusLines(section), fromHelp) << section;
+    // ... and ends at the first paragraph after it.
+    EXPECT_EQ(statusLines(section.substr(0, section.find(".PP"))), fromHelp) << section;
+
+    // Both say how a signal ends the tool, as a shell shows it.
+    for (const std::string *text : {&help.out, static_cast<const std::string *>(&section)}) {
+        const std::string flat = std::regex_replace(*text, std::regex("\\s+"), " ");
+        EXPECT_NE(flat.find("130 for Ctrl-C"), std::string::npos) << flat;
+        EXPECT_NE(flat.find("143 for SIGTERM"), std::string::npos) << flat;
+    }
 }
 
 TEST(UnlhaTool, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
