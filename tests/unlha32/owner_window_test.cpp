@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -141,6 +143,30 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         EXPECT_EQ(readFile(out / "text.txt"), c.text == "new" ? source("text.txt") : c.text);
         EXPECT_EQ(readFile(out / "tiny.txt"), c.tiny == "new" ? source("tiny.txt") : c.tiny);
         qDeleteAll(m_owner.findChildren<QTimer *>());
+    }
+}
+
+// A long path is cut in the middle and the question stays on the screen
+// with all its buttons; the whole path is the tooltip.
+TEST_F(OwnerWindow, OverwriteQuestionFitsTheScreen) {
+    const unlha32::FileFacts facts{1234, QDateTime::currentDateTime()};
+    const QRect screen = m_owner.screen()->availableGeometry();
+    for (const int length : {110, 200, 1000}) {
+        const QString path = QStringLiteral("docs/") + QString(length, QChar(u'長')) +
+                             QStringLiteral("/最後のファイル.txt");
+        unlha32::OverwriteQuestion question(&m_owner, path, facts, facts);
+        question.show();
+        EXPECT_TRUE(screen.contains(question.frameGeometry())) << length;
+        EXPECT_LE(question.width(), 680) << length;
+        const QString shown = question.text().section(QChar(u'\n'), 0, 0);
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("「docs/長"))) << length;
+        EXPECT_TRUE(shown.contains(QChar(u'…'))) << length;
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("最後のファイル.txt」は既にあります。")))
+            << length;
+        EXPECT_EQ(question.findChild<QLabel *>(QStringLiteral("text"))->toolTip(), path);
+        for (QPushButton *button : question.findChildren<QPushButton *>())
+            EXPECT_TRUE(question.rect().contains(button->geometry())) << length;
+        question.reject();
     }
 }
 
