@@ -130,6 +130,22 @@ private slots:
         }
     }
 
+    // Centred at loading, before the window manager framed them: centred by
+    // their frames once it has.
+    void windowsAreCentredByTheirFrames() {
+        FakeProgram program;
+        program.start(QString()); // the instructions window
+        Form3 &form3 = program.services.window<Form3>();
+        QVERIFY(QTest::qWaitForWindowExposed(&form3));
+        const QPoint screenCentre(program.platform.screen.width() / 2,
+                                  program.platform.screen.height() / 2);
+        QPoint offset;
+        QTRY_VERIFY2((offset = form3.frameGeometry().center() - screenCentre).manhattanLength() <=
+                         2,
+                     qPrintable(u"off by %1,%2"_s.arg(offset.x()).arg(offset.y())));
+        QVERIFY(form3.frameGeometry().size() != form3.size());
+    }
+
     void dialogsStayAboveTheirDisabledMainWindow() {
         FakeProgram program;
         program.platform.commandLineText = u"/home/u/DATA.LZH"_s;
