@@ -51,11 +51,8 @@ private slots:
 
     void fromTheMainWindowReadsOnce() {
         FakeProgram program;
-        program.start(QStringLiteral("/arc/DATA.LZH"));
-        program.services.window<title1>().Timer1_Timer();
+        Form5 &about = openFromTheMainWindow(program);
         Form2 &form2 = program.services.window<Form2>();
-        form2.Command3().click();
-        Form5 &about = program.services.window<Form5>();
         QCOMPARE(visibleWindows(), QStringList({"Form2", "Form5"}));
         QVERIFY(!form2.isEnabled());
         Form3 *instructions = existingWindow<Form3>();
@@ -81,11 +78,8 @@ private slots:
     void aFailingStepEndsTheLoadQuietly() {
         FakeProgram program;
         program.platform.userQueryError = ui::kErrDeviceIo;
-        program.start(QStringLiteral("/arc/DATA.LZH"));
-        program.services.window<title1>().Timer1_Timer();
+        Form5 &about = openFromTheMainWindow(program);
         Form2 &form2 = program.services.window<Form2>();
-        form2.Command3().click();
-        Form5 &about = program.services.window<Form5>();
         QCOMPARE(visibleWindows(), QStringList({"Form2", "Form5"}));
         QVERIFY(!form2.isEnabled());
         QCOMPARE(about.Label4().text(), QStringLiteral("Label4"));
@@ -117,6 +111,15 @@ private slots:
         form3.Command2().click();
         QCOMPARE(visibleWindows(), QStringList({"Form3", "Form5"}));
         QVERIFY(form3.isEnabled());
+    }
+
+private:
+    // Started on an archive, past the splash, the About button pressed.
+    static Form5 &openFromTheMainWindow(FakeProgram &program) {
+        program.start(QStringLiteral("/arc/DATA.LZH"));
+        program.services.window<title1>().Timer1_Timer();
+        program.services.window<Form2>().Command3().click();
+        return program.services.window<Form5>();
     }
 };
 
