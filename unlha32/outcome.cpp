@@ -7,7 +7,6 @@
 #include <cstring>
 
 namespace unlha32 {
-namespace {
 
 int codeFor(lha::Error error) {
     switch (error) {
@@ -32,6 +31,8 @@ int codeFor(lha::Error error) {
     }
     return UNLHA_ERROR_UNEXPECTED;
 }
+
+namespace {
 
 const char *memberStatus(lha::Error error) {
     switch (error) {

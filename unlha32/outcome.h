@@ -10,6 +10,9 @@
 
 namespace unlha32 {
 
+// The result code for one kind of failure.
+int codeFor(lha::Error error);
+
 // skipsWereChosen: the user answered the overwrite question, so a member
 // skipped because its file exists is the user's wish, not a failure.
 int resultCode(const lha::Result &result, bool skipsWereChosen);

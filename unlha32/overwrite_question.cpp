@@ -2,15 +2,24 @@
 #include "overwrite_question.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace unlha32 {
 namespace {
+
+// The question's text never grows wider than this, nor than the screen.
+constexpr int kMostTextWidth = 560;
+// What the icon, the spacing and the margins take beside the text.
+constexpr int kBesideText = 80;
 
 QString sizeText(const std::optional<uint64_t> &size) {
     if (!size)
@@ -35,15 +44,28 @@ OverwriteQuestion::OverwriteQuestion(QWidget *over, const QString &fileName,
     setWindowModality(Qt::WindowModal);
     auto *icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
-    m_text = new QLabel(QStringLiteral("「%1」は既にあります。\n上書きしますか？\n\n"
-                                       "既存のファイル：%2\n"
-                                       "解凍するファイル：%3")
-                            .arg(fileName, describe(existing), describe(member)),
-                        this);
+    m_text = new QLabel(this);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setObjectName(QStringLiteral("text"));
+    // A long path is cut in the middle, so that its start and the file name
+    // stay readable and the buttons on screen; the whole path is the tooltip.
+    const QString line = QStringLiteral("「%1」は既にあります。");
+    const QFontMetrics metrics = m_text->fontMetrics();
+    const int room = mostTextWidth(over) - metrics.horizontalAdvance(line.arg(QString()));
+    m_text->setText(
+        (line + QStringLiteral("\n上書きしますか？\n\n既存のファイル：%2\n解凍するファイル：%3"))
+            .arg(metrics.elidedText(fileName, Qt::ElideMiddle, room), describe(existing),
+                 describe(member)));
+    m_text->setToolTip(fileName);
     createButtons();
     createLayout(icon);
+}
+
+int OverwriteQuestion::mostTextWidth(const QWidget *over) {
+    const QScreen *screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return kMostTextWidth;
+    return std::min(kMostTextWidth, screen->availableGeometry().width() - kBesideText);
 }
 
 QString OverwriteQuestion::describe(const FileFacts &facts) {
@@ -110,16 +132,25 @@ bool OverwriteQuestion::eventFilter(QObject *watched, QEvent *event) {
 void OverwriteQuestion::centreOnParent() {
     // Placed by the program, not left to the window manager, which may put a
     // dialog whose parent it has not placed yet into a corner. Client areas
-    // are compared: a frame is known only some time after mapping, and this
-    // window gets the frame the window asked over has.
+    // are centred on each other and placed as client areas, so that it makes
+    // no difference whether the frame is known yet; the whole window stays
+    // on the screen.
     const QWidget *over = parentWidget() ? parentWidget()->window() : nullptr;
     if (!over)
         return;
-    const QRect overClient = over->geometry();
-    const QRect overFrame = over->frameGeometry();
-    const QPoint frameOffset =
-        overFrame.contains(overClient) ? overClient.topLeft() - overFrame.topLeft() : QPoint();
-    move(overClient.center() - QPoint(width() / 2, height() / 2) - frameOffset);
+    QRect client(QPoint(), size());
+    client.moveCenter(over->geometry().center());
+    if (const QScreen *screen = over->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QMargins frame(geometry().left() - frameGeometry().left(),
+                             geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(),
+                             frameGeometry().bottom() - geometry().bottom());
+        const QRect room = available - frame;
+        client.moveLeft(std::max(room.left(), std::min(client.left(), room.right() - width() + 1)));
+        client.moveTop(std::max(room.top(), std::min(client.top(), room.bottom() - height() + 1)));
+    }
+    setGeometry(client);
 }
 
 lha::OverwriteDecision OverwriteQuestion::decision() const {

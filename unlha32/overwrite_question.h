@@ -44,6 +44,8 @@ private:
     void createButtons();
     void createLayout(QLabel *icon);
     void centreOnParent();
+    // The widest the text may be on the screen of `over`.
+    static int mostTextWidth(const QWidget *over);
     void answer(QPushButton *button);
 
     QLabel *m_text = nullptr;

@@ -4,6 +4,8 @@
 #include "overwrite_query.h"
 #include "overwrite_question.h"
 #include "progress_window.h"
+#include "report_window.h"
+#include "unlha32.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -54,7 +56,8 @@ lha::OverwriteDecision askOnUserInterface(ProgressWindow &window, const std::str
 QtSession::QtSession(QWidget *owner, Engine engine) : m_owner(owner), m_engine(std::move(engine)) {}
 
 lha::Result QtSession::extract(const lha::Command &command) {
-    ProgressWindow window(m_owner, QFile::decodeName(command.archive.filename().c_str()));
+    m_archiveName = QFile::decodeName(command.archive.filename().c_str());
+    ProgressWindow window(m_owner, m_archiveName);
     std::atomic<bool> cancel{false};
     QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
 
@@ -96,6 +99,13 @@ lha::Result QtSession::extract(const lha::Command &command) {
     if (failure)
         std::rethrow_exception(failure);
     return result;
+}
+
+void QtSession::showFailures(const lha::Result &result, int code) {
+    if (code == UNLHA_OK || code == UNLHA_ERROR_CANCELLED)
+        return;
+    ReportWindow window(m_owner, failureList(result, code, m_archiveName));
+    window.exec();
 }
 
 } // namespace unlha32

@@ -2,8 +2,10 @@
 #pragma once
 // Extraction with windows over an owner: the engine runs on a worker thread
 // while a local event loop keeps every window painting; the call returns when
-// the work is done.
+// the work is done, after a report window when something failed.
 #include "session.h"
+
+#include <QString>
 
 class QWidget;
 
@@ -14,9 +16,12 @@ public:
     explicit QtSession(QWidget *owner, Engine engine = defaultEngine());
     lha::Result extract(const lha::Command &command) override;
     bool asksBeforeReplacing() const override { return true; }
+    // Nothing after a clean run or the user's own cancel.
+    void showFailures(const lha::Result &result, int code) override;
 
 private:
     QWidget *m_owner = nullptr;
+    QString m_archiveName;
     Engine m_engine;
 };
 

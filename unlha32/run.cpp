@@ -15,11 +15,13 @@ Outcome run(std::string_view command, Session &session) {
     const auto parsed = lha::parseCommand(command);
     if (!parsed.ok() || parsed.command.verb != lha::Verb::Extract) {
         const auto why = parsed.ok() ? std::string("only e extracts") : parsed.error;
+        session.showFailures({}, UNLHA_ERROR_COMMAND);
         return {UNLHA_ERROR_COMMAND,
                 why + "\nresult 1: " + describeCode(UNLHA_ERROR_COMMAND) + '\n'};
     }
     const auto result = session.extract(parsed.command);
     const int code = resultCode(result, session.asksBeforeReplacing());
+    session.showFailures(result, code);
     return {code, reportText(result, code, parsed.choice)};
 }
 

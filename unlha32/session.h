@@ -25,6 +25,10 @@ public:
     virtual lha::Result extract(const lha::Command &command) = 0;
     // True when existing files were offered to the user instead of skipped.
     virtual bool asksBeforeReplacing() const = 0;
+    // Tells the user what failed, when there is a user to tell: the
+    // extraction's result and the code it gives, or no result for a command
+    // that could not be read.
+    virtual void showFailures(const lha::Result &result, int code) = 0;
 };
 
 // No windows: existing files are never replaced, only reported.
@@ -33,6 +37,8 @@ public:
     explicit SilentSession(Engine engine = defaultEngine());
     lha::Result extract(const lha::Command &command) override;
     bool asksBeforeReplacing() const override { return false; }
+    // The caller reads the report.
+    void showFailures(const lha::Result &, int) override {}
 
 private:
     Engine m_engine;

@@ -6,7 +6,13 @@
 
 #include <QApplication>
 
+#include <span>
+
 int main(int argc, char *argv[]) {
+    const QByteArray plugin = ui::requestedPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"),
+                                                    std::span(argv, argc).subspan(1));
+    if (!plugin.isEmpty())
+        qputenv("QT_QPA_PLATFORM", plugin);
     QApplication application(argc, argv);
     ui::setUpApplication();
     ui::QtPlatform platform;

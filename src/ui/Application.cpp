@@ -12,6 +12,20 @@
 
 namespace ui {
 
+QByteArray requestedPlatform(const QByteArray &platformVariable, const QByteArray &display,
+                             std::span<char *const> arguments) {
+    if (!platformVariable.isEmpty() || display.isEmpty())
+        return {};
+    for (const char *argument : arguments) {
+        // Qt takes the option with one dash or two.
+        const QByteArrayView option(argument);
+        if (option == "-platform" || option == "--platform")
+            return {};
+    }
+    // Should the X server be out of reach, Qt goes on to Wayland.
+    return QByteArrayLiteral("xcb;wayland");
+}
+
 bool loadStandardTranslations() {
     // The interface is Japanese whatever the locale, so are Qt's own texts
     // (OK, キャンセル) on standard buttons.

@@ -4,6 +4,8 @@
 #include "Drives.h"
 #include "Platform.h"
 
+#include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -31,17 +33,60 @@ DriveListBox::DriveListBox(QWidget *parent, Platform &platform)
 void DriveListBox::readDrives() {
     // Re-listing is no choice of the user's: the selection stays as it is.
     const QSignalBlocker quiet(this);
+    const int selectedIndex = currentIndex();
     const QString selected = currentData().toString();
+    const QString selectedText = currentText();
     clear();
     for (const Drive &drive : m_platform.drives())
         addItem(entryText(drive), drive.root);
-    if (!selected.isEmpty())
-        setCurrentIndex(findData(selected));
+    if (selected.isEmpty())
+        return;
+    int index = findData(selected);
+    if (index < 0) {
+        // Unmounted since the last reading: it stays in its place while it is
+        // selected, so that the list shows what the destination lies on.
+        index = std::min(selectedIndex, count());
+        insertItem(index, selectedText, selected);
+    }
+    setCurrentIndex(index);
 }
 
 void DriveListBox::showPopup() {
     readDrives();
     QComboBox::showPopup();
+}
+
+void DriveListBox::hidePopup() {
+    QComboBox::hidePopup();
+    checkSelectedDriveLater();
+}
+
+void DriveListBox::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        readDrives();
+        QComboBox::keyPressEvent(event);
+        checkSelectedDriveLater();
+        return;
+    default:
+        QComboBox::keyPressEvent(event);
+    }
+}
+
+void DriveListBox::checkSelectedDriveLater() {
+    // A click on an entry hides the list before it changes the selection.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!view()->isVisible() && !m_drive.isEmpty() && !isDriveMounted())
+                emit change();
+        },
+        Qt::QueuedConnection);
 }
 
 bool DriveListBox::isDriveMounted() const {

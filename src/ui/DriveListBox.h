@@ -7,10 +7,12 @@ namespace ui {
 
 class Platform;
 
-// Lists the mounted file systems, read again each time the list is opened,
-// so that drives mounted meanwhile appear and unmounted ones go. Drive is the
-// mount root of the selection; change() is raised only when the selected
-// drive really changes, whether the user picked it or the program set it.
+// Lists the mounted file systems, read again each time the list is opened or
+// stepped through with the keyboard, so that drives mounted meanwhile appear
+// and unmounted ones go. Drive is the mount root of the selection; change() is
+// raised when the selected drive really changes, whether the user picked it
+// or the program set it, and when a reading finds the selected drive gone and
+// the user chose no other: it is then a drive that is not ready.
 class DriveListBox : public QComboBox {
     Q_OBJECT
 
@@ -26,13 +28,20 @@ public:
     bool isDriveMounted() const;
 
     void showPopup() override;
+    void hidePopup() override;
 
 signals:
     void change();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void readDrives();
     void onIndexChanged(int index);
+    // Once the user's choice is settled: raises change() if the selected drive
+    // is no longer mounted.
+    void checkSelectedDriveLater();
 
     Platform &m_platform;
     QString m_drive;

@@ -40,7 +40,12 @@ void Window::setTop(float twips) {
     move(pos().x(), toPixels(twips));
 }
 
+bool Window::isFramed() const {
+    return frameGeometry().size() != size();
+}
+
 void Window::centreOnScreen() {
+    m_centreWhenFramed = !isFramed();
     setLeft((m_services.screenWidth() - Width()) / 2.0f);
     setTop((m_services.screenHeight() - Height()) / 2.0f);
 }
@@ -99,6 +104,11 @@ bool Window::event(QEvent *event) {
     // A disabled window cannot be used; the dialog that disabled it can.
     if (event->type() == QEvent::WindowActivate && !isEnabled())
         raiseDialogsAbove(*this);
+    // The window manager places the frame where the client area was meant to
+    // go, and reports the frame some time after; the user has not moved the
+    // window yet.
+    if (event->type() == QEvent::Move && m_centreWhenFramed && isFramed())
+        centreOnScreen();
     return QWidget::event(event);
 }
 

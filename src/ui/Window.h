@@ -27,6 +27,9 @@ public:
     void setTop(float twips);
 
     // Left from the widths, then Top from the heights, against the screen.
+    // Before the window manager has framed the window the client size stands
+    // for the outer size; the window is centred again by its frame once the
+    // window manager reports it.
     void centreOnScreen();
     // Visible and modeless. A dialog is kept above the program's visible
     // main window (see keepAboveMainWindow) but has no widget parent.
@@ -62,10 +65,14 @@ protected:
     Services &m_services;
 
 private:
+    // Whether the window manager has reported the window's frame.
+    bool isFramed() const;
+
     friend class Services;
     enum class LoadState { NotLoaded, Loading, Loaded };
     LoadState m_loadState = LoadState::NotLoaded;
     bool m_centreWhenFirstShown = false;
+    bool m_centreWhenFramed = false;
     bool m_shownBefore = false;
     bool m_dialog = false;
     int m_drawnFrame = 0; // pixels on each side

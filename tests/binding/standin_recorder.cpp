@@ -10,6 +10,7 @@ namespace {
 std::string g_calls;
 int g_result = 0;
 std::string g_report;
+void (*g_whileRunning)() = nullptr;
 
 } // namespace
 
@@ -23,19 +24,25 @@ int UnlhaGetVersion(void) {
 int Unlha(uint32_t hwnd, const char *command, char *out, uint32_t size) {
     g_calls += "Unlha hwnd=" + std::to_string(hwnd) + " command=[" + command + "] out=[" +
                (out != nullptr ? out : "(null)") + "] size=" + std::to_string(size) + "\n";
+    // The real library serves the caller's windows while it works.
+    if (g_whileRunning != nullptr)
+        g_whileRunning();
     if (out != nullptr && size > g_report.size())
         std::memcpy(out, g_report.c_str(), g_report.size() + 1);
+    g_calls += "Unlha returns\n";
     return g_result;
 }
 
 const char *StandinCalls(void) {
     return g_calls.c_str();
 }
-// The next calls of Unlha return `result` and write `report` when it fits.
-void StandinReset(int result, const char *report) {
+// The next calls of Unlha return `result`, write `report` when it fits and
+// call `whileRunning` (when given) before they return.
+void StandinReset(int result, const char *report, void (*whileRunning)()) {
     g_calls.clear();
     g_result = result;
     g_report = report != nullptr ? report : "";
+    g_whileRunning = whileRunning;
 }
 
 } // extern "C"

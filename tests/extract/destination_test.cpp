@@ -17,6 +17,8 @@
 
 #include <cerrno>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString ErrorTitle = QStringLiteral("エラーメッセージ");
@@ -145,6 +147,65 @@ private slots:
         QCOMPARE(m_form2->Dir4().path(), path("cwd/old/新しいフォルダ"));
         QVERIFY(m_form2->isEnabled() && !form1.isVisible());
         QVERIFY(m_program->platform.messageBoxes.isEmpty());
+    }
+
+    // A drive unmounted while selected is a drive that is not ready, once a
+    // reading of the list finds it gone and the user picks no other.
+    void aVanishedDriveIsNotReady_data() {
+        QTest::addColumn<QString>("vanished");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("chosen"); // the drive Drive4 ends on
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("list opened and dismissed") << u"data"_s << u"open"_s << u"/"_s << 2;
+        QTest::newRow("down at the end of the list") << u"floppy"_s << u"down"_s << u"/"_s << 2;
+        QTest::newRow("up onto another drive") << u"data"_s << u"up"_s << u"/"_s << 0;
+        QTest::newRow("another drive picked") << u"data"_s << u"pick"_s << u"floppy"_s << 0;
+    }
+
+    void aVanishedDriveIsNotReady() {
+        QFETCH(QString, vanished);
+        QFETCH(QString, how);
+        QFETCH(QString, chosen);
+        QFETCH(int, boxes);
+        start("prog/bin", true);
+        FakePlatform &platform = m_program->platform;
+        ui::DriveListBox &drive4 = m_form2->Drive4();
+        choose(path(vanished));
+        QCOMPARE(m_form2->Dir4().path(), path(vanished));
+        platform.driveTable.removeIf([&](const ui::Drive &d) { return d.root == path(vanished); });
+        // Retry once, then Cancel.
+        platform.answers = {ui::kMessageBoxOk};
+        QStringList shownDuringBox;
+        platform.onMessageBox = [&](int) { shownDuringBox << drive4.currentData().toString(); };
+        if (how == u"open"_s) {
+            drive4.showPopup();
+            drive4.hidePopup();
+        } else if (how == u"pick"_s) {
+            drive4.showPopup();
+            drive4.hidePopup();
+            choose(path(u"floppy"_s));
+        } else {
+            QTest::keyClick(&drive4, how == u"down"_s ? Qt::Key_Down : Qt::Key_Up);
+        }
+        QTest::qWait(20);
+        QCOMPARE(platform.messageTexts(), QStringList(boxes, NotReady));
+        // While the box asks, the list shows the drive it asks about.
+        QCOMPARE(shownDuringBox, QStringList(boxes, path(vanished)));
+        const QString root = chosen == u"/"_s ? chosen : path(chosen);
+        QCOMPARE(drive4.drive(), root);
+        QCOMPARE(drive4.currentData().toString(), root);
+        QCOMPARE(m_form2->Dir4().path(), chosen == u"/"_s ? path(u"cwd"_s) : root);
+    }
+
+    // Stepping through the closed list reads the mounts again.
+    void arrowKeysReachADriveMountedMeanwhile() {
+        m_program->platform.notReady.clear();
+        choose(path(u"floppy"_s));
+        m_program->platform.driveTable << ui::Drive{path(u"usb"_s), {}};
+        QVERIFY(QDir().mkpath(path(u"usb"_s)));
+        QTest::keyClick(&m_form2->Drive4(), Qt::Key_Down);
+        QCOMPARE(m_form2->Drive4().drive(), path(u"usb"_s));
+        QCOMPARE(m_form2->Dir4().path(), path(u"usb"_s));
     }
 
 private:

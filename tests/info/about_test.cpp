@@ -10,6 +10,7 @@
 #include "info/Form5.h"
 #include "info/SysInfo32.h"
 #include "ui/CommandButton.h"
+#include "ui/Error.h"
 
 #include <QLabel>
 #include <QTest>
@@ -50,11 +51,8 @@ private slots:
 
     void fromTheMainWindowReadsOnce() {
         FakeProgram program;
-        program.start(QStringLiteral("/arc/DATA.LZH"));
-        program.services.window<title1>().Timer1_Timer();
+        Form5 &about = openFromTheMainWindow(program);
         Form2 &form2 = program.services.window<Form2>();
-        form2.Command3().click();
-        Form5 &about = program.services.window<Form5>();
         QCOMPARE(visibleWindows(), QStringList({"Form2", "Form5"}));
         QVERIFY(!form2.isEnabled());
         Form3 *instructions = existingWindow<Form3>();
@@ -73,6 +71,24 @@ private slots:
         QCOMPARE(about.Label4().text(), QStringLiteral("tester"));
         QCOMPARE(about.Label6().text(), QStringLiteral("1"));
         QVERIFY(form2.isEnabled() && instructions->isEnabled());
+    }
+
+    // A step of the load that fails ends the load; the window shows all the
+    // same, with the design texts of the labels it did not reach.
+    void aFailingStepEndsTheLoadQuietly() {
+        FakeProgram program;
+        program.platform.userQueryError = ui::kErrDeviceIo;
+        Form5 &about = openFromTheMainWindow(program);
+        Form2 &form2 = program.services.window<Form2>();
+        QCOMPARE(visibleWindows(), QStringList({"Form2", "Form5"}));
+        QVERIFY(!form2.isEnabled());
+        QCOMPARE(about.Label4().text(), QStringLiteral("Label4"));
+        QCOMPARE(about.Label6().text(), QStringLiteral("Label6"));
+        QVERIFY(program.platform.messageBoxes.isEmpty());
+        QCOMPARE(program.platform.exits, 0);
+        about.Command1().click();
+        QCOMPARE(visibleWindows(), QStringList{"Form2"});
+        QVERIFY(form2.isEnabled());
     }
 
     void fromTheInstructionsWindowAndClosedByTheTitleBar() {
@@ -95,6 +111,15 @@ private slots:
         form3.Command2().click();
         QCOMPARE(visibleWindows(), QStringList({"Form3", "Form5"}));
         QVERIFY(form3.isEnabled());
+    }
+
+private:
+    // Started on an archive, past the splash, the About button pressed.
+    static Form5 &openFromTheMainWindow(FakeProgram &program) {
+        program.start(QStringLiteral("/arc/DATA.LZH"));
+        program.services.window<title1>().Timer1_Timer();
+        program.services.window<Form2>().Command3().click();
+        return program.services.window<Form5>();
     }
 };
 

@@ -5,6 +5,7 @@
 #include "extract/Form2.h"
 #include "ui/Application.h"
 #include "ui/DirListBox.h"
+#include "ui/Error.h"
 #include "ui/Picture.h"
 
 #include <QDir>
@@ -35,6 +36,12 @@ int FakePlatform::createDirectory(const QString &path) {
     if (const auto failure = createErrors.find(path); failure != createErrors.end())
         return failure->second;
     return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 0 : errno;
+}
+
+std::optional<std::string> FakePlatform::effectiveUserName() {
+    if (userQueryError)
+        throw ui::Error(*userQueryError);
+    return user;
 }
 
 void FakeProgram::start(const QString &commandLine) {

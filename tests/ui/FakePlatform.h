@@ -39,6 +39,8 @@ public:
     std::map<QString, int> createErrors;
     std::optional<std::string> kernel = std::string("#1 SMP PREEMPT_DYNAMIC");
     std::optional<std::string> user = std::string("tester");
+    // When set, asking for the user name raises this error number instead.
+    std::optional<int> userQueryError;
 
     QList<MessageBoxCall> messageBoxes;
     QStringList createdPaths;
@@ -65,7 +67,7 @@ public:
     bool isDriveReady(const QString &root) override { return !notReady.contains(root); }
     int createDirectory(const QString &path) override;
     std::optional<std::string> kernelVersion() override { return kernel; }
-    std::optional<std::string> effectiveUserName() override { return user; }
+    std::optional<std::string> effectiveUserName() override;
 };
 
 // A run of the program on the fake platform; the windows go with it.

@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -66,6 +67,29 @@ class ServicesTest : public QObject {
 
 private slots:
     void initTestCase() { setUpTestApplication(); }
+
+    void x11IsAskedForWhereOfferedAndNoPlatformNamed() {
+        const struct {
+            const char *variable;
+            const char *display;
+            std::vector<const char *> arguments;
+            const char *asked;
+        } cases[] = {
+            {"", ":0", {}, "xcb;wayland"},
+            {"", ":0", {"/home/u/DATA.LZH"}, "xcb;wayland"},
+            {"", "", {}, ""},                         // Wayland alone: Qt chooses
+            {"wayland", ":0", {}, ""},                // the user's variable wins
+            {"", ":0", {"-platform", "wayland"}, ""}, // and their option
+            {"", ":0", {"--platform", "offscreen"}, ""},
+            {"", ":0", {"-platformtheme", "gtk3"}, "xcb;wayland"},
+        };
+        for (const auto &c : cases) {
+            std::vector<char *> arguments;
+            for (const char *argument : c.arguments)
+                arguments.push_back(const_cast<char *>(argument));
+            QCOMPARE(ui::requestedPlatform(c.variable, c.display, arguments), QByteArray(c.asked));
+        }
+    }
 
     void referenceLoadsOnceHiddenAndNestsWithoutReentering() {
         FakeProgram program;

@@ -1,16 +1,23 @@
 // SPDX-License-Identifier: MIT
-// With an owner window: a progress window modal to it, Cancel, and the
-// overwrite question. The tests answer from timers, which fire only while the
-// library's event loop keeps the user-interface thread serving windows.
+// With an owner window: a progress window modal to it, Cancel, the
+// overwrite question and the report window. The tests answer from timers,
+// which fire only while the library's event loop keeps the user-interface
+// thread serving windows.
 #include "fixtures.h"
 #include "overwrite_question.h"
 #include "progress_window.h"
 #include "qt_session.h"
+#include "report_window.h"
 #include "run.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -75,10 +82,16 @@ TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
         if (partWritten)
             click(w, "cancel");
     });
+    int reports = 0;
+    whenShown<unlha32::ReportWindow>([&](unlha32::ReportWindow &w) {
+        ++reports;
+        w.reject();
+    });
     const auto outcome = unlha32::run(extractCommand(dir / "big.lzh", dir / "out"), session);
     EXPECT_TRUE(partWritten) << "the cancel did not land inside the member";
     EXPECT_EQ(outcome.code, UNLHA_ERROR_CANCELLED) << outcome.report;
     EXPECT_TRUE(fs::is_empty(dir / "out"));
+    EXPECT_EQ(reports, 0) << "the user's own cancel is no failure to report";
     EXPECT_EQ(unlha(extractCommand(dir / "big.lzh", dir / "out")).code, UNLHA_OK);
     EXPECT_EQ(readFile(dir / "out/big.bin"), big);
 }
@@ -105,6 +118,11 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         whenShown<unlha32::ProgressWindow>([&](unlha32::ProgressWindow &w) {
             modalToOwner = w.parentWidget() == &m_owner && w.windowModality() == Qt::WindowModal;
         });
+        int reports = 0;
+        whenShown<unlha32::ReportWindow>([&](unlha32::ReportWindow &w) {
+            ++reports;
+            w.reject();
+        });
         whenShown<unlha32::OverwriteQuestion>([&](unlha32::OverwriteQuestion &q) {
             EXPECT_TRUE(q.text().contains(asked == 0 ? "text.txt" : "tiny.txt"));
             // The member's size, from the archive, beside the existing file's.
@@ -120,9 +138,102 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         EXPECT_EQ(call.code, c.code) << call.report;
         EXPECT_EQ(asked, c.answers.size());
         EXPECT_TRUE(modalToOwner);
+        EXPECT_EQ(reports, 0);
         const auto source = [](const char *name) { return readFile(kData / "files" / name); };
         EXPECT_EQ(readFile(out / "text.txt"), c.text == "new" ? source("text.txt") : c.text);
         EXPECT_EQ(readFile(out / "tiny.txt"), c.tiny == "new" ? source("tiny.txt") : c.tiny);
+        qDeleteAll(m_owner.findChildren<QTimer *>());
+    }
+}
+
+// A long path is cut in the middle and the question stays on the screen
+// with all its buttons; the whole path is the tooltip.
+TEST_F(OwnerWindow, OverwriteQuestionFitsTheScreen) {
+    const unlha32::FileFacts facts{1234, QDateTime::currentDateTime()};
+    const QRect screen = m_owner.screen()->availableGeometry();
+    for (const int length : {110, 200, 1000}) {
+        const QString path = QStringLiteral("docs/") + QString(length, QChar(u'長')) +
+                             QStringLiteral("/最後のファイル.txt");
+        unlha32::OverwriteQuestion question(&m_owner, path, facts, facts);
+        question.show();
+        EXPECT_TRUE(screen.contains(question.frameGeometry())) << length;
+        EXPECT_LE(question.width(), 680) << length;
+        const QString shown = question.text().section(QChar(u'\n'), 0, 0);
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("「docs/長"))) << length;
+        EXPECT_TRUE(shown.contains(QChar(u'…'))) << length;
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("最後のファイル.txt」は既にあります。")))
+            << length;
+        EXPECT_EQ(question.findChild<QLabel *>(QStringLiteral("text"))->toolTip(), path);
+        for (QPushButton *button : question.findChildren<QPushButton *>())
+            EXPECT_TRUE(question.rect().contains(button->geometry())) << length;
+        question.reject();
+    }
+}
+
+// A damaged archive: the report window lists every member that failed and
+// closes with Enter or Escape, before Unlha returns; the good members are
+// extracted all the same. Without an owner window nothing is shown.
+TEST_F(OwnerWindow, FailuresAreShownBeforeUnlhaReturns) {
+    const std::string longName = "docs/" + std::string(240, 'n') + "/end.txt";
+    std::vector<Member> members{Member{"a.txt", "first"}};
+    for (int i = 0; i < 30; ++i) {
+        Member damaged(i == 1 ? longName : "docs/b" + std::to_string(i) + ".txt", "damaged");
+        damaged.crc = 0x1234;
+        members.push_back(damaged);
+    }
+    members.emplace_back("c.txt", "last");
+    TempDir dir;
+    writeFile(dir / "a.lzh", buildArchive(members));
+    const struct {
+        bool owner;
+        int key;
+        bool onList; // where the focus is when the key is pressed
+    } cases[] = {{true, Qt::Key_Return, true},
+                 {true, Qt::Key_Escape, false},
+                 {true, Qt::Key_Enter, false},
+                 {false, 0, false}};
+    for (const auto &c : cases) {
+        TempDir out;
+        int shown = 0;
+        whenShown<unlha32::ReportWindow>([&](unlha32::ReportWindow &w) {
+            if (++shown > 1)
+                return;
+            EXPECT_EQ(w.windowTitle(), QStringLiteral("解凍できなかったファイル"));
+            EXPECT_EQ(w.summary(),
+                      QStringLiteral("30 個のファイルを解凍できませんでした。\n"
+                                     "解凍元ファイルと解凍先フォルダを確認してください。"));
+            const auto rows = w.rows();
+            EXPECT_EQ(rows.size(), 30);
+            for (const auto &row : rows)
+                EXPECT_EQ(row.cause, QStringLiteral("解凍元ファイルが壊れています。"));
+            EXPECT_EQ(rows.value(0).name, QStringLiteral("docs/b0.txt"));
+            EXPECT_EQ(rows.value(1).name, QString::fromStdString(longName));
+            auto *list = w.findChild<QTreeWidget *>();
+            EXPECT_EQ(list->textElideMode(), Qt::ElideMiddle);
+            EXPECT_EQ(list->topLevelItem(1)->toolTip(0), QString::fromStdString(longName));
+            // The long name and the long list fit the window, which scrolls.
+            EXPECT_LE(w.width(), 600);
+            EXPECT_LT(w.height(), 480);
+            EXPECT_TRUE(list->verticalScrollBar()->isVisible());
+            // Transient for the progress window's owner, modal to it.
+            EXPECT_EQ(w.parentWidget(), &m_owner);
+            EXPECT_EQ(w.windowModality(), Qt::WindowModal);
+            QWidget *focus = c.onList ? static_cast<QWidget *>(list)
+                                      : w.findChild<QPushButton *>(QStringLiteral("close"));
+            focus->setFocus();
+            QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+            QCoreApplication::sendEvent(focus, &press);
+            EXPECT_FALSE(w.isVisible()) << "key " << c.key;
+            if (w.isVisible())
+                w.reject();
+        });
+        const auto call = unlha(extractCommand(dir / "a.lzh", out.path()),
+                                c.owner ? static_cast<uint32_t>(m_owner.winId()) : 0);
+        EXPECT_EQ(call.code, UNLHA_ERROR_DAMAGED) << call.report;
+        EXPECT_NE(call.report.find("failed  docs/b0.txt"), std::string::npos) << call.report;
+        EXPECT_EQ(shown, c.owner ? 1 : 0);
+        EXPECT_EQ(readFile(out / "a.txt"), "first");
+        EXPECT_EQ(readFile(out / "c.txt"), "last");
         qDeleteAll(m_owner.findChildren<QTimer *>());
     }
 }

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The report a caller gets back: names shown as the unlha tool shows them,
-// and the reading of an ambiguous command said in it.
+// and the reading of an ambiguous command said in it; what the report window
+// lists for the user.
+#include "failure_list.h"
 #include "fixtures.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -55,6 +60,108 @@ TEST(Report, ALineNamingTwoArchivesGrowsNoFolderTree) {
     EXPECT_EQ(call.code, UNLHA_OK) << call.report;
     EXPECT_EQ(call.report.find("read as"), std::string::npos) << call.report;
     EXPECT_TRUE(fs::exists(dir / "out" / "tiny.txt"));
+}
+
+TEST(Report, EveryCauseIsOneSentence) {
+    for (int code = UNLHA_ERROR_COMMAND; code <= UNLHA_ERROR_UNEXPECTED + 1; ++code)
+        EXPECT_TRUE(unlha32::causeText(code).endsWith(QChar(u'。'))) << code;
+}
+
+TEST(Report, TheWindowListsEveryFailedMemberWithItsCause) {
+    using lha::Error;
+    const auto failed = [](const char *name, Error error, std::string message = "why") {
+        return lha::MemberOutcome{name, error, std::move(message)};
+    };
+    const auto systemError = [](int error) { return std::string(": ") + std::strerror(error); };
+    const std::string notReached = "not extracted: the run stopped before it";
+    const QString check = QStringLiteral("解凍元ファイルと解凍先フォルダを確認してください。");
+    const QString makeRoom = QStringLiteral("空き容量を増やしてから、もう一度解凍してください。");
+    const QString damaged = QStringLiteral("解凍元ファイルが壊れています。");
+    const QString cannotWrite = QStringLiteral("解凍先フォルダに書き込めません。");
+    const struct {
+        const char *what;
+        lha::Result result;
+        int code;
+        QStringList summary;
+        std::vector<std::pair<QString, QString>> rows;
+    } cases[] = {
+        {"one damaged member among good ones",
+         {Error::None,
+          "",
+          {failed("a.txt", Error::None, ""), failed("docs/b.txt", Error::Damaged)}},
+         UNLHA_ERROR_DAMAGED,
+         {"1 個のファイルを解凍できませんでした。", check},
+         {{"docs/b.txt", damaged}}},
+        {"a full disk, and the members it left",
+         {Error::WriteFailed,
+          "big.bin: cannot write the file" + systemError(ENOSPC),
+          {failed("small.txt", Error::None, ""),
+           failed("big.bin", Error::WriteFailed, "cannot write the file" + systemError(ENOSPC)),
+           failed("after1.txt", Error::WriteFailed, notReached),
+           failed("after2.txt", Error::WriteFailed, notReached)}},
+         UNLHA_ERROR_WRITE,
+         {"3 個のファイルを解凍できませんでした。", makeRoom},
+         {{"big.bin", "解凍先のディスクの空き容量が足りません。"},
+          {"after1.txt", "空き容量が足りなくなったため、解凍しませんでした。"},
+          {"after2.txt", "空き容量が足りなくなったため、解凍しませんでした。"}}},
+        {"a read-only destination",
+         {Error::WriteFailed,
+          "a.txt: x",
+          {failed("a.txt", Error::WriteFailed, "cannot create" + systemError(EROFS)),
+           failed("b.txt", Error::WriteFailed, notReached)}},
+         UNLHA_ERROR_WRITE,
+         {"2 個のファイルを解凍できませんでした。", check},
+         {{"a.txt", cannotWrite}, {"b.txt", "書き込めなくなったため、解凍しませんでした。"}}},
+        {"no permission fails one member, and the run goes on",
+         {Error::None,
+          "",
+          {failed("a/b.txt", Error::WriteFailed, "cannot create folder" + systemError(EACCES)),
+           failed("c.txt", Error::WriteFailed, "cannot write the file" + systemError(ENOSPC))}},
+         UNLHA_ERROR_WRITE,
+         {"2 個のファイルを解凍できませんでした。", check},
+         {{"a/b.txt", cannotWrite}, {"c.txt", "解凍先のディスクの空き容量が足りません。"}}},
+        {"chosen skips are no failures; a refused name is",
+         {Error::None,
+          "",
+          {failed("kept.txt", Error::Exists), failed("../evil", Error::UnsafeName),
+           failed("new.txt", Error::None, "")}},
+         UNLHA_ERROR_UNSAFE_NAME,
+         {"1 個のファイルを解凍できませんでした。", check},
+         {{"../evil", "解凍先フォルダの外を指す名前のファイルは解凍しませんでした。"}}},
+        {"an archive that breaks off after its good members",
+         {Error::Damaged, "header cut short", {failed("a.txt", Error::None, "")}},
+         UNLHA_ERROR_DAMAGED,
+         {damaged, check},
+         {{"見本.lzh", damaged}}},
+        {"no archive at all",
+         {Error::NotAnArchive, "no header found", {}},
+         UNLHA_ERROR_NOT_ARCHIVE,
+         {"解凍元ファイルはＬＨＡ形式ではありません。", check},
+         {{"見本.lzh", "解凍元ファイルはＬＨＡ形式ではありません。"}}},
+        {"more failures than the result lists",
+         {Error::None,
+          "",
+          {failed("a", Error::UnsupportedMethod), failed("b", Error::UnsupportedMethod)},
+          0,
+          5},
+         UNLHA_ERROR_METHOD,
+         {"7 個のファイルを解凍できませんでした。", "そのうち 5 個は一覧に載せていません。", check},
+         {{"a", "対応していない圧縮形式のファイルがあります。"},
+          {"b", "対応していない圧縮形式のファイルがあります。"}}},
+        {"a command that cannot be read",
+         {},
+         UNLHA_ERROR_COMMAND,
+         {"解凍コマンドが正しくありません。", check},
+         {}},
+    };
+    for (const auto &c : cases) {
+        const auto list = unlha32::failureList(c.result, c.code, QStringLiteral("見本.lzh"));
+        EXPECT_EQ(list.summary, c.summary.join(QChar('\n'))) << c.what;
+        std::vector<std::pair<QString, QString>> rows;
+        for (const auto &member : list.members)
+            rows.emplace_back(member.name, member.cause);
+        EXPECT_EQ(rows, c.rows) << c.what;
+    }
 }
 
 } // namespace

@@ -19,8 +19,10 @@
  * Owner window: when hwnd is the native id of a widget of the running Qt
  * application and Unlha is called on its user-interface thread, the library
  * shows a progress window modal to that widget's window (with a Cancel
- * button) and asks before replacing an existing file. Otherwise it shows
- * nothing and never replaces an existing file.
+ * button), asks before replacing an existing file and, when anything failed
+ * (the user's own cancel aside), lists every failed member with its cause in
+ * a report window before it returns. Otherwise it shows nothing and never
+ * replaces an existing file.
  */
 #ifndef UNLHA32_H
 #define UNLHA32_H
