@@ -70,9 +70,13 @@ constexpr int kMostStarts = 8;
 constexpr std::size_t kMostLinksSearched = 32;
 // A header found after damage whose data would swallow another valid header
 // is taken only when its data checks out: decoded up to this size, for at
-// most this many candidates per search.
+// most this many candidates per search. The bytes searched and decoded for
+// these checks over a whole walk are bounded by a few times the archive's
+// size, so that garbage of nested false headers costs linear time.
 constexpr uint64_t kMostBytesChecked = 16 * 1024 * 1024;
 constexpr int kMostDataChecks = 8;
+constexpr uint64_t kCheckBudgetBase = 16 * 1024 * 1024;
+constexpr uint64_t kCheckBudgetPerByte = 4;
 // The bytes that decide whether a header may start somewhere: the method's
 // dashes at 2 and 6, the level at 20.
 constexpr std::size_t kHeaderProbe = 21;
@@ -311,7 +315,8 @@ std::optional<uint64_t> findFirstHeader(const ArchiveSource &source, Window &win
 } // namespace
 
 Scan::Scan(const ArchiveSource &source)
-    : m_source(source), m_window(std::make_unique<HeaderWindow>(source)) {
+    : m_source(source), m_window(std::make_unique<HeaderWindow>(source)),
+      m_checkBudget(kCheckBudgetBase + kCheckBudgetPerByte * source.size()) {
     std::string why;
     bool badStart = false;
     m_first = findFirstHeader(source, *m_window, badStart, why);
@@ -400,8 +405,12 @@ std::optional<uint64_t> Scan::checkedHeader(uint64_t from) {
         std::string why;
         headerAt(*m_window, size, *found, header, why);
         const uint64_t dataOffset = *found + header.headerSize;
+        const uint64_t cost = header.packedSize + header.originalSize;
         if (header.packedSize > size - dataOffset || header.originalSize > kMostBytesChecked ||
-            !findHeader(*m_window, size, dataOffset, dataOffset + header.packedSize))
+            cost > m_checkBudget)
+            return found;
+        m_checkBudget -= cost;
+        if (!findHeader(*m_window, size, dataOffset, dataOffset + header.packedSize))
             return found;
         const Entry entry = makeEntry(header, dataOffset, m_charset);
         if (decodeEntry(m_source, entry, [](Chunk &&) { return true; }).error == Error::None)

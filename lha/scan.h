@@ -68,6 +68,7 @@ private:
     std::size_t m_nextSearch = 0;
     bool m_hasMembers = false;
     bool m_checkedAfterEnd = false;
+    uint64_t m_checkBudget; // bytes the checks of found headers may still cost
     Charset m_charset = Charset::Detect;
     FolderAttributes m_attributes;
 };
