@@ -105,7 +105,7 @@ DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entr
         if (keepFileBytes(chunk, start, file) && !sink(std::move(chunk)))
             return {Error::Cancelled, "stopped"};
     }
-    if (checkCrc && crc != info.crc)
+    if (checkCrc && info.crcStored && crc != info.crc)
         throw DecodeError("CRC mismatch");
     return {};
 }
@@ -140,7 +140,7 @@ DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const
 }
 
 bool crcCoversChunks(const Entry &entry) {
-    return !entry.macbinaryCandidate;
+    return entry.info.crcStored && !entry.macbinaryCandidate;
 }
 
 DecodeOutcome decodeEntryWithoutCrc(const ArchiveSource &source, const Entry &entry,

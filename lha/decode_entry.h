@@ -32,8 +32,9 @@ constexpr std::size_t kChunkSize = 256 * 1024;
 // A stopped sink gives Error::Cancelled.
 DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink);
 
-// Whether the chunks are exactly the bytes the CRC-16 covers, so that the
-// caller may check it while it consumes them (on another thread).
+// Whether the member has a CRC-16 and the chunks are exactly the bytes it
+// covers, so that the caller may check it while it consumes them (on
+// another thread).
 bool crcCoversChunks(const Entry &entry);
 // Like decodeEntry, but leaves the CRC-16 to the caller for an entry where
 // crcCoversChunks() holds; the caller then reports a mismatch with

@@ -20,8 +20,12 @@ constexpr std::size_t kBatch = 1024;
 // Fewer when their names and paths are long.
 constexpr std::size_t kBatchBytes = 4 * 1024 * 1024;
 
-// A damaged header ends the walk but keeps the members before it.
-void addScanError(Result &result, const Scan &scan) {
+// What the walk over the headers found: where the archive starts, what it
+// passed over, and a damaged header, which ends the walk but keeps the
+// members before it.
+void addScanFindings(Result &result, const Scan &scan) {
+    result.archiveStart = scan.start();
+    result.warning = scan.warning;
     if (scan.error != Error::None && result.error == Error::None) {
         result.error = scan.error;
         result.message = scan.message;
@@ -92,7 +96,7 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
     forEachBatch(scan, options,
                  [&](const std::vector<Entry> &entries) { return tester.test(entries); });
     Result result = tester.finish();
-    addScanError(result, scan);
+    addScanFindings(result, scan);
     return result;
 }
 
@@ -110,7 +114,7 @@ Result list(const std::filesystem::path &archive,
             each(entry.info);
         return true;
     });
-    addScanError(result, scan);
+    addScanFindings(result, scan);
     return result;
 }
 
@@ -155,7 +159,7 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
         return result;
     Scan &scan = *opened->scan;
     if (!scan.hasMembers() && scan.error != Error::None) {
-        addScanError(result, scan);
+        addScanFindings(result, scan);
         return result;
     }
     std::string why;
@@ -178,7 +182,7 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
         return !cancelled(options);
     });
     result = extractor.finish();
-    addScanError(result, scan);
+    addScanFindings(result, scan);
     return result;
 }
 

@@ -91,6 +91,7 @@ void copySizesAndMethod(const Header &h, MemberInfo &info) {
     info.originalSize = h.originalSize;
     info.packedSize = h.packedSize;
     info.crc = h.crc;
+    info.crcStored = h.crcStored;
     info.headerLevel = h.level;
     info.osId = h.osId;
     if (h.unixMode)
@@ -112,7 +113,9 @@ void classify(const Header &h, std::string &name, Entry &e) {
         const auto bar = name.find('|');
         if (bar != std::string::npos) {
             info.kind = MemberKind::Symlink;
+            // Backslashes separate the target's folders as they do the name's.
             info.linkTarget = name.substr(bar + 1);
+            std::replace(info.linkTarget.begin(), info.linkTarget.end(), '\\', '/');
             name.resize(bar);
         } else {
             info.kind = MemberKind::Directory;
@@ -191,6 +194,16 @@ std::optional<time_t> fromLocalTime(const std::tm &wanted) {
     if (t == static_cast<time_t>(-1))
         return std::nullopt;
     return t;
+}
+
+// A comment is read in the charset of the names.
+std::string decodeComment(const Header &h, Charset guessed) {
+    if (h.comment.empty())
+        return {};
+    if (h.codePage)
+        return decodeCodePage(h.comment, *h.codePage);
+    const Charset charset = charsetForOs(h.osId);
+    return toUtf8(h.comment, charset == Charset::Detect ? guessed : charset);
 }
 
 } // namespace
@@ -285,6 +298,7 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     classify(h, name, e);
     placeAtPath(name, e);
     restoreTimes(h, e);
+    e.info.comment = decodeComment(h, guessed);
     e.macbinaryCandidate = h.osId == 'm' && e.info.kind == MemberKind::File;
     return e;
 }
@@ -298,7 +312,7 @@ std::size_t heldBytes(const std::vector<std::string> &path) {
 
 std::size_t heldBytes(const Entry &e) {
     return sizeof e + e.info.name.size() + e.info.linkTarget.size() + e.info.method.size() +
-           e.refusal.size() + heldBytes(e.path);
+           e.info.comment.size() + e.refusal.size() + heldBytes(e.path);
 }
 
 namespace {

@@ -15,11 +15,6 @@ namespace {
 
 constexpr const char *kLinkTempSuffix = ".hokora-link";
 constexpr std::size_t kLinkTempStem = 200;
-// Past this, waiting links are made and waiting folders get their times and
-// modes before the run ends. Links are still made after the files before
-// them, and no write follows one; only a later member inside a folder whose
-// mode or time was already set can then fail or change the time.
-constexpr std::size_t kMostPendingBytes = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -112,6 +107,8 @@ void Extractor::makeLinks() {
     const std::size_t firstOutcome = m_links.front().outcome;
     for (PendingLink &link : m_links) {
         MemberOutcome &outcome = m_result.members[link.outcome];
+        if (link.made)
+            continue;
         if (!stopping())
             extractLink(link.entry, outcome);
         else if (m_diskGaveOut)
@@ -121,8 +118,24 @@ void Extractor::makeLinks() {
             outcome.name.clear(); // not reached: no outcome
     }
     m_links.clear();
+    m_linkPaths = PathHashSet{kMostPendingLinks};
     // Listed whatever the count until now, to be filled in.
     m_result.relist(firstOutcome);
+}
+
+// A file after a link of the same name finds the link in its place, as it
+// would in archive order: it replaces the link itself when the caller says
+// so, and is never written through it.
+void Extractor::makeLinksAt(const std::vector<std::string> &path) {
+    if (m_links.empty() || !m_linkPaths.contains(pathHash(path, path.size())))
+        return;
+    for (PendingLink &link : m_links) {
+        if (link.made || link.entry.path != path)
+            continue;
+        link.made = true;
+        if (!stopping())
+            extractLink(link.entry, m_result.members[link.outcome]);
+    }
 }
 
 void Extractor::extractMember(std::size_t index) {
@@ -141,9 +154,15 @@ void Extractor::extractMember(std::size_t index) {
             break;
         case MemberKind::Symlink:
             m_links.push_back({e, m_result.add(std::move(outcome), true)});
+            m_linkPaths.insert(pathHash(e.path, e.path.size()));
             hold(heldBytes(e));
             return;
         case MemberKind::File:
+            makeLinksAt(e.path);
+            if (stopping()) {
+                notExtracted(index);
+                return;
+            }
             if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
                 outcome.error = Error::UnsupportedMethod;
                 outcome.message = "unknown method " + printable(e.info.method);

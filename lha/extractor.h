@@ -14,6 +14,13 @@ namespace lha {
 
 class Extractor {
 public:
+    // Past this, waiting links are made and waiting folders get their times
+    // and modes before the run ends. Links are still made after the files
+    // before them, and no write follows one; only a later member inside a
+    // folder whose mode or time was already set can then fail or change the
+    // time.
+    static constexpr std::size_t kMostPendingBytes = 4 * 1024 * 1024;
+
     // total: the original bytes of every member to be written, for progress.
     Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
               uint64_t total);
@@ -24,6 +31,7 @@ public:
     Result finish();
 
 private:
+    static constexpr std::size_t kMostPendingLinks = kMostPendingBytes / sizeof(Entry) + 1;
     struct Folder {
         std::vector<std::string> path;
         std::optional<uint32_t> mode;
@@ -35,6 +43,7 @@ private:
     struct PendingLink {
         Entry entry;
         std::size_t outcome;
+        bool made = false; // early, for a later file of the same name
     };
 
     void extractMember(std::size_t index);
@@ -50,6 +59,7 @@ private:
     // what waits.
     void hold(std::size_t bytes);
     void makeLinks();
+    void makeLinksAt(const std::vector<std::string> &path);
     void finishFolders();
     Choice askOverwrite(const MemberInfo &member);
     void choseCancel(MemberOutcome &outcome);
@@ -67,7 +77,8 @@ private:
     Result m_result;
     std::vector<Folder> m_folders;
     std::vector<PendingLink> m_links;
-    std::size_t m_pendingBytes = 0; // held by m_folders and m_links
+    PathHashSet m_linkPaths{kMostPendingLinks}; // of m_links
+    std::size_t m_pendingBytes = 0;             // held by m_folders and m_links
     uint64_t m_total = 0;
     bool m_replaceAll = false;
     bool m_skipAll = false;

@@ -3,7 +3,7 @@
 
 #include "crc16.h"
 
-#include <vector>
+#include <string_view>
 
 namespace lha {
 namespace {
@@ -25,6 +25,9 @@ constexpr std::size_t kNameLengthAt = 21;
 constexpr std::size_t kNameAt = 22;
 constexpr std::size_t kCrcLength = 2;
 constexpr std::size_t kLevel1Tail = 3;
+// PMarc keeps a comment after a level-0 header's CRC where other writers
+// keep an OS id.
+constexpr std::string_view kPmarcMethodPrefix = "-pm";
 // LHa for UNIX keeps its own fields after a level-0 header's CRC: OS id, a
 // version byte, time, mode, uid and gid.
 constexpr std::size_t kUnixTailLength = 12;
@@ -97,21 +100,23 @@ struct Parse {
         return HeaderStatus::NeedMore;
     }
 
+    // Only the extensions kept are copied: garbage searched for a header
+    // after damage can hold thousands of others.
     void readExtension(uint8_t type, const uint8_t *p, std::size_t n, std::size_t offset) {
-        const std::string bytes(reinterpret_cast<const char *>(p), n);
+        const std::string_view bytes(reinterpret_cast<const char *>(p), n);
         switch (type) {
         case kHeaderCrc:
             if (n >= kCrcLength)
                 crcField = offset;
             break;
         case kFileName:
-            out.name = bytes;
+            out.name = std::string(bytes);
             break;
         case kDirectoryName:
-            out.directory = bytes;
+            out.directory = std::string(bytes);
             break;
         case kComment:
-            out.comment = bytes;
+            out.comment = std::string(bytes);
             break;
         case kWindowsTimes:
             if (n >= 3 * kFiletimeLength) {
@@ -127,10 +132,10 @@ struct Parse {
             }
             break;
         case kUtf16Name:
-            out.utf16_name = bytes;
+            out.utf16_name = std::string(bytes);
             break;
         case kUtf16Directory:
-            out.utf16_directory = bytes;
+            out.utf16_directory = std::string(bytes);
             break;
         case kCodePage:
             if (n >= 4)
@@ -168,13 +173,27 @@ struct Parse {
         return std::nullopt;
     }
 
+    // The CRC covers the header with its own field read as zero.
     bool headerCrcMatches(std::size_t length) const {
         if (!crcField)
             return true;
-        std::vector<uint8_t> copy(data, data + length);
-        const uint16_t stored = le16(copy.data() + *crcField);
-        copy[*crcField] = copy[*crcField + 1] = 0;
-        return crc16(0, copy.data(), copy.size()) == stored;
+        const std::size_t at = *crcField;
+        if (at + kCrcLength > length)
+            return false;
+        static constexpr uint8_t kZeroField[kCrcLength] = {};
+        uint16_t crc = crc16(0, data, at);
+        crc = crc16(crc, kZeroField, kCrcLength);
+        crc = crc16(crc, data + at + kCrcLength, length - at - kCrcLength);
+        return crc == le16(data + at);
+    }
+
+    // Amiga-family tools keep a file's note after a NUL in the name field.
+    void readNameField(std::size_t nameLen) {
+        const std::string_view field(reinterpret_cast<const char *>(data + kNameAt), nameLen);
+        const auto nul = field.find('\0');
+        out.name = field.substr(0, nul);
+        if (nul != std::string_view::npos)
+            out.comment = field.substr(nul + 1);
     }
 
     HeaderStatus levels01() {
@@ -185,7 +204,10 @@ struct Parse {
         const std::size_t nameLen = data[kNameLengthAt];
         const std::size_t crcAt = kNameAt + nameLen;
         const std::size_t rest = crcAt + kCrcLength;
-        if (base < rest + (level == 1 ? kLevel1Tail : 0))
+        // Some writers end a level-0 header right after the name, leaving
+        // out the CRC field; headers short by any other amount are broken.
+        const bool withoutCrc = level == 0 && base == crcAt;
+        if (!withoutCrc && base < rest + (level == 1 ? kLevel1Tail : 0))
             return bad("header shorter than its name");
         uint8_t sum = 0;
         for (std::size_t i = 2; i < base; ++i)
@@ -196,10 +218,17 @@ struct Parse {
         out.packedSize = le32(data + kPackedSizeAt);
         out.originalSize = le32(data + kOriginalSizeAt);
         out.dosTime = le32(data + kTimeAt);
-        out.name.assign(reinterpret_cast<const char *>(data + kNameAt), nameLen);
+        readNameField(nameLen);
+        if (withoutCrc) {
+            out.crcStored = false;
+            out.headerSize = base;
+            return HeaderStatus::Ok;
+        }
         out.crc = le16(data + crcAt);
         if (level == 0) {
-            if (base > rest)
+            if (out.method.starts_with(kPmarcMethodPrefix))
+                out.comment.assign(reinterpret_cast<const char *>(data + rest), base - rest);
+            else if (base > rest)
                 out.osId = static_cast<char>(data[rest]);
             if (out.osId == 'U' && base >= rest + kUnixTailLength) {
                 out.unixTime = le32(data + rest + kUnixTimeInTail);
@@ -267,14 +296,35 @@ struct Parse {
         return headerCrcMatches(out.headerSize) ? HeaderStatus::Ok : bad("header CRC mismatch");
     }
 
-    HeaderStatus run() {
-        if (size == 0 || data[0] == 0) {
-            if (size == 0 && !atEnd) {
-                needed = 1;
-                return HeaderStatus::NeedMore;
-            }
-            return HeaderStatus::End;
+    // A 0 byte is the end mark, unless a level-2 header follows whose size
+    // is a multiple of 256 (its low byte is the 0).
+    HeaderStatus endOrLevel2() {
+        if (size < kLevel2Fixed) {
+            if (atEnd)
+                return HeaderStatus::End;
+            needed = kLevel2Fixed;
+            return HeaderStatus::NeedMore;
         }
+        if (data[kMethodAt] != '-' || data[kMethodAt + kMethodLength - 1] != '-' ||
+            data[kLevelAt] != 2)
+            return HeaderStatus::End;
+        out.method.assign(reinterpret_cast<const char *>(data + kMethodAt), kMethodLength);
+        const auto status = levels23();
+        if (status != HeaderStatus::Bad)
+            return status;
+        out = Header{};
+        return HeaderStatus::End;
+    }
+
+    HeaderStatus run() {
+        if (size == 0) {
+            if (atEnd)
+                return HeaderStatus::End;
+            needed = 1;
+            return HeaderStatus::NeedMore;
+        }
+        if (data[0] == 0)
+            return endOrLevel2();
         if (auto s = require(kCommonFields))
             return *s;
         if (data[kMethodAt] != '-' || data[kMethodAt + kMethodLength - 1] != '-')

@@ -18,13 +18,14 @@ struct Header {
     uint64_t packedSize = 0; // bytes of data after the header
     uint64_t originalSize = 0;
     uint16_t crc = 0;                      // CRC-16 of the original data
+    bool crcStored = true;                 // false when the header has no CRC field
     char osId = 0;                         // 0 when the header names none
     std::string name;                      // raw bytes; '\' separators for levels 0 and 1
     std::string directory;                 // raw bytes of the directory header; 0xFF separators
     std::optional<std::string> utf16_name; // little-endian UTF-16 bytes
     std::optional<std::string> utf16_directory; // likewise
     std::optional<uint32_t> codePage;
-    std::string comment;
+    std::string comment;  // raw bytes: the comment header, or a note after the name
     uint32_t dosTime = 0; // MS-DOS date and time, 0 when absent
     std::optional<uint32_t> unixTime;
     std::optional<uint64_t> windowsMtime; // FILETIME: 100 ns since 1601

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scan.h"
 
+#include "decode_entry.h"
 #include "uninitialised.h"
 
 #include <algorithm>
@@ -51,7 +52,31 @@ namespace {
 
 using Window = HeaderWindow;
 
-constexpr uint64_t kSearchLimit = 64 * 1024;
+// Self-extractors' programs run to about 256 KiB; the first header is
+// looked for this far, and so is a member after an end mark.
+constexpr uint64_t kStubLimit = 1024 * 1024;
+// Self-extracting programs start like this, or name themselves so (the
+// Amiga's LhASFX keeps its own usage text in a tiny archive of its own).
+constexpr std::string_view kProgramStarts[] = {"MZ", std::string_view("\0\0\x03\xF3", 4),
+                                               "\x7F"
+                                               "ELF"};
+constexpr std::string_view kStubMarkers[] = {"LhASFX", "LHA-SFX"};
+// The chains of members followed when choosing where a self-extractor's
+// archive starts.
+constexpr int kMostStarts = 8;
+// A search through damage passes over headers with more extended headers
+// than any writer makes, so that garbage built of long chains costs little
+// per offset; the walk itself still reads them.
+constexpr std::size_t kMostLinksSearched = 32;
+// A header found after damage whose data would swallow another valid header
+// is taken only when its data checks out: decoded up to this size, for at
+// most this many candidates per search. The bytes searched and decoded for
+// these checks over a whole walk are bounded by a few times the archive's
+// size, so that garbage of nested false headers costs linear time.
+constexpr uint64_t kMostBytesChecked = 16 * 1024 * 1024;
+constexpr int kMostDataChecks = 8;
+constexpr uint64_t kCheckBudgetBase = 16 * 1024 * 1024;
+constexpr uint64_t kCheckBudgetPerByte = 4;
 // The bytes that decide whether a header may start somewhere: the method's
 // dashes at 2 and 6, the level at 20.
 constexpr std::size_t kHeaderProbe = 21;
@@ -98,45 +123,62 @@ uint16_t le16(const uint8_t *p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
+uint32_t le32(const uint8_t *p) {
+    return le16(p) | (static_cast<uint32_t>(le16(p + 2)) << 16);
+}
+
+// Whether a chain of extended headers starting at pos with the first size
+// `next` stays within total in few enough links; true when it leaves the
+// available bytes first.
+bool plausibleChain(const uint8_t *p, std::size_t available, std::size_t pos, std::size_t next,
+                    std::size_t width, std::size_t total) {
+    for (std::size_t links = 0; next != 0; ++links) {
+        if (links == kMostLinksSearched || next < 1 + width || pos + next > total)
+            return false;
+        pos += next;
+        if (pos > available)
+            return true;
+        next = width == 2 ? le16(p + pos - 2) : le32(p + pos - 4);
+    }
+    return true;
+}
+
 // The structural checks of a header that need no allocation, run before
 // the full parse so that garbage dense with header-like bytes is passed
 // over quickly. False only for bytes that cannot be a header; true when
 // unsure (too few bytes here), leaving the decision to the parser.
 bool plausibleHeader(const uint8_t *p, std::size_t available) {
+    constexpr std::size_t kLevel0NoCrc = 22;  // through the name, without the CRC
     constexpr std::size_t kLevel01Fixed = 24; // through the CRC after the name
     constexpr std::size_t kLevel2Fixed = 26;  // through the first extension's size
+    constexpr std::size_t kLevel3Fixed = 32;
+    constexpr std::size_t kLevel3TotalAt = 24;
     constexpr std::size_t kNameLength = 21;
-    constexpr std::size_t kSizeFieldWidth = 2;
     const uint8_t level = p[kLevelByte];
-    if (available < kLevel2Fixed)
+    if (available < kLevel3Fixed)
         return true;
     if (level <= 1) {
         const std::size_t base = static_cast<std::size_t>(p[0]) + 2;
-        if (base < kLevel01Fixed + p[kNameLength])
+        const std::size_t name = p[kNameLength];
+        if (base < kLevel01Fixed + name && !(level == 0 && base == kLevel0NoCrc + name))
             return false;
         if (base > available)
             return true;
         uint8_t sum = 0;
         for (std::size_t i = 2; i < base; ++i)
             sum = static_cast<uint8_t>(sum + p[i]);
-        return sum == p[1];
+        if (sum != p[1])
+            return false;
+        return level == 0 ||
+               plausibleChain(p, available, base, le16(p + base - 2), 2, kMaxHeaderSize);
     }
     if (level == 3)
-        return le16(p) == 4;
+        return le16(p) == 4 &&
+               plausibleChain(p, available, kLevel3Fixed, le32(p + kLevel3Fixed - 4), 4,
+                              le32(p + kLevel3TotalAt));
     const std::size_t total = le16(p);
-    if (total < kLevel2Fixed)
-        return false;
-    std::size_t pos = kLevel2Fixed;
-    std::size_t next = le16(p + kLevel2Fixed - kSizeFieldWidth);
-    while (next != 0) {
-        if (next < 1 + kSizeFieldWidth || pos + next > total)
-            return false;
-        pos += next;
-        if (pos > available)
-            return true;
-        next = le16(p + pos - kSizeFieldWidth);
-    }
-    return true;
+    return total >= kLevel2Fixed &&
+           plausibleChain(p, available, kLevel2Fixed, le16(p + kLevel2Fixed - 2), 2, total + 2);
 }
 
 // The offset of the first valid header in [from, limit). The candidates are
@@ -190,27 +232,94 @@ bool cutLongName(Header &header) {
     return true;
 }
 
+// The member header after an end mark at `mark`, when one follows it.
+std::optional<uint64_t> memberAfterEnd(Window &window, uint64_t size, uint64_t mark) {
+    const auto found = findHeader(window, size, mark + 1, mark + 1 + kStubLimit);
+    Header header;
+    std::string why;
+    if (!found || headerAt(window, size, *found, header, why) != HeaderStatus::Ok ||
+        header.packedSize > size - *found - header.headerSize)
+        return std::nullopt;
+    return found;
+}
+
+// How a chain of members from a header ends: at the end of the file or at an
+// end mark (complete), at an end mark with more members after it, or at a
+// header or data that is not whole (broken).
+struct ChainEnd {
+    enum { Complete, MoreAfterEnd, Broken } how = Complete;
+    uint64_t next = 0; // for MoreAfterEnd: the member after the end mark
+};
+
+ChainEnd followChain(Window &window, uint64_t size, uint64_t offset) {
+    Header header;
+    std::string why;
+    while (offset < size) {
+        const auto status = headerAt(window, size, offset, header, why);
+        if (status == HeaderStatus::End) {
+            if (const auto next = memberAfterEnd(window, size, offset))
+                return {ChainEnd::MoreAfterEnd, *next};
+            return {};
+        }
+        if (status != HeaderStatus::Ok || header.packedSize > size - offset - header.headerSize)
+            return {ChainEnd::Broken};
+        offset += header.headerSize + header.packedSize;
+    }
+    return {};
+}
+
+// Whether the bytes before the first header are a self-extracting program:
+// they start like one or carry a self-extractor's name.
+bool isProgram(const ArchiveSource &source, uint64_t length) {
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    bytes.resize(source.readAt(0, reinterpret_cast<uint8_t *>(bytes.data()), bytes.size()));
+    for (const auto start : kProgramStarts)
+        if (bytes.starts_with(start))
+            return true;
+    for (const auto marker : kStubMarkers)
+        if (bytes.find(marker) != std::string::npos)
+            return true;
+    return false;
+}
+
 // Where the first header is: at the start, or after a self-extractor's
 // code. badStart is set when the start looks like a header but fails its
 // checks, which is a damaged archive, not a self-extractor's stub.
-std::optional<uint64_t> findFirstHeader(Window &window, uint64_t size, bool &badStart,
+// A self-extractor may carry a tiny archive of its own (its usage text)
+// before the one it extracts: the archive meant is the chain of members
+// that runs to the end of the file, not one that ends where more follow.
+std::optional<uint64_t> findFirstHeader(const ArchiveSource &source, Window &window, bool &badStart,
                                         std::string &why) {
+    const uint64_t size = source.size();
     Header header;
     if (headerAt(window, size, 0, header, why) == HeaderStatus::Ok)
         return 0;
     std::size_t available = 0;
     const uint8_t *start = window.at(0, kHeaderProbe, available);
     badStart = looksLikeHeader(start, available);
-    return size > 0 ? findHeader(window, size, 0, kSearchLimit) : std::nullopt;
+    const auto first = size > 0 ? findHeader(window, size, 0, kStubLimit) : std::nullopt;
+    if (!first || badStart)
+        return first;
+    ChainEnd chain = followChain(window, size, *first);
+    if (chain.how != ChainEnd::MoreAfterEnd || !isProgram(source, *first))
+        return first;
+    for (int starts = 1; starts < kMostStarts && chain.how == ChainEnd::MoreAfterEnd; ++starts) {
+        const uint64_t next = chain.next;
+        chain = followChain(window, size, next);
+        if (chain.how != ChainEnd::MoreAfterEnd)
+            return next;
+    }
+    return first;
 }
 
 } // namespace
 
 Scan::Scan(const ArchiveSource &source)
-    : m_source(source), m_window(std::make_unique<HeaderWindow>(source)) {
+    : m_source(source), m_window(std::make_unique<HeaderWindow>(source)),
+      m_checkBudget(kCheckBudgetBase + kCheckBudgetPerByte * source.size()) {
     std::string why;
     bool badStart = false;
-    m_first = findFirstHeader(*m_window, source.size(), badStart, why);
+    m_first = findFirstHeader(source, *m_window, badStart, why);
     // Said even when members follow.
     if (badStart)
         damaged("bad header at offset 0: " + why);
@@ -274,12 +383,50 @@ std::optional<uint64_t> Scan::searchFrom(uint64_t from) {
     constexpr std::size_t kMostSearchesKept = 64 * 1024;
     if (m_nextSearch < m_searches.size() && m_searches[m_nextSearch].from == from)
         return m_searches[m_nextSearch++].found;
-    const auto found = findHeader(*m_window, m_source.size(), from, m_source.size());
+    const auto found = checkedHeader(from);
     if (m_nextSearch == m_searches.size() && m_searches.size() < kMostSearchesKept) {
         m_searches.push_back({from, found});
         ++m_nextSearch;
     }
     return found;
+}
+
+// The first valid header from `from` on. A false one in garbage can claim
+// data that holds real members; when another valid header lies inside its
+// data, it is taken only if its data checks out.
+std::optional<uint64_t> Scan::checkedHeader(uint64_t from) {
+    const uint64_t size = m_source.size();
+    std::optional<uint64_t> found;
+    for (int checks = 0; checks < kMostDataChecks; ++checks) {
+        found = findHeader(*m_window, size, from, size);
+        if (!found)
+            return found;
+        Header header;
+        std::string why;
+        headerAt(*m_window, size, *found, header, why);
+        const uint64_t dataOffset = *found + header.headerSize;
+        const uint64_t cost = header.packedSize + header.originalSize;
+        if (header.packedSize > size - dataOffset || header.originalSize > kMostBytesChecked ||
+            cost > m_checkBudget)
+            return found;
+        m_checkBudget -= cost;
+        if (!findHeader(*m_window, size, dataOffset, dataOffset + header.packedSize))
+            return found;
+        const Entry entry = makeEntry(header, dataOffset, m_charset);
+        if (decodeEntry(m_source, entry, [](Chunk &&) { return true; }).error == Error::None)
+            return found;
+        from = *found + 1;
+    }
+    return found;
+}
+
+void Scan::noteMembersAfterEnd(uint64_t mark) {
+    if (m_checkedAfterEnd)
+        return;
+    m_checkedAfterEnd = true;
+    if (const auto next = memberAfterEnd(*m_window, m_source.size(), mark))
+        warning = "data after the end of the archive: a member header at offset " +
+                  std::to_string(*next) + " is passed over";
 }
 
 void Scan::damaged(std::string why) {
@@ -307,6 +454,7 @@ bool Scan::nextHeader(Header &header, uint64_t &offset) {
         const auto status = headerAt(*m_window, size, offset, header, why);
         if (status == HeaderStatus::End) {
             m_offset.reset();
+            noteMembersAfterEnd(offset);
             return false;
         }
         if (status != HeaderStatus::Ok) {

@@ -21,13 +21,15 @@ class HeaderWindow;
 class Scan {
 public:
     // The first header may sit after a self-extracting program: it is
-    // searched for within the first 64 KiB.
+    // searched for within the first MiB.
     explicit Scan(const ArchiveSource &source);
     ~Scan();
     Scan(const Scan &) = delete;
     Scan &operator=(const Scan &) = delete;
 
     bool hasMembers() const { return m_hasMembers; }
+    // Where the first member starts; 0 when there is none.
+    uint64_t start() const { return m_first.value_or(0); }
     // Starts the walk over from the first member.
     void rewind();
     // The entries of the next `count` members, in archive order, or fewer
@@ -37,10 +39,14 @@ public:
 
     Error error = Error::None; // NotAnArchive, Damaged or ArchiveUnreadable
     std::string message;
+    // Members after the end mark, which are passed over; empty when none.
+    std::string warning;
 
 private:
     bool nextHeader(Header &header, uint64_t &offset);
     std::optional<uint64_t> searchFrom(uint64_t from);
+    std::optional<uint64_t> checkedHeader(uint64_t from);
+    void noteMembersAfterEnd(uint64_t mark);
     // Cuts an over-long name first.
     Entry entryOf(Header &header, uint64_t offset) const;
     // A header whose name was cut already; longName tells whether it was.
@@ -61,6 +67,8 @@ private:
     std::vector<Search> m_searches;
     std::size_t m_nextSearch = 0;
     bool m_hasMembers = false;
+    bool m_checkedAfterEnd = false;
+    uint64_t m_checkBudget; // bytes the checks of found headers may still cost
     Charset m_charset = Charset::Detect;
     FolderAttributes m_attributes;
 };

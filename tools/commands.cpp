@@ -35,6 +35,8 @@ void reportFailures(const Invocation &invocation, const lha::Result &result, boo
     if (result.unlistedFailures > 0)
         std::fprintf(stderr, "unlha: %s: %llu more members failed\n", archive.c_str(),
                      static_cast<unsigned long long>(result.unlistedFailures));
+    if (!result.warning.empty())
+        std::fprintf(stderr, "unlha: %s: warning: %s\n", archive.c_str(), result.warning.c_str());
     if (result.error != lha::Error::None)
         std::fprintf(stderr, "unlha: %s: %s\n", archive.c_str(),
                      result.message.empty() ? lha::describe(result.error) : result.message.c_str());
@@ -126,7 +128,7 @@ int runList(const Invocation &invocation) {
     if (!table && !invocation.json && result.error == lha::Error::None)
         table.emplace(stdout, verbose);
     if (table)
-        table->finish();
+        table->finish(result.archiveStart);
     return finish(invocation, result, patterns);
 }
 

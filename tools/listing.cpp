@@ -48,25 +48,30 @@ MemberTable::MemberTable(std::FILE *out, bool verbose) : m_out(out), m_verbose(v
 }
 
 void MemberTable::add(const lha::MemberInfo &m) {
-    std::fprintf(m_out, "%12llu %12llu %6s %-5s %04x ",
+    std::fprintf(m_out, "%12llu %12llu %6s %-5s %-4s ",
                  static_cast<unsigned long long>(m.originalSize),
                  static_cast<unsigned long long>(m.packedSize), ratio(m).c_str(),
-                 lha::printable(m.method).c_str(), m.crc);
+                 lha::printable(m.method).c_str(), crcText(m).c_str());
     if (m_verbose)
         std::fprintf(m_out, "%2d %-10s %-10s %-19s ", m.headerLevel, osName(m.osId).c_str(),
                      permissions(m).c_str(), localTime(m.mtime, true).c_str());
     else
         std::fprintf(m_out, "%-16s ", localTime(m.mtime, false).c_str());
     std::fprintf(m_out, "%s\n", shownName(m).c_str());
+    if (m_verbose && !m.comment.empty())
+        std::fprintf(m_out, "%12s comment: %s\n", "", lha::printable(m.comment).c_str());
     m_original += m.originalSize;
     m_packed += m.packedSize;
     ++m_count;
 }
 
-void MemberTable::finish() {
+void MemberTable::finish(uint64_t archiveStart) {
     std::fprintf(m_out, "%12llu %12llu %zu member(s)\n",
                  static_cast<unsigned long long>(m_original),
                  static_cast<unsigned long long>(m_packed), m_count);
+    if (m_verbose && archiveStart > 0)
+        std::fprintf(m_out, "the archive starts at offset %llu\n",
+                     static_cast<unsigned long long>(archiveStart));
 }
 
 void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcome *outcome) {
@@ -78,9 +83,10 @@ void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcom
     json.add("method", lha::printable(m.method));
     json.add("original_size", m.originalSize);
     json.add("packed_size", m.packedSize);
-    char crc[8];
-    std::snprintf(crc, sizeof crc, "%04x", m.crc);
-    json.add("crc", crc);
+    if (m.crcStored)
+        json.add("crc", crcText(m));
+    else
+        json.addNull("crc");
     if (m.mtime) {
         json.add("mtime", *m.mtime);
         json.add("time", utcTime(m.mtime));
@@ -97,6 +103,8 @@ void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcom
     } else {
         json.addNull("mode");
     }
+    if (!m.comment.empty())
+        json.add("comment", lha::printable(m.comment));
     if (outcome) {
         json.add("result", resultName(outcome->error));
         // The exit status this member alone would give: a stable number for scripts.

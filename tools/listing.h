@@ -10,13 +10,16 @@
 namespace unlha {
 
 // "l": sizes, ratio, method, CRC, time and name; "v" adds the header level,
-// the OS, the permissions and the time to the second.
+// the OS, the permissions and the time to the second, and a member's comment
+// on a line of its own.
 // The table is printed a row at a time, as the members are read.
 class MemberTable {
 public:
     MemberTable(std::FILE *out, bool verbose); // prints the heading
     void add(const lha::MemberInfo &member);
-    void finish(); // prints the totals
+    // Prints the totals, and in "v" where the archive starts when a
+    // self-extractor's program comes first.
+    void finish(uint64_t archiveStart);
 
 private:
     std::FILE *m_out;

@@ -19,10 +19,6 @@ constexpr OsLetter kOsLetters[] = {
     {'J', "Java"},     {'A', "Amiga"},  {'a', "Atari ST"},
 };
 
-constexpr uint32_t kTypeBits = 0170000;
-constexpr uint32_t kFolderType = 0040000;
-constexpr uint32_t kLinkType = 0120000;
-
 std::string formatTime(int64_t seconds, const char *format, bool utc) {
     const time_t t = static_cast<time_t>(seconds);
     std::tm tm{};
@@ -53,8 +49,9 @@ std::string permissions(const lha::MemberInfo &member) {
     if (!member.unixMode)
         return {};
     const uint32_t mode = *member.unixMode;
-    const uint32_t type = mode & kTypeBits;
-    std::string text(1, type == kFolderType ? 'd' : type == kLinkType ? 'l' : '-');
+    std::string text(1, member.kind == lha::MemberKind::Directory ? 'd'
+                        : member.kind == lha::MemberKind::Symlink ? 'l'
+                                                                  : '-');
     static constexpr char kLetters[] = "rwxrwxrwx";
     for (int bit = 0; bit < 9; ++bit)
         text += (mode & (0400u >> bit)) ? kLetters[bit] : '-';
@@ -69,6 +66,14 @@ std::string localTime(const std::optional<int64_t> &mtime, bool withSeconds) {
 
 std::string utcTime(const std::optional<int64_t> &mtime) {
     return mtime ? formatTime(*mtime, "%Y-%m-%dT%H:%M:%SZ", true) : std::string();
+}
+
+std::string crcText(const lha::MemberInfo &member) {
+    if (!member.crcStored)
+        return "----";
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", member.crc);
+    return text;
 }
 
 std::string shownName(const lha::MemberInfo &member) {

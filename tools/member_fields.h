@@ -15,6 +15,8 @@ std::string permissions(const lha::MemberInfo &member);
 std::string localTime(const std::optional<int64_t> &mtime, bool withSeconds);
 // UTC, "2001-02-03T04:05:06Z"; empty when unknown.
 std::string utcTime(const std::optional<int64_t> &mtime);
+// "1a2b"; dashes when the header stores no CRC.
+std::string crcText(const lha::MemberInfo &member);
 // The name as shown: printable, "/" after a folder, " -> target" after a link.
 std::string shownName(const lha::MemberInfo &member);
 

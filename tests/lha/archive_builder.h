@@ -83,6 +83,22 @@ inline std::string level01Header(const Member &m) {
     return std::string(1, static_cast<char>(h.size())) + static_cast<char>(sum) + h + extensions;
 }
 
+// A level-0 header whose bytes after the name are `tail` instead of the CRC
+// and whatever follows it: the shapes of writers that leave the CRC out
+// (an empty tail) or keep fields of their own there.
+inline std::string level0WithTail(const Member &m, const std::string &tail) {
+    constexpr std::size_t kNameAt = 22;
+    Member level0 = m;
+    level0.level = 0;
+    std::string h = level01Header(level0).substr(0, kNameAt + m.name.size()) + tail;
+    uint8_t sum = 0;
+    for (std::size_t i = 2; i < h.size(); ++i)
+        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(h[i]));
+    h[0] = static_cast<char>(h.size() - 2);
+    h[1] = static_cast<char>(sum);
+    return h;
+}
+
 inline std::string level2Header(const Member &m) {
     std::vector<std::string> parts = {extension(0x00, std::string(2, '\0')),
                                       extension(0x01, m.name)};

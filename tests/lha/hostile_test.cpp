@@ -125,15 +125,50 @@ TEST(Hostile, DamagedHeaderIsReportedAndTheMembersAfterItAreSaved) {
     EXPECT_EQ(lha::testing::treeOf(mid.dest), (std::vector<std::string>{"second.txt", "zero.txt"}));
 }
 
-TEST(Hostile, SelfExtractingPrefixIsSkippedButOnlyWithinItsLimit) {
+// A self-extractor's program comes before its archive, up to a few hundred
+// KiB of it. An Amiga one carries its usage text as a tiny archive of its
+// own, which ends just before the real one: the archive meant is the one
+// that runs to the end of the file.
+TEST(Hostile, SelfExtractorsArchiveIsFoundPastItsProgram) {
     const std::string archive = buildArchive({Member{"in.txt", "inside"}});
-    std::string prefix = "MZ" + std::string(3000, '\x90');
-    prefix += "-lh5-"; // a method id with no valid header around it
-    Extraction sfx(prefix + archive);
-    EXPECT_TRUE(sfx.result.ok()) << sfx.result.message;
-    EXPECT_EQ(lha::testing::readFile(sfx.dest / "in.txt"), "inside");
-    Extraction far(std::string(70 * 1024, '\0') + archive);
-    EXPECT_EQ(far.result.error, lha::Error::NotAnArchive);
+    auto program = [](std::size_t size) { return "MZ" + std::string(size - 2, '\x90'); };
+    Member usage{"SFXUsage.txt", "how to use this program"};
+    usage.level = 0;
+    // The usage archive's end mark, then a byte of padding.
+    const std::string usageArchive = buildArchive({usage}) + '\0';
+    const std::string amigaProgram = std::string("\0\0\x03\xF3", 4) + std::string(5000, '\x4E');
+    const struct {
+        const char *what;
+        std::string prefix;
+        std::vector<std::string> tree;
+        lha::Error error;
+    } cases[] = {
+        {"a program with a method id in it", program(3000) + "-lh5-", {"in.txt"}, lha::Error::None},
+        {"a program past 64 KiB", program(66532), {"in.txt"}, lha::Error::None},
+        {"a program of 256 KiB", program(256 * 1024 + 1234), {"in.txt"}, lha::Error::None},
+        {"an Amiga program with its usage archive",
+         amigaProgram + "LhASFX V1.2," + usageArchive,
+         {"in.txt"},
+         lha::Error::None},
+        {"a program named only by its marker",
+         "LHA-SFX" + usageArchive,
+         {"in.txt"},
+         lha::Error::None},
+        // Without a program before them, the first archive is the one.
+        {"no program, two archives", "notes" + usageArchive, {"SFXUsage.txt"}, lha::Error::None},
+        {"too far from the start", std::string(1100 * 1024, '\0'), {}, lha::Error::NotAnArchive},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Extraction run(c.prefix + archive);
+        EXPECT_EQ(run.result.error, c.error) << run.result.message;
+        EXPECT_EQ(lha::testing::treeOf(run.dest), c.tree);
+        std::vector<lha::MemberInfo> listed;
+        const auto result = lha::list(run.sandbox / "a.lzh", listed);
+        if (c.error == lha::Error::None && c.tree == std::vector<std::string>{"in.txt"}) {
+            EXPECT_EQ(result.archiveStart, c.prefix.size());
+        }
+    }
 }
 
 TEST(Hostile, NamesNeverLeaveTheDestination) {
@@ -174,23 +209,40 @@ TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
     link.method = "-lhd-";
     link.unixMode = 0120777;
     Member through{"etc/passwd", "owned"};
+    Extraction run(buildArchive({link, through}));
+    EXPECT_EQ(run.error(0), lha::Error::UnsafeName);
+    EXPECT_EQ(run.error(1), lha::Error::None);
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(run.dest / "etc")));
+    EXPECT_TRUE(run.outside().empty());
+
+    // A link, then a file of the same name: the file finds the link in its
+    // place, as any existing file, and replaces the link itself when told to.
     Member dup{"foo|bar.txt", ""};
     dup.method = "-lhd-";
     Member file{"foo", "plain"};
-    Extraction run(buildArchive({link, through, dup, file}));
-    EXPECT_EQ(run.error(0), lha::Error::UnsafeName);
-    EXPECT_EQ(run.error(1), lha::Error::None);
-    EXPECT_EQ(run.error(2), lha::Error::Exists);
-    EXPECT_TRUE(fs::is_directory(fs::symlink_status(run.dest / "etc")));
-    EXPECT_EQ(lha::testing::readFile(run.dest / "foo"), "plain");
-    EXPECT_TRUE(run.outside().empty());
+    Extraction kept(buildArchive({dup, file}));
+    EXPECT_EQ(kept.error(0), lha::Error::None);
+    EXPECT_EQ(kept.error(1), lha::Error::Exists);
+    EXPECT_EQ(fs::read_symlink(kept.dest / "foo"), "bar.txt");
+    lha::Options replace;
+    replace.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::ReplaceAll; };
+    Extraction replaced(buildArchive({dup, file}), replace);
+    EXPECT_TRUE(replaced.result.ok());
+    EXPECT_FALSE(fs::is_symlink(replaced.dest / "foo"));
+    EXPECT_EQ(lha::testing::readFile(replaced.dest / "foo"), "plain");
+    EXPECT_EQ(lha::testing::treeOf(replaced.dest), std::vector<std::string>{"foo"});
 
-    // A link that stays inside is made.
+    // A link that stays inside is made; an MS-DOS header's target has its
+    // backslashes read as separators, as its name does.
     Member inside{"sub/l|../foo", ""};
     inside.method = "-lhd-";
-    Extraction ok(buildArchive({file, inside}));
+    Member dos{"dir2\\symlink1|..\\file1", ""};
+    dos.method = "-lhd-";
+    dos.level = 0;
+    Extraction ok(buildArchive({file, inside, dos}));
     EXPECT_TRUE(ok.result.ok());
     EXPECT_EQ(fs::read_symlink(ok.dest / "sub" / "l"), "../foo");
+    EXPECT_EQ(fs::read_symlink(ok.dest / "dir2" / "symlink1"), "../file1");
 }
 
 TEST(Hostile, DevicesAreNotCreatedAndModesAreTamed) {
@@ -377,6 +429,19 @@ TEST(Hostile, TheNextHeaderIsFoundAfterGarbageThatLooksLikeHeaders) {
     }
 }
 
+// After damage, a false header whose data would swallow the real last
+// member is passed over when its data does not check out.
+TEST(Hostile, AFalseHeaderAfterDamageDoesNotSwallowTheMemberAfterIt) {
+    const std::string last = buildArchive({Member{"last.txt", "the real one"}});
+    Member fake{"fake.txt", last};
+    fake.level = 0;
+    fake.crc = 0x1234;
+    Extraction run(lyingPackedSize("liar.txt", "", 0x7FFFFFF0u) + "garbage" +
+                   lha::testing::level01Header(fake) + last);
+    EXPECT_EQ(run.result.error, lha::Error::Damaged);
+    EXPECT_EQ(lha::testing::treeOf(run.dest), std::vector<std::string>{"last.txt"});
+}
+
 // Bytes a path cannot hold must not split what the checks read from what
 // the system is given: "..\0x" is checked as one harmless name but would
 // be created as "..".
@@ -393,10 +458,11 @@ TEST(Hostile, NulBytesInNamesAndLinkTargetsCannotReachOutside) {
     const struct {
         const char *what;
         std::vector<Member> members;
-        const char *made; // a name the run must have written
+        const char *made; // a name the run must have written, if any
     } cases[] = {
         {"level 2 link", {link("l|.." + nul + "x", 2)}, "l"},
-        {"level 0 link", {link("l|.." + nul + "x", 0)}, "l"},
+        // Levels 0 and 1 end the name at the NUL: the link leads to "..".
+        {"level 0 link", {link("l|.." + nul + "x", 0)}, nullptr},
         {"chained links",
          {link("u1|.." + nul, 2), link("u2|u1/.." + nul, 2), link("u3|u2/.." + nul, 2),
           link("etc|u3/etc", 2), Member{"etc/passwd", "x"}},
@@ -409,7 +475,10 @@ TEST(Hostile, NulBytesInNamesAndLinkTargetsCannotReachOutside) {
         SCOPED_TRACE(c.what);
         Extraction run(buildArchive(c.members));
         EXPECT_TRUE(run.outside().empty());
-        EXPECT_TRUE(fs::exists(fs::symlink_status(run.dest / c.made)));
+        if (c.made)
+            EXPECT_TRUE(fs::exists(fs::symlink_status(run.dest / c.made)));
+        else
+            EXPECT_TRUE(lha::testing::treeOf(run.dest).empty());
         const auto root = fs::canonical(run.dest);
         for (auto it = fs::recursive_directory_iterator(run.dest);
              it != fs::recursive_directory_iterator(); ++it) {

@@ -17,17 +17,23 @@ using lha::testing::TempDir;
 struct Extracted {
     std::vector<std::string> tree;
     lha::Result result;
+    std::vector<lha::MemberInfo> listed;
 };
 
-Extracted extractAll(const std::vector<Member> &members) {
+Extracted extractBytes(const std::string &archive) {
     TempDir dir;
-    lha::testing::writeFile(dir / "a.lzh", lha::testing::buildArchive(members));
+    lha::testing::writeFile(dir / "a.lzh", archive);
     const auto dest = dir / "out";
-    Extracted out{{}, lha::extract(dir / "a.lzh", dest)};
+    Extracted out{{}, lha::extract(dir / "a.lzh", dest), {}};
     if (fs::exists(dest))
         for (const auto &path : lha::testing::treeOf(dest))
             out.tree.push_back(path + (fs::is_directory(dest / path) ? "/" : ""));
+    lha::list(dir / "a.lzh", out.listed);
     return out;
+}
+
+Extracted extractAll(const std::vector<Member> &members) {
+    return extractBytes(lha::testing::buildArchive(members));
 }
 
 Member level2(std::string name, std::string data, std::size_t uncounted = 0) {
@@ -52,6 +58,116 @@ TEST(Variants, Level2TotalMayLeaveOutExactlyTheLastSizeField) {
             EXPECT_NE(got.result.message.find("runs past"), std::string::npos)
                 << c.uncounted << ": " << got.result.message;
         }
+    }
+}
+
+// Level-0 and level-1 headers of writers that keep more, or less, in them
+// than LHA does.
+TEST(Variants, HeaderShapesOfOtherWritersGiveTheirMembers) {
+    using lha::testing::level0WithTail;
+    const std::string note = "This is a comment on the file.";
+    auto withNote = [&](int level) {
+        Member m("metadata.txt" + std::string(1, '\0') + note, "noted");
+        m.level = level;
+        return lha::testing::buildArchive({m});
+    };
+    Member pmarc("HELLO.TXT", "hi");
+    pmarc.method = "-pm0-";
+    std::string pmarcTail;
+    lha::testing::put16(pmarcTail, lha::testing::crcOf(std::string("hi")));
+    pmarcTail += "This is a comment attached to the file";
+    // A refused link first, then a member whose header has no CRC field.
+    Member link("link|/etc/passwd", "");
+    link.method = "-lhd-";
+    link.level = 0;
+    auto afterLink = [&](const std::string &tail, uint64_t originalSize = 11) {
+        const std::string first = lha::testing::buildArchive({link});
+        Member second("second", "hello world");
+        second.originalSize = originalSize;
+        return first.substr(0, first.size() - 1) + level0WithTail(second, tail) + "hello world";
+    };
+    const struct {
+        const char *what;
+        std::string archive;
+        std::vector<std::string> tree;
+        std::string comment; // of the last member listed
+        char osId;
+        bool crcStored;
+        lha::Error error;
+    } cases[] = {
+        {"note after a NUL, level 0",
+         withNote(0),
+         {"metadata.txt"},
+         note,
+         0,
+         true,
+         lha::Error::None},
+        {"note after a NUL, level 1",
+         withNote(1),
+         {"metadata.txt"},
+         note,
+         'U',
+         true,
+         lha::Error::None},
+        {"PMarc comment after the CRC",
+         level0WithTail(pmarc, pmarcTail) + "hi",
+         {"HELLO.TXT"},
+         "This is a comment attached to the file",
+         0,
+         true,
+         lha::Error::None},
+        {"no CRC field", afterLink(""), {"second"}, "", 0, false, lha::Error::UnsafeName},
+        {"one byte where the CRC should be",
+         afterLink("\x01"),
+         {},
+         "",
+         0,
+         true,
+         lha::Error::Damaged},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto got = extractBytes(c.archive);
+        EXPECT_EQ(got.tree, c.tree);
+        EXPECT_EQ(got.result.firstError(), c.error) << got.result.message;
+        ASSERT_FALSE(got.listed.empty());
+        EXPECT_EQ(got.listed.back().comment, c.comment);
+        EXPECT_EQ(got.listed.back().osId, c.osId);
+        EXPECT_EQ(got.listed.back().crcStored, c.crcStored);
+    }
+    // Without its CRC a member's size still checks.
+    const auto wrongSize = extractBytes(afterLink("", 12));
+    EXPECT_TRUE(wrongSize.tree.empty());
+    EXPECT_EQ(wrongSize.result.members.back().error, lha::Error::Damaged);
+}
+
+// A level-2 header of 256 bytes starts with a 0, like the end mark; members
+// after the real end mark are passed over, and the run says so.
+TEST(Variants, ZeroByteIsAHeaderWhenAHeaderFollowsAndAnEndMarkOtherwise) {
+    Member big(std::string(222, 'b'), "bee");
+    ASSERT_EQ(lha::testing::level2Header(big).size(), 256u);
+    const std::string first = lha::testing::buildArchive({Member{"a.txt", "aye"}});
+    const std::string second = lha::testing::buildArchive({Member{"c.txt", "sea"}});
+    const struct {
+        const char *what;
+        std::string archive;
+        std::vector<std::string> tree;
+        bool warned;
+    } cases[] = {
+        {"256-byte header",
+         lha::testing::buildArchive({Member{"a.txt", "aye"}, big, Member{"c.txt", "sea"}}),
+         {"a.txt", std::string(222, 'b'), "c.txt"},
+         false},
+        {"end mark, then garbage", first + std::string(300, '\x1A'), {"a.txt"}, false},
+        {"end mark, then another archive", first + second, {"a.txt"}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto got = extractBytes(c.archive);
+        EXPECT_EQ(got.tree, c.tree);
+        EXPECT_TRUE(got.result.ok()) << got.result.message;
+        EXPECT_EQ(got.result.warning.find("data after the end of the archive") == 0, c.warned)
+            << got.result.warning;
     }
 }
 

@@ -339,6 +339,52 @@ TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
         << verbose;
 }
 
+// What the verbose listing and the JSON tell beyond names: the kind in the
+// permissions, a member's comment, a header without a CRC, where a
+// self-extractor's archive starts, and members past the end mark.
+TEST(UnlhaTool, ListingsShowKindsCommentsAndWhereTheArchiveStarts) {
+    TempDir scratch;
+    Member folder{"dir", ""};
+    folder.method = "-lhd-";
+    folder.unixMode = 040755;
+    Member link{"ln|target", ""};
+    link.method = "-lhd-";
+    link.unixMode = 0120777;
+    Member noted{std::string("noted.txt\0a note", 16), "n"};
+    noted.level = 0;
+    const std::string members = lha::testing::buildArchive({folder, link, noted});
+    const std::string program = "MZ" + std::string(69998, '\x90');
+    writeFile(scratch / "a.exe", program + members.substr(0, members.size() - 1) +
+                                     lha::testing::level0WithTail(Member{"bare", "b"}, "") + "b" +
+                                     '\0');
+    const auto archive = (scratch / "a.exe").string();
+
+    const auto verbose = runUnlha({"v", archive}, scratch.path());
+    EXPECT_EQ(verbose.status, kOk) << verbose.err;
+    EXPECT_TRUE(std::regex_search(verbose.out, std::regex(" drwxr-xr-x .* dir/\n"))) << verbose.out;
+    EXPECT_TRUE(std::regex_search(verbose.out, std::regex(" lrwxrwxrwx .* ln -> target\n")))
+        << verbose.out;
+    EXPECT_NE(verbose.out.find(" noted.txt\n             comment: a note\n"), std::string::npos)
+        << verbose.out;
+    EXPECT_TRUE(std::regex_search(verbose.out, std::regex(" -lh0- ---- .* bare\n"))) << verbose.out;
+    EXPECT_NE(verbose.out.find("the archive starts at offset 70000\n"), std::string::npos)
+        << verbose.out;
+    EXPECT_EQ(runUnlha({"l", archive}, scratch.path()).out.find("comment"), std::string::npos);
+
+    const auto listed = jsonLines(runUnlha({"l", "--json", archive}, scratch.path()).out);
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_EQ(text(listed[2], "comment"), "a note");
+    EXPECT_EQ(listed[0].count("comment"), 0u);
+    EXPECT_TRUE(std::holds_alternative<std::nullptr_t>(listed[3].at("crc")));
+
+    const auto twice = archiveOf(scratch, {Member{"one", "1"}}, "b.lzh");
+    writeFile(twice, readFile(twice) + readFile(twice));
+    const auto after = runUnlha({"l", twice}, scratch.path());
+    EXPECT_EQ(after.status, kOk);
+    EXPECT_NE(after.err.find("warning: data after the end of the archive"), std::string::npos)
+        << after.err;
+}
+
 // One situation per exit status the tool can reach without a terminal.
 TEST(UnlhaTool, ExitStatusNamesTheCause) {
     TempDir scratch;

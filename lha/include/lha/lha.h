@@ -39,10 +39,12 @@ struct MemberInfo {
     uint64_t originalSize = 0;
     uint64_t packedSize = 0;
     uint16_t crc = 0;
+    bool crcStored = true; // false for a header without a CRC field: only the size is checked
     int headerLevel = 0;
     char osId = 0;
     std::optional<int64_t> mtime;     // Unix seconds
     std::optional<uint32_t> unixMode; // permission bits from the Unix header
+    std::string comment;              // the member's note, UTF-8; never part of a path
 };
 
 struct Progress {
@@ -70,8 +72,12 @@ struct Result {
     static constexpr std::size_t kListedMostBytes = 8 * 1024 * 1024;
     static constexpr std::size_t kUnlisted = SIZE_MAX;
 
-    Error error = Error::None;          // archive-level error, or None
-    std::string message;                // its cause
+    Error error = Error::None; // archive-level error, or None
+    std::string message;       // its cause
+    // Something passed over that is not an error, such as members after the
+    // end mark; empty when there is none.
+    std::string warning;
+    uint64_t archiveStart = 0; // where the first member starts: past a self-extractor's program
     std::vector<MemberOutcome> members; // in archive order
     uint64_t unlistedSuccesses = 0;
     uint64_t unlistedFailures = 0;
