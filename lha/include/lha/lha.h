@@ -74,14 +74,14 @@ struct Result {
 
     Error error = Error::None; // archive-level error, or None
     std::string message;       // its cause
-    // Something passed over that is not an error, such as members after the
-    // end mark; empty when there is none.
-    std::string warning;
-    uint64_t archiveStart = 0; // where the first member starts: past a self-extractor's program
     std::vector<MemberOutcome> members; // in archive order
     uint64_t unlistedSuccesses = 0;
     uint64_t unlistedFailures = 0;
     std::size_t listedBytes = 0; // what members holds
+    // Something passed over that is not an error, such as members after the
+    // end mark; empty when there is none.
+    std::string warning = {};
+    uint64_t archiveStart = 0; // where the first member starts: past a self-extractor's program
 
     // Adds a member's outcome; its index in members, or kUnlisted when it
     // was only counted. alwaysList keeps it whatever the count, for an
