@@ -87,6 +87,9 @@ def listing_for(corpus, archive):
 
 
 def main():
+    if not sys.argv[1:] or {"-h", "--help"} & set(sys.argv[1:]):
+        print(__doc__.strip())
+        return 0 if sys.argv[1:] else 2
     args = [a for a in sys.argv[1:] if a != "-v"]
     verbose = "-v" in sys.argv
     unlha = os.path.abspath(args[0])
@@ -125,4 +128,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
