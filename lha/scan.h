@@ -21,8 +21,9 @@ class HeaderWindow;
 class Scan {
 public:
     // The first header may sit after a self-extracting program: it is
-    // searched for within the first 64 KiB.
-    explicit Scan(const ArchiveSource &source);
+    // searched for within the first 64 KiB. The names are read in `charset`
+    // when given, else in the charset guessed from them.
+    explicit Scan(const ArchiveSource &source, std::optional<Charset> charset = std::nullopt);
     ~Scan();
     Scan(const Scan &) = delete;
     Scan &operator=(const Scan &) = delete;
@@ -61,7 +62,7 @@ private:
     std::vector<Search> m_searches;
     std::size_t m_nextSearch = 0;
     bool m_hasMembers = false;
-    Charset m_charset = Charset::Detect;
+    NameReading m_reading;
     FolderAttributes m_attributes;
 };
 

@@ -61,11 +61,18 @@ void printVerboseLines(const lha::Result &result, const char *done) {
                     static_cast<unsigned long long>(result.unlistedSuccesses));
 }
 
+// Options that read the names as the user asked.
+lha::Options nameOptions(const Invocation &invocation) {
+    lha::Options options;
+    options.charset = invocation.charset;
+    return options;
+}
+
 // Options that choose members by the patterns and report to the progress
 // line, when it is shown.
-lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress,
-                        const std::atomic<bool> *cancel) {
-    lha::Options options;
+lha::Options runOptions(const Invocation &invocation, MemberPatterns &patterns,
+                        ProgressLine &progress, const std::atomic<bool> *cancel) {
+    lha::Options options = nameOptions(invocation);
     options.cancel = cancel;
     if (!patterns.empty())
         options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
@@ -82,16 +89,19 @@ int runDryRun(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
-        if (!patterns.matches(m) ||
-            (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
-            return;
-        std::string target = lha::printable(m.name);
-        if (invocation.ignoreFolders)
-            target = target.substr(target.find_last_of('/') + 1);
-        std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
-                    lha::printable(destination).c_str(), target.c_str());
-    });
+    const auto result = lha::list(
+        invocation.archive,
+        [&](const lha::MemberInfo &m) {
+            if (!patterns.matches(m) ||
+                (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
+                return;
+            std::string target = lha::printable(m.name);
+            if (invocation.ignoreFolders)
+                target = target.substr(target.find_last_of('/') + 1);
+            std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
+                        lha::printable(destination).c_str(), target.c_str());
+        },
+        nameOptions(invocation));
     return finish(invocation, result, patterns);
 }
 
@@ -102,14 +112,17 @@ int runList(const Invocation &invocation) {
     std::optional<MemberTable> table;
     if (!invocation.json)
         table.emplace(stdout, invocation.action == Action::VerboseList);
-    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
-        if (!patterns.matches(m))
-            return;
-        if (table)
-            table->add(m);
-        else
-            printJson(stdout, m);
-    });
+    const auto result = lha::list(
+        invocation.archive,
+        [&](const lha::MemberInfo &m) {
+            if (!patterns.matches(m))
+                return;
+            if (table)
+                table->add(m);
+            else
+                printJson(stdout, m);
+        },
+        nameOptions(invocation));
     if (table)
         table->finish();
     return finish(invocation, result, patterns);
@@ -118,7 +131,7 @@ int runList(const Invocation &invocation) {
 int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
-    lha::Options options = runOptions(patterns, progress, cancel);
+    lha::Options options = runOptions(invocation, patterns, progress, cancel);
     // Each member is shown as its test ends, so that nothing is held for all of them.
     if (invocation.json)
         options.tested = [](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
@@ -141,7 +154,7 @@ int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel) {
     // The bytes go to standard output: a terminal there would show the line
     // in the middle of them.
     ProgressLine progress(stderr, showsProgress(invocation) && !::isatty(STDOUT_FILENO));
-    lha::Options options = runOptions(patterns, progress, cancel);
+    lha::Options options = runOptions(invocation, patterns, progress, cancel);
     const auto result =
         lha::print(invocation.archive, options, [](const uint8_t *data, std::size_t size) {
             return std::fwrite(data, 1, size, stdout) == size;
@@ -162,7 +175,7 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
     OverwritePrompt prompt(stdin, stderr);
-    lha::Options options = runOptions(patterns, progress, cancel);
+    lha::Options options = runOptions(invocation, patterns, progress, cancel);
     options.ignoreFolders = invocation.ignoreFolders;
     if (invocation.replace)
         options.overwrite = [](const lha::MemberInfo &) {
