@@ -412,18 +412,32 @@ std::string toUtf8(std::string_view bytes, Charset charset) {
     return toUtf8(bytes, detectCharset(bytes, Charset::Cp932));
 }
 
-std::string decodeCodePage(std::string_view bytes, uint32_t codePage) {
+std::optional<Charset> charsetForCodePage(uint32_t codePage) {
     switch (codePage) {
     case 65001:
-        return toUtf8(bytes, Charset::Utf8);
+        return Charset::Utf8;
     case 932:
-        return toUtf8(bytes, Charset::Cp932);
+        return Charset::Cp932;
     case 20932:
     case 51932:
-        return toUtf8(bytes, Charset::EucJp);
+        return Charset::EucJp;
     case 28591:
-        return toUtf8(bytes, Charset::Latin1);
+        return Charset::Latin1;
+    case 437:
+        return Charset::Cp437;
+    case 850:
+        return Charset::Cp850;
+    case 10000:
+        return Charset::MacRoman;
+    case 1252:
+        return Charset::Cp1252;
     }
+    return std::nullopt;
+}
+
+std::string decodeCodePage(std::string_view bytes, uint32_t codePage) {
+    if (const auto charset = charsetForCodePage(codePage))
+        return toUtf8(bytes, *charset);
     std::size_t bad = 0;
     std::string out;
     const std::string name = "CP" + std::to_string(codePage);

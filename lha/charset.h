@@ -60,6 +60,8 @@ Charset usualCharsetForOs(char osId);
 // katakana without failing on more bytes.
 Charset detectCharset(std::string_view bytes, Charset fallback);
 std::string toUtf8(std::string_view bytes, Charset charset);
+// The charset of a Windows code page number, when it is one of these.
+std::optional<Charset> charsetForCodePage(uint32_t codePage);
 // For a Windows code page number; unknown pages fall back to detection.
 std::string decodeCodePage(std::string_view bytes, uint32_t codePage);
 // Little-endian UTF-16; a lone surrogate becomes "%XX%XX".

@@ -158,6 +158,12 @@ void addWestern(const Characters &chars, WesternEvidence &e) {
     }
 }
 
+// Valid UTF-8 with a character of more than one byte.
+bool isMultibyteUtf8(const Characters &utf8) {
+    return std::none_of(utf8.begin(), utf8.end(), isUndecodable) &&
+           std::any_of(utf8.begin(), utf8.end(), [](const auto &ch) { return ch.length > 1; });
+}
+
 bool westernWins(const JapaneseEvidence &j, const WesternEvidence &w) {
     const int wrong = j.wrong + (j.kana == 0 ? j.kanjiInsideWords : 0);
     return wrong > 0 && w.implausible == 0 && w.accentedBesideLatin > j.japanese;
@@ -206,12 +212,6 @@ std::size_t undecodable(std::string_view bytes, Charset charset) {
     return static_cast<std::size_t>(std::count_if(chars.begin(), chars.end(), isUndecodable));
 }
 
-// Valid UTF-8 with a character of more than one byte.
-bool isMultibyteUtf8(const Characters &utf8) {
-    return std::none_of(utf8.begin(), utf8.end(), isUndecodable) &&
-           std::any_of(utf8.begin(), utf8.end(), [](const auto &ch) { return ch.length > 1; });
-}
-
 // Whether `charset` reads these UTF-8 bytes as mojibake: bytes it cannot
 // decode, symbols where a Western page should show letters, or half-width
 // katakana from the continuation bytes of three-byte characters (short
@@ -233,6 +233,11 @@ bool readsAsMojibake(std::string_view bytes, const Characters &utf8, Charset cha
     return longCharacters && halfWidth;
 }
 
+// Japanese characters that make one name Japanese in an archive of Western
+// names, when nothing in it reads as a Western word: one could be an
+// accented letter alone ("ñ.txt" reads as "､.txt").
+constexpr int kJapaneseToTellAlone = 2;
+
 // The guess for one name alone.
 Charset guessAlone(std::string_view bytes, char osId) {
     return charsetForHeader(guessNamesCharset({StoredName{bytes, osId}}), osId);
@@ -241,9 +246,19 @@ Charset guessAlone(std::string_view bytes, char osId) {
 } // namespace
 
 Charset guessNamesCharset(const std::vector<StoredName> &names) {
+    // Names in UTF-8 are told one by one (see charsetOfName): the others
+    // make the guess, unless there are no others.
+    std::vector<StoredName> rest;
+    bool othersHoldMore = false; // than ASCII
+    for (const auto &name : names)
+        if (!isMultibyteUtf8(readCharacters(name.bytes, Charset::Utf8))) {
+            rest.push_back(name);
+            othersHoldMore = othersHoldMore || !isAscii(name.bytes);
+        }
+    const auto &sample = othersHoldMore ? rest : names;
     std::string all;
     Charset usual = Charset::EucJp;
-    for (const auto &name : names) {
+    for (const auto &name : sample) {
         all += name.bytes;
         if (usualCharsetForOs(name.osId) == Charset::Cp932)
             usual = Charset::Cp932;
@@ -251,7 +266,7 @@ Charset guessNamesCharset(const std::vector<StoredName> &names) {
     const Charset japanese = detectCharset(all, usual);
     if (japanese == Charset::Utf8 || isAscii(all))
         return japanese;
-    return westernReading(names, japanese).value_or(japanese);
+    return westernReading(sample, japanese).value_or(japanese);
 }
 
 Charset charsetForHeader(Charset guessed, char osId) {
@@ -276,11 +291,16 @@ Charset charsetOfName(std::string_view bytes, char osId, Charset guessed) {
         return undecodable(bytes, alone) < bad ? alone : guessed;
     }
     if (isWestern(guessed)) {
-        const Charset alone = guessAlone(bytes, osId);
+        const Charset japanese = detectCharset(bytes, usualCharsetForOs(osId));
+        if (undecodable(bytes, japanese) > 0)
+            return guessed;
+        JapaneseEvidence j;
+        addJapanese(bytes, readCharacters(bytes, japanese), j);
         WesternEvidence w;
         addWestern(readCharacters(bytes, guessed), w);
-        if (!isWestern(alone) && w.implausible > 0 && undecodable(bytes, alone) == 0)
-            return alone;
+        if (j.wrong == 0 && j.kanjiInsideWords == 0 && j.japanese >= kJapaneseToTellAlone &&
+            (w.implausible > 0 || w.accentedBesideLatin == 0))
+            return japanese;
     }
     return guessed;
 }

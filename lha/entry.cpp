@@ -37,17 +37,8 @@ std::string decodeSegments(const std::string &bytes, Charset charset) {
 constexpr const char *kUtf16Name = "utf-16";
 
 std::string codePageName(uint32_t codePage) {
-    switch (codePage) {
-    case 65001:
-        return charsetName(Charset::Utf8);
-    case 932:
-        return charsetName(Charset::Cp932);
-    case 20932:
-    case 51932:
-        return charsetName(Charset::EucJp);
-    case 28591:
-        return charsetName(Charset::Latin1);
-    }
+    if (const auto charset = charsetForCodePage(codePage))
+        return charsetName(*charset);
     return "cp" + std::to_string(codePage);
 }
 
@@ -149,10 +140,8 @@ void placeAtPath(const std::string &name, Entry &e) {
         e.refusal = refusal;
     if (!refusal.empty()) {
         // Shown as stored, so the report says what was refused.
-        info.name = name;
-        for (auto &ch : info.name)
-            if (ch == '\\')
-                ch = '/';
+        info.name = escapeName(name);
+        std::replace(info.name.begin(), info.name.end(), '\\', '/');
     } else {
         for (const auto &part : e.path)
             info.name += (info.name.empty() ? "" : "/") + part;

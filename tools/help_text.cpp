@@ -8,7 +8,7 @@
 namespace unlha {
 
 std::string usageText() {
-    return "usage: unlha [-]{xelvtp}[qfinv][w=DIR] [--json] ARCHIVE [NAME...]\n"
+    return "usage: unlha [-]{xelvtp}[qfinv][w=DIR] [--json] [--charset NAME] ARCHIVE [NAME...]\n"
            "       unlha e ARCHIVE DEST/\n";
 }
 
@@ -20,7 +20,8 @@ Commands (the first letter; a leading '-' is allowed):
   x, e   extract, restoring the archive's folders, into the current folder,
          the folder given with w=DIR, or DEST/ when the last argument ends in '/'
   l      list the members
-  v      list with header level, OS, permissions and the time to the second
+  v      list with header level, OS, permissions, the time to the second and
+         the charset each name was read in
   t      test every member's data against its CRC, writing nothing
   p      print the members' bytes to standard output
 
@@ -34,12 +35,19 @@ Options, glued to the command letter ("xqf") or in words of their own ("-q"):
   w=DIR  extract into DIR (also as a separate argument)
 
   --json     with l, v and t: one JSON object per member and line
+  --charset NAME  read the stored names in NAME, not the charset guessed from
+             them: cp932 (shift-jis), euc-jp, utf-8, latin-1, cp437, cp850,
+             mac-roman or cp1252 (windows-1252)
   --help     show this text
   --version  show the version
 
 NAME selects members by name or shell pattern ("*.txt", "doc/*"); a folder's
 name selects everything in it; a pattern without '/' also matches the last
 part of a name. Without NAME every member is worked on.
+
+Control characters, bidirectional controls and bytes a name's charset cannot
+decode are written as %HH, on disk as on the screen; --json adds the stored
+bytes ("raw") to a name holding '%'.
 
 Without f, an existing file is replaced only when the answer to a question on
 the terminal says so; when standard input is no terminal it is kept.
