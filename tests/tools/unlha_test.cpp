@@ -211,7 +211,9 @@ TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
     TempDir scratch;
     Member m{"evil\x1B]2;x\x07.txt", "0123456789"};
     m.unixMode = 0100750;
-    const auto archive = archiveOf(scratch, {m});
+    // A right-to-left override would show "photo_gpj.exe" as "photo_exe.jpg".
+    Member reversed{"photo_\xE2\x80\xAEgpj.exe", "x"};
+    const auto archive = archiveOf(scratch, {m, reversed});
     for (const char *command : {"l", "v"}) {
         SCOPED_TRACE(command);
         const auto result = runUnlha({command, archive}, scratch.path());
@@ -219,6 +221,7 @@ TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
         EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
         EXPECT_EQ(result.out.find('\x07'), std::string::npos);
         EXPECT_NE(result.out.find("evil%1B]2;x%07.txt"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("photo_%E2%80%AEgpj.exe"), std::string::npos) << result.out;
         EXPECT_NE(result.out.find("10           10 100.0% -lh0- "), std::string::npos)
             << result.out;
     }
