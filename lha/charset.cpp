@@ -4,6 +4,7 @@
 #include "lha/lha.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -13,6 +14,10 @@
 
 namespace lha {
 namespace {
+
+// ISO-8859-1 gives the C1 controls at 0x80-0x9F, which no name means.
+constexpr uint8_t kFirstC1 = 0x80;
+constexpr uint8_t kLastC1 = 0x9F;
 
 void appendEscape(std::string &out, uint8_t byte) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -96,8 +101,13 @@ std::string decodeUtf8(std::string_view bytes, std::size_t &bad) {
 
 std::string decodeLatin1(std::string_view bytes) {
     std::string out;
-    for (char ch : bytes)
-        appendUtf8(out, static_cast<uint8_t>(ch));
+    for (char ch : bytes) {
+        const auto b = static_cast<uint8_t>(ch);
+        if (b >= kFirstC1 && b <= kLastC1)
+            appendEscape(out, b);
+        else
+            appendUtf8(out, b);
+    }
     return out;
 }
 
@@ -134,6 +144,28 @@ bool isShowable(const char *utf8, std::size_t n) {
     return !(c >= 0x80 && c <= 0x9F) && !(c >= 0xE000 && c <= 0xF8FF);
 }
 
+// The showable character at bytes[pos] as UTF-8 in `utf8`: its length in
+// the stored bytes, or 0 when the byte at pos starts none.
+std::size_t decodeOne(iconv_t cd, std::string_view bytes, std::size_t pos, char (&utf8)[16],
+                      std::size_t &produced) {
+    for (std::size_t len = 1; len <= 4 && pos + len <= bytes.size(); ++len) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        auto in = const_cast<char *>(bytes.data() + pos);
+        std::size_t inLeft = len;
+        char *dst = utf8;
+        std::size_t dstLeft = sizeof utf8;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+        if (rc == static_cast<std::size_t>(-1) && errno == EINVAL)
+            continue; // incomplete: try one byte more
+        produced = sizeof utf8 - dstLeft;
+        if (rc != static_cast<std::size_t>(-1) && inLeft == 0 && produced > 0 &&
+            isShowable(utf8, produced))
+            return len;
+        return 0;
+    }
+    return 0;
+}
+
 // Decodes with iconv one character at a time; each byte that starts no
 // showable character is escaped and skipped. Returns false when the charset
 // is not available at all.
@@ -150,33 +182,41 @@ bool decodeIconv(std::string_view bytes, const char *charset, std::string &out, 
             ++pos;
             continue;
         }
-        bool decoded = false;
-        for (std::size_t len = 1; len <= 4 && pos + len <= bytes.size(); ++len) {
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            char buffer[16];
-            auto in = const_cast<char *>(bytes.data() + pos);
-            std::size_t inLeft = len;
-            char *dst = buffer;
-            std::size_t dstLeft = sizeof buffer;
-            const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-            if (rc == static_cast<std::size_t>(-1) && errno == EINVAL)
-                continue; // incomplete: try one byte more
-            const std::size_t produced = sizeof buffer - dstLeft;
-            if (rc != static_cast<std::size_t>(-1) && inLeft == 0 && produced > 0 &&
-                isShowable(buffer, produced)) {
-                out.append(buffer, produced);
-                pos += len;
-                decoded = true;
-            }
-            break;
-        }
-        if (!decoded) {
+        char utf8[16];
+        std::size_t produced = 0;
+        if (const std::size_t len = decodeOne(cd, bytes, pos, utf8, produced)) {
+            out.append(utf8, produced);
+            pos += len;
+        } else {
             appendEscape(out, lead);
             ++pos;
             ++bad;
         }
     }
     return true;
+}
+
+// The name iconv knows a charset by; null for those decoded here.
+const char *iconvName(Charset charset) {
+    switch (charset) {
+    case Charset::Cp932:
+        return "CP932";
+    case Charset::EucJp:
+        return "EUC-JP-MS";
+    case Charset::Cp437:
+        return "CP437";
+    case Charset::Cp850:
+        return "CP850";
+    case Charset::MacRoman:
+        return "MACINTOSH";
+    case Charset::Cp1252:
+        return "CP1252";
+    case Charset::Latin1:
+    case Charset::Utf8:
+    case Charset::Detect:
+        break;
+    }
+    return nullptr;
 }
 
 std::string decodeWith(std::string_view bytes, const char *charset, std::size_t &bad) {
@@ -206,6 +246,101 @@ int readability(std::string_view utf8, std::size_t undecodable) {
 }
 
 } // namespace
+
+namespace {
+
+struct CharsetAlias {
+    std::string_view name;
+    Charset charset;
+};
+// The first name of each charset is the one shown.
+constexpr CharsetAlias kCharsetNames[] = {
+    {"cp932", Charset::Cp932},         {"shift-jis", Charset::Cp932},
+    {"shift_jis", Charset::Cp932},     {"sjis", Charset::Cp932},
+    {"windows-31j", Charset::Cp932},   {"euc-jp", Charset::EucJp},
+    {"eucjp", Charset::EucJp},         {"utf-8", Charset::Utf8},
+    {"utf8", Charset::Utf8},           {"latin-1", Charset::Latin1},
+    {"latin1", Charset::Latin1},       {"iso-8859-1", Charset::Latin1},
+    {"cp437", Charset::Cp437},         {"ibm437", Charset::Cp437},
+    {"cp850", Charset::Cp850},         {"ibm850", Charset::Cp850},
+    {"mac-roman", Charset::MacRoman},  {"macroman", Charset::MacRoman},
+    {"macintosh", Charset::MacRoman},  {"cp1252", Charset::Cp1252},
+    {"windows-1252", Charset::Cp1252},
+};
+
+} // namespace
+
+const char *charsetName(Charset charset) {
+    for (const auto &alias : kCharsetNames)
+        if (alias.charset == charset)
+            return alias.name.data();
+    return "";
+}
+
+std::optional<Charset> charsetNamed(std::string_view name) {
+    for (const auto &alias : kCharsetNames)
+        if (std::equal(
+                name.begin(), name.end(), alias.name.begin(), alias.name.end(),
+                [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+            return alias.charset;
+    return std::nullopt;
+}
+
+bool isWestern(Charset charset) {
+    return charset == Charset::Cp437 || charset == Charset::Cp850 || charset == Charset::MacRoman ||
+           charset == Charset::Cp1252;
+}
+
+Charset westernCharsetForOs(char osId) {
+    switch (osId) {
+    case 0:
+    case 'M': // MS-DOS
+    case '2': // OS/2
+        return Charset::Cp437;
+    case 'm': // Macintosh
+        return Charset::MacRoman;
+    case 'w': // Windows 95
+    case 'W': // Windows NT
+        return Charset::Cp1252;
+    default:
+        return Charset::Detect;
+    }
+}
+
+std::vector<StoredCharacter> readCharacters(std::string_view bytes, Charset charset) {
+    std::vector<StoredCharacter> out;
+    out.reserve(bytes.size());
+    const char *name = iconvName(charset);
+    iconv_t cd = name ? converterFor(name) : reinterpret_cast<iconv_t>(-1);
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        StoredCharacter ch;
+        ch.start = pos;
+        const auto lead = static_cast<uint8_t>(bytes[pos]);
+        if (lead < 0x80) {
+            ch.length = 1;
+            ch.c = lead;
+        } else if (charset == Charset::Latin1) {
+            ch.length = 1;
+            if (lead > kLastC1)
+                ch.c = lead;
+        } else if (cd == reinterpret_cast<iconv_t>(-1)) {
+            ch.length = utf8SequenceLength(bytes, pos);
+            if (ch.length)
+                ch.c = codePointAt(bytes, pos, ch.length);
+        } else {
+            char utf8[16];
+            std::size_t produced = 0;
+            ch.length = decodeOne(cd, bytes, pos, utf8, produced);
+            if (ch.length)
+                ch.c = codePointAt(std::string_view(utf8, produced), 0, produced);
+        }
+        if (ch.length == 0)
+            ch.length = 1;
+        pos += ch.length;
+        out.push_back(ch);
+    }
+    return out;
+}
 
 Charset charsetForOs(char osId) {
     return osId == 'A' ? Charset::Latin1 : Charset::Detect; // the Amiga writes ISO-8859-1
@@ -261,9 +396,12 @@ std::string toUtf8(std::string_view bytes, Charset charset) {
     std::size_t bad = 0;
     switch (charset) {
     case Charset::Cp932:
-        return decodeWith(bytes, "CP932", bad);
     case Charset::EucJp:
-        return decodeWith(bytes, "EUC-JP-MS", bad);
+    case Charset::Cp437:
+    case Charset::Cp850:
+    case Charset::MacRoman:
+    case Charset::Cp1252:
+        return decodeWith(bytes, iconvName(charset), bad);
     case Charset::Latin1:
         return decodeLatin1(bytes);
     case Charset::Utf8:
@@ -274,18 +412,32 @@ std::string toUtf8(std::string_view bytes, Charset charset) {
     return toUtf8(bytes, detectCharset(bytes, Charset::Cp932));
 }
 
-std::string decodeCodePage(std::string_view bytes, uint32_t codePage) {
+std::optional<Charset> charsetForCodePage(uint32_t codePage) {
     switch (codePage) {
     case 65001:
-        return toUtf8(bytes, Charset::Utf8);
+        return Charset::Utf8;
     case 932:
-        return toUtf8(bytes, Charset::Cp932);
+        return Charset::Cp932;
     case 20932:
     case 51932:
-        return toUtf8(bytes, Charset::EucJp);
+        return Charset::EucJp;
     case 28591:
-        return toUtf8(bytes, Charset::Latin1);
+        return Charset::Latin1;
+    case 437:
+        return Charset::Cp437;
+    case 850:
+        return Charset::Cp850;
+    case 10000:
+        return Charset::MacRoman;
+    case 1252:
+        return Charset::Cp1252;
     }
+    return std::nullopt;
+}
+
+std::string decodeCodePage(std::string_view bytes, uint32_t codePage) {
+    if (const auto charset = charsetForCodePage(codePage))
+        return toUtf8(bytes, *charset);
     std::size_t bad = 0;
     std::string out;
     const std::string name = "CP" + std::to_string(codePage);
@@ -323,25 +475,39 @@ std::string decodeUtf16(std::string_view bytes) {
     return out;
 }
 
-std::string printable(std::string_view utf8) {
-    static constexpr char kHex[] = "0123456789abcdef";
+bool needsEscape(char32_t c) {
+    constexpr char32_t kDelete = 0x7F;
+    constexpr char32_t kLastC1Control = 0x9F;
+    // The embeddings and overrides (U+202A-U+202E) and the isolates
+    // (U+2066-U+2069) reorder what follows them on the screen.
+    constexpr char32_t kFirstEmbedding = 0x202A, kLastOverride = 0x202E;
+    constexpr char32_t kFirstIsolate = 0x2066, kLastIsolate = 0x2069;
+    return c < 0x20 || (c >= kDelete && c <= kLastC1Control) ||
+           (c >= kFirstEmbedding && c <= kLastOverride) ||
+           (c >= kFirstIsolate && c <= kLastIsolate);
+}
+
+std::string escapeName(std::string_view text) {
     std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        auto b = static_cast<uint8_t>(utf8[i]);
-        // C1 controls are U+0080..U+009F, encoded as C2 80..C2 9F.
-        if (b == 0xC2 && i + 1 < utf8.size() && static_cast<uint8_t>(utf8[i + 1]) < 0xA0 &&
-            static_cast<uint8_t>(utf8[i + 1]) >= 0x80) {
-            b = static_cast<uint8_t>(utf8[++i]);
-        } else if (b >= 0x20 && b != 0x7F) {
-            out += static_cast<char>(b);
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t len = utf8SequenceLength(text, i);
+        if (len == 0) {
+            appendEscape(out, static_cast<uint8_t>(text[i++]));
             continue;
         }
-        out += "\\x";
-        out += kHex[b >> 4];
-        out += kHex[b & 15];
+        if (needsEscape(codePointAt(text, i, len)))
+            for (std::size_t k = 0; k < len; ++k)
+                appendEscape(out, static_cast<uint8_t>(text[i + k]));
+        else
+            out.append(text.substr(i, len));
+        i += len;
     }
     return out;
+}
+
+std::string printable(std::string_view utf8) {
+    return escapeName(utf8);
 }
 
 } // namespace lha

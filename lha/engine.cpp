@@ -46,7 +46,17 @@ struct OpenArchive {
 
 // Opens the archive and walks its headers; nullopt with failure set when it
 // cannot be read at all.
-std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure) {
+std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure,
+                                       const Options &options) {
+    std::optional<Charset> charset;
+    if (!options.charset.empty()) {
+        charset = charsetNamed(options.charset);
+        if (!charset) {
+            failure =
+                failed(Error::ArchiveUnreadable, "unknown charset " + printable(options.charset));
+            return std::nullopt;
+        }
+    }
     std::string why;
     auto source = FileSource::open(archive, why);
     if (!source) {
@@ -54,7 +64,7 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Res
                          "cannot open " + printable(archive.string()) + ": " + why);
         return std::nullopt;
     }
-    auto scan = std::make_unique<Scan>(*source);
+    auto scan = std::make_unique<Scan>(*source, charset);
     return OpenArchive{std::move(source), std::move(scan)};
 }
 
@@ -102,10 +112,14 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
 
 } // namespace
 
+bool isCharsetName(std::string_view name) {
+    return charsetNamed(name).has_value();
+}
+
 Result list(const std::filesystem::path &archive,
-            const std::function<void(const MemberInfo &)> &each) {
+            const std::function<void(const MemberInfo &)> &each, const Options &options) {
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, result, options);
     if (!opened)
         return result;
     Scan &scan = *opened->scan;
@@ -125,7 +139,7 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
 
 Result test(const std::filesystem::path &archive, const Options &options) {
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, result, options);
     if (!opened)
         return result;
     return testScanned(*opened->source, *opened->scan, options);
@@ -133,7 +147,7 @@ Result test(const std::filesystem::path &archive, const Options &options) {
 
 Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, result, options);
     if (!opened)
         return result;
     return testScanned(*opened->source, *opened->scan, options, &sink);
@@ -154,7 +168,7 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
     Result result;
-    auto opened = openArchive(archive, result);
+    auto opened = openArchive(archive, result, options);
     if (!opened)
         return result;
     Scan &scan = *opened->scan;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "entry.h"
 
+#include "charset_guess.h"
 #include "holdable_name.h"
 #include "path_hashes.h"
 
@@ -32,6 +33,15 @@ std::string decodeSegments(const std::string &bytes, Charset charset) {
     return out;
 }
 
+// The charset shown for names stored in UTF-16.
+constexpr const char *kUtf16Name = "utf-16";
+
+std::string codePageName(uint32_t codePage) {
+    if (const auto charset = charsetForCodePage(codePage))
+        return charsetName(*charset);
+    return "cp" + std::to_string(codePage);
+}
+
 std::string decodeSegments(const std::string &bytes, uint32_t codePage) {
     std::string out;
     std::size_t start = 0;
@@ -53,13 +63,6 @@ std::string decodeUtf16Path(const std::string &bytes) {
         if (static_cast<uint8_t>(copy[i]) == 0xFF && static_cast<uint8_t>(copy[i + 1]) == 0xFF)
             copy[i] = '/', copy[i + 1] = 0;
     return decodeUtf16(copy);
-}
-
-void appendEscape(std::string &out, uint8_t byte) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 15];
 }
 
 std::optional<timespec> fromUnix(uint32_t seconds) {
@@ -140,16 +143,23 @@ void placeAtPath(const std::string &name, Entry &e) {
         e.refusal = refusal;
     if (!refusal.empty()) {
         // Shown as stored, so the report says what was refused.
-        info.name = name;
-        for (auto &ch : info.name)
-            if (ch == '\\')
-                ch = '/';
+        info.name = escapeName(name);
+        std::replace(info.name.begin(), info.name.end(), '\\', '/');
     } else {
         for (const auto &part : e.path)
             info.name += (info.name.empty() ? "" : "/") + part;
     }
     if (e.refusal.empty() && e.path.empty() && info.kind != MemberKind::Directory)
         e.refusal = "the member has no name";
+}
+
+// A shown name may hold "%" as stored or as an escape; when it does, the
+// stored bytes go with it, so that a reader can always tell which.
+void keepStoredBytes(const Header &h, MemberInfo &info) {
+    if (info.name.find('%') == std::string::npos && info.linkTarget.find('%') == std::string::npos)
+        return;
+    info.storedName = h.utf16_directory ? *h.utf16_directory : h.directory;
+    info.storedName += h.utf16_name ? *h.utf16_name : h.name;
 }
 
 void restoreTimes(const Header &h, Entry &e) {
@@ -196,14 +206,17 @@ std::optional<time_t> fromLocalTime(const std::tm &wanted) {
     return t;
 }
 
-// A comment is read in the charset of the names.
-std::string decodeComment(const Header &h, Charset guessed) {
+// A comment is read in the charset of the archive's names: its own few
+// words are too little evidence to weigh on their own.
+std::string decodeComment(const Header &h, NameReading reading) {
     if (h.comment.empty())
         return {};
     if (h.codePage)
         return decodeCodePage(h.comment, *h.codePage);
-    const Charset charset = charsetForOs(h.osId);
-    return toUtf8(h.comment, charset == Charset::Detect ? guessed : charset);
+    Charset charset = charsetForOs(h.osId);
+    if (reading.forced || charset == Charset::Detect)
+        charset = reading.forced ? reading.charset : charsetForHeader(reading.charset, h.osId);
+    return toUtf8(h.comment, charset);
 }
 
 } // namespace
@@ -229,30 +242,46 @@ std::optional<timespec> dosTime(uint32_t stamp) {
 }
 
 Charset guessCharset(const std::vector<Header> &headers) {
-    std::string all;
-    Charset usual = Charset::EucJp;
+    std::vector<std::string> joined;
+    std::vector<char> osIds;
     for (const auto &h : headers)
         if (!h.codePage && charsetForOs(h.osId) == Charset::Detect) {
-            all += h.directory + h.name;
-            if (usualCharsetForOs(h.osId) == Charset::Cp932)
-                usual = Charset::Cp932;
+            joined.push_back(h.directory + h.name);
+            std::erase(joined.back(), kSeparator);
+            osIds.push_back(h.osId);
         }
-    std::erase(all, kSeparator);
-    return detectCharset(all, usual);
+    std::vector<StoredName> names;
+    names.reserve(joined.size());
+    for (std::size_t i = 0; i < joined.size(); ++i)
+        names.push_back({joined[i], osIds[i]});
+    return guessNamesCharset(names);
 }
 
-std::string decodeStoredName(const Header &h, Charset guessed) {
+std::string decodeStoredName(const Header &h, NameReading reading, std::string *charsetShown) {
+    std::string shown;
     auto decodeBytes = [&](const std::string &bytes) {
-        if (h.codePage)
+        if (h.codePage) {
+            shown = codePageName(*h.codePage);
             return decodeSegments(bytes, *h.codePage);
+        }
         Charset charset = charsetForOs(h.osId);
-        if (charset == Charset::Detect)
-            charset = guessed;
+        if (reading.forced) {
+            charset = reading.charset;
+        } else if (charset == Charset::Detect) {
+            std::string joined = h.directory + h.name;
+            std::erase(joined, kSeparator);
+            charset = charsetOfName(joined, h.osId, charsetForHeader(reading.charset, h.osId));
+        }
+        shown = charsetName(charset);
         return decodeSegments(bytes, charset);
     };
     const std::string directory =
         h.utf16_directory ? decodeUtf16Path(*h.utf16_directory) : decodeBytes(h.directory);
     const std::string name = h.utf16_name ? decodeUtf16(*h.utf16_name) : decodeBytes(h.name);
+    if (h.utf16_name)
+        shown = kUtf16Name;
+    if (charsetShown)
+        *charsetShown = std::move(shown);
     if (directory.empty() || directory.back() == '/' || directory.back() == '\\')
         return directory + name;
     return directory + "/" + name;
@@ -277,28 +306,21 @@ std::vector<std::string> splitPath(const std::string &name, std::string &refusal
         if (parts.empty() && part.size() == 2 && part[1] == ':' &&
             std::isalpha(static_cast<unsigned char>(part[0])))
             continue;
-        std::string clean;
-        for (char ch : part) {
-            const auto b = static_cast<uint8_t>(ch);
-            if (b < 0x20 || b == 0x7F)
-                appendEscape(clean, b);
-            else
-                clean += ch;
-        }
-        parts.push_back(std::move(clean));
+        parts.push_back(escapeName(part));
     }
     return parts;
 }
 
-Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
+Entry makeEntry(const Header &h, uint64_t data_offset, NameReading reading) {
     Entry e;
     e.data_offset = data_offset;
     copySizesAndMethod(h, e.info);
-    std::string name = holdableName(decodeStoredName(h, guessed));
+    std::string name = holdableName(decodeStoredName(h, reading, &e.info.charset));
     classify(h, name, e);
     placeAtPath(name, e);
+    keepStoredBytes(h, e.info);
     restoreTimes(h, e);
-    e.info.comment = decodeComment(h, guessed);
+    e.info.comment = decodeComment(h, reading);
     e.macbinaryCandidate = h.osId == 'm' && e.info.kind == MemberKind::File;
     return e;
 }
@@ -312,7 +334,7 @@ std::size_t heldBytes(const std::vector<std::string> &path) {
 
 std::size_t heldBytes(const Entry &e) {
     return sizeof e + e.info.name.size() + e.info.linkTarget.size() + e.info.method.size() +
-           e.info.comment.size() + e.refusal.size() + heldBytes(e.path);
+           e.info.comment.size() + e.info.storedName.size() + e.refusal.size() + heldBytes(e.path);
 }
 
 namespace {

@@ -28,9 +28,18 @@ struct Entry {
 std::size_t heldBytes(const Entry &entry);
 std::size_t heldBytes(const std::vector<std::string> &path);
 
-// guessed: the charset that fits the names of the whole archive, used for
-// headers whose producer does not fix one (see guessCharset).
-Entry makeEntry(const Header &header, uint64_t data_offset, Charset guessed);
+// How the names of headers whose producer fixes no charset are read.
+struct NameReading {
+    NameReading(Charset c, bool f = false) : charset(c), forced(f) {}
+    // The charset that fits the names of the whole archive (see
+    // guessCharset), or the one the user named.
+    Charset charset;
+    // Named by the user: it reads every name stored in bytes, whatever its
+    // producer, and no name's own evidence overrides it.
+    bool forced;
+};
+
+Entry makeEntry(const Header &header, uint64_t data_offset, NameReading reading);
 
 // LH/2 for OS/2 stores a folder's extended attributes as a file member named
 // like the folder, which later members need as a folder. Such a file is
@@ -57,8 +66,10 @@ private:
     bool m_gaveUp = false;
 };
 
-// The stored name as UTF-8, before it is split into a path.
-std::string decodeStoredName(const Header &header, Charset guessed);
+// The stored name as UTF-8, before it is split into a path; `charset`, when
+// given, is set to the name of the charset it was read in.
+std::string decodeStoredName(const Header &header, NameReading reading,
+                             std::string *charset = nullptr);
 
 // One guess for all the names of an archive whose producers leave the
 // charset open: a short name can pass for UTF-8 by chance ("表" in EUC-JP is
@@ -67,7 +78,7 @@ Charset guessCharset(const std::vector<Header> &headers);
 
 // Splits a decoded name at '/' and '\', dropping empty and "." components,
 // leading separators and a drive letter. A ".." component makes `refusal`
-// non-empty. Control characters in components become "%XX".
+// non-empty. Characters no name should hold become "%XX" (see escapeName).
 std::vector<std::string> splitPath(const std::string &name, std::string &refusal);
 
 // The time a DOS date-and-time stands for, read as local time; none when

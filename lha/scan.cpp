@@ -314,9 +314,10 @@ std::optional<uint64_t> findFirstHeader(const ArchiveSource &source, Window &win
 
 } // namespace
 
-Scan::Scan(const ArchiveSource &source)
+Scan::Scan(const ArchiveSource &source, std::optional<Charset> charset)
     : m_source(source), m_window(std::make_unique<HeaderWindow>(source)),
-      m_checkBudget(kCheckBudgetBase + kCheckBudgetPerByte * source.size()) {
+      m_checkBudget(kCheckBudgetBase + kCheckBudgetPerByte * source.size()),
+      m_reading(charset.value_or(Charset::Detect), charset.has_value()) {
     std::string why;
     bool badStart = false;
     m_first = findFirstHeader(source, *m_window, badStart, why);
@@ -355,7 +356,8 @@ Scan::Scan(const ArchiveSource &source)
         sample.push_back(std::move(header));
     }
     m_hasMembers = !sample.empty();
-    m_charset = guessCharset(sample);
+    if (!m_reading.forced)
+        m_reading.charset = guessCharset(sample);
     // Most archives are wholly in the sample, and need no second walk.
     if (walkedAll) {
         for (std::size_t i = 0; i < sample.size(); ++i)
@@ -412,7 +414,7 @@ std::optional<uint64_t> Scan::checkedHeader(uint64_t from) {
         m_checkBudget -= cost;
         if (!findHeader(*m_window, size, dataOffset, dataOffset + header.packedSize))
             return found;
-        const Entry entry = makeEntry(header, dataOffset, m_charset);
+        const Entry entry = makeEntry(header, dataOffset, m_reading);
         if (decodeEntry(m_source, entry, [](Chunk &&) { return true; }).error == Error::None)
             return found;
         from = *found + 1;
@@ -488,7 +490,7 @@ Entry Scan::entryOf(Header &header, uint64_t offset) const {
 Entry Scan::entryOf(const Header &header, uint64_t offset, bool longName) const {
     const uint64_t size = m_source.size();
     const uint64_t dataOffset = offset + header.headerSize;
-    Entry entry = makeEntry(header, dataOffset, m_charset);
+    Entry entry = makeEntry(header, dataOffset, m_reading);
     const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
     entry.truncated = header.packedSize > left;
     if (longName) {

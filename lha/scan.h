@@ -21,8 +21,9 @@ class HeaderWindow;
 class Scan {
 public:
     // The first header may sit after a self-extracting program: it is
-    // searched for within the first MiB.
-    explicit Scan(const ArchiveSource &source);
+    // searched for within the first MiB. The names are read in `charset`
+    // when given, else in the charset guessed from them.
+    explicit Scan(const ArchiveSource &source, std::optional<Charset> charset = std::nullopt);
     ~Scan();
     Scan(const Scan &) = delete;
     Scan &operator=(const Scan &) = delete;
@@ -69,7 +70,7 @@ private:
     bool m_hasMembers = false;
     bool m_checkedAfterEnd = false;
     uint64_t m_checkBudget; // bytes the checks of found headers may still cost
-    Charset m_charset = Charset::Detect;
+    NameReading m_reading;
     FolderAttributes m_attributes;
 };
 

@@ -66,11 +66,18 @@ void printVerboseLines(const lha::Result &result, const char *done) {
                     static_cast<unsigned long long>(result.unlistedSuccesses));
 }
 
+// Options that read the names as the user asked.
+lha::Options nameOptions(const Invocation &invocation) {
+    lha::Options options;
+    options.charset = invocation.charset;
+    return options;
+}
+
 // Options that choose members by the patterns and report to the progress
 // line, when it is shown.
-lha::Options runOptions(MemberPatterns &patterns, ProgressLine &progress,
-                        const std::atomic<bool> *cancel) {
-    lha::Options options;
+lha::Options runOptions(const Invocation &invocation, MemberPatterns &patterns,
+                        ProgressLine &progress, const std::atomic<bool> *cancel) {
+    lha::Options options = nameOptions(invocation);
     options.cancel = cancel;
     if (!patterns.empty())
         options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
@@ -90,16 +97,19 @@ int runDryRun(const Invocation &invocation, const std::atomic<bool> *cancel) {
         return finish(invocation, input.failure(), patterns);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    const auto result = lha::list(input.path(), [&](const lha::MemberInfo &m) {
-        if (!patterns.matches(m) ||
-            (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
-            return;
-        std::string target = lha::printable(m.name);
-        if (invocation.ignoreFolders)
-            target = target.substr(target.find_last_of('/') + 1);
-        std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
-                    lha::printable(destination).c_str(), target.c_str());
-    });
+    const auto result = lha::list(
+        input.path(),
+        [&](const lha::MemberInfo &m) {
+            if (!patterns.matches(m) ||
+                (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
+                return;
+            std::string target = lha::printable(m.name);
+            if (invocation.ignoreFolders)
+                target = target.substr(target.find_last_of('/') + 1);
+            std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
+                        lha::printable(destination).c_str(), target.c_str());
+        },
+        nameOptions(invocation));
     return finish(invocation, result, patterns);
 }
 
@@ -114,17 +124,20 @@ int runList(const Invocation &invocation) {
     // cannot be read at all shows only the error.
     std::optional<MemberTable> table;
     const bool verbose = invocation.action == Action::VerboseList;
-    const auto result = lha::list(input.path(), [&](const lha::MemberInfo &m) {
-        if (!patterns.matches(m))
-            return;
-        if (invocation.json) {
-            printJson(stdout, m);
-            return;
-        }
-        if (!table)
-            table.emplace(stdout, verbose);
-        table->add(m);
-    });
+    const auto result = lha::list(
+        input.path(),
+        [&](const lha::MemberInfo &m) {
+            if (!patterns.matches(m))
+                return;
+            if (invocation.json) {
+                printJson(stdout, m);
+                return;
+            }
+            if (!table)
+                table.emplace(stdout, verbose);
+            table->add(m);
+        },
+        nameOptions(invocation));
     if (!table && !invocation.json && result.error == lha::Error::None)
         table.emplace(stdout, verbose);
     if (table)
@@ -138,7 +151,7 @@ int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     if (!input.failure().ok())
         return finish(invocation, input.failure(), patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
-    lha::Options options = runOptions(patterns, progress, cancel);
+    lha::Options options = runOptions(invocation, patterns, progress, cancel);
     // Each member is shown as its test ends, so that nothing is held for all of them.
     if (invocation.json)
         options.tested = [](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
@@ -164,7 +177,7 @@ int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel) {
     // The bytes go to standard output: a terminal there would show the line
     // in the middle of them.
     ProgressLine progress(stderr, showsProgress(invocation) && !::isatty(STDOUT_FILENO));
-    lha::Options options = runOptions(patterns, progress, cancel);
+    lha::Options options = runOptions(invocation, patterns, progress, cancel);
     const auto result =
         lha::print(input.path(), options, [](const uint8_t *data, std::size_t size) {
             return std::fwrite(data, 1, size, stdout) == size;
@@ -194,7 +207,7 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
     }
     ProgressLine progress(stderr, showsProgress(invocation));
     OverwritePrompt prompt(stdin, stderr);
-    lha::Options options = runOptions(patterns, progress, cancel);
+    lha::Options options = runOptions(invocation, patterns, progress, cancel);
     options.ignoreFolders = invocation.ignoreFolders;
     if (invocation.replace)
         options.overwrite = [](const lha::MemberInfo &) {

@@ -8,7 +8,7 @@
 namespace unlha {
 
 std::string usageText() {
-    return "usage: unlha [-]{xelvtp}[qfinv][w=DIR] [--json] ARCHIVE [NAME...]\n"
+    return "usage: unlha [-]{xelvtp}[qfinv][w=DIR] [--json] [--charset NAME] ARCHIVE [NAME...]\n"
            "       unlha e ARCHIVE DEST/\n";
 }
 
@@ -21,7 +21,8 @@ Commands (the first letter; a leading '-' is allowed):
          or the folder given with w=DIR; "e ARCHIVE DEST/" (e, then a last
          argument ending in '/') extracts into DEST, as the archive library does
   l      list the members
-  v      list with header level, OS, permissions and the time to the second
+  v      list with header level, OS, permissions, the time to the second and
+         the charset each name was read in
   t      test every member's data against its CRC, writing nothing
   p      print the members' bytes to standard output
 
@@ -36,6 +37,9 @@ Options, glued to the command letter ("xqf") or in words of their own ("-q"):
          also as a separate argument
 
   --json     with l, v and t: one JSON object per member and line
+  --charset NAME  read the stored names in NAME, not the charset guessed from
+             them: cp932 (shift-jis), euc-jp, utf-8, latin-1, cp437, cp850,
+             mac-roman or cp1252 (windows-1252)
   --help     show this text
   --version  show the version
 
@@ -45,6 +49,10 @@ NAME selects members by name or shell pattern ("*.txt", "doc/*"); a folder's
 name, with or without a trailing '/', selects everything in it; a pattern
 without '/' also matches the last part of a name. Without NAME every member
 is worked on. Each argument is one name: blanks in it are part of it.
+
+Control characters, bidirectional controls and bytes a name's charset cannot
+decode are written as %HH, on disk as on the screen; --json adds the stored
+bytes ("raw") to a name holding '%'.
 
 Without f, an existing file is replaced only when the answer to a question on
 the terminal says so; when standard input is no terminal it is kept.

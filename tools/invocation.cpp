@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "invocation.h"
 
+#include "lha/lha.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -128,15 +130,43 @@ std::string readLibraryForm(const std::vector<std::string> &words, std::size_t n
     return {};
 }
 
-// Takes --json, --help and --version out of the words; a "--" word ends them,
-// and every word after it (from index optionsEnd of what is left) is an
-// operand.
+// "--charset NAME" or "--charset=NAME", at words[i]: takes the name (and
+// the word that holds it); false when words[i] is no such option.
+bool takeCharset(std::vector<std::string> &words, std::size_t &i, Invocation &out,
+                 std::string &error) {
+    constexpr std::string_view kCharsetOption = "--charset";
+    const std::string &word = words[i];
+    if (word == kCharsetOption) {
+        if (i + 1 == words.size()) {
+            error = "--charset needs a charset name";
+            return true;
+        }
+        out.charset = words[++i];
+    } else if (word.starts_with(kCharsetOption) && word[kCharsetOption.size()] == '=') {
+        out.charset = word.substr(kCharsetOption.size() + 1);
+    } else {
+        return false;
+    }
+    if (!lha::isCharsetName(out.charset))
+        error = "unknown charset " + inQuotes(out.charset) +
+                " (expected cp932, euc-jp, utf-8, latin-1, cp437, cp850, mac-roman or cp1252)";
+    return true;
+}
+
+// Takes --json, --charset, --help and --version out of the words; a "--"
+// word ends them, and every word after it (from index optionsEnd of what is
+// left) is an operand.
 std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bool &help,
                             bool &version, std::size_t &optionsEnd) {
     std::vector<std::string> kept;
     bool ended = false;
-    for (auto &word : words) {
-        if (ended || !word.starts_with(kEndOfOptions)) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::string &word = words[i];
+        std::string error;
+        if (!ended && takeCharset(words, i, out, error)) {
+            if (!error.empty())
+                return error;
+        } else if (ended || !word.starts_with(kEndOfOptions)) {
             kept.push_back(std::move(word));
         } else if (word == kEndOfOptions) {
             ended = true;
@@ -148,7 +178,8 @@ std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bo
         } else if (word == "--version") {
             version = true;
         } else {
-            return "unknown option " + inQuotes(word) + " (expected --help, --version or --json)";
+            return "unknown option " + inQuotes(word) +
+                   " (expected --help, --version, --json or --charset NAME)";
         }
     }
     if (!ended)

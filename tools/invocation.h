@@ -36,6 +36,7 @@ struct Invocation {
     bool dryRun = false;               // n: tell what would be extracted, write nothing
     bool verbose = false;              // v: one line per member worked on
     bool json = false;                 // --json: one JSON object per member
+    std::string charset;               // --charset NAME: how names are read; empty: guessed
     std::filesystem::path archive;     // kStandardInput: standard input
     std::filesystem::path destination; // empty: the current folder
     bool libraryForm = false;          // read as "e ARCHIVE DEST/"

@@ -45,7 +45,7 @@ std::string jsonString(std::string_view value) {
         } else if (c >= 0x80) {
             const std::size_t length = utf8Length(value, i);
             if (length == 0) {
-                std::snprintf(escape, sizeof escape, "\\\\x%02x", c);
+                std::snprintf(escape, sizeof escape, "%%%02X", c);
                 out += escape;
                 ++i;
                 continue;

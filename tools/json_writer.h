@@ -23,7 +23,7 @@ private:
 };
 
 // value as a JSON string, quotes included. Bytes that are not UTF-8 become
-// "\xHH" text, so that the output stays valid JSON.
+// "%HH", as in names, so that the output stays valid JSON.
 std::string jsonString(std::string_view value);
 
 } // namespace unlha

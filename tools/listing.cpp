@@ -31,6 +31,17 @@ const char *kindName(lha::MemberKind kind) {
     return "file";
 }
 
+std::string hexBytes(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(2 * bytes.size());
+    for (const char ch : bytes) {
+        out += kHex[static_cast<unsigned char>(ch) >> 4];
+        out += kHex[static_cast<unsigned char>(ch) & 15];
+    }
+    return out;
+}
+
 std::string resultName(lha::Error error) {
     return error == lha::Error::None ? "ok" : lha::describe(error);
 }
@@ -39,9 +50,9 @@ std::string resultName(lha::Error error) {
 
 MemberTable::MemberTable(std::FILE *out, bool verbose) : m_out(out), m_verbose(verbose) {
     if (verbose)
-        std::fprintf(out, "%12s %12s %6s %-5s %-4s %2s %-10s %-10s %-19s %s\n", "original",
+        std::fprintf(out, "%12s %12s %6s %-5s %-4s %2s %-10s %-10s %-19s %-9s %s\n", "original",
                      "packed", "ratio", "meth", "crc", "lv", "os", "permission", "date and time",
-                     "name");
+                     "charset", "name");
     else
         std::fprintf(out, "%12s %12s %6s %-5s %-4s %-16s %s\n", "original", "packed", "ratio",
                      "meth", "crc", "date and time", "name");
@@ -53,8 +64,9 @@ void MemberTable::add(const lha::MemberInfo &m) {
                  static_cast<unsigned long long>(m.packedSize), ratio(m).c_str(),
                  lha::printable(m.method).c_str(), crcText(m).c_str());
     if (m_verbose)
-        std::fprintf(m_out, "%2d %-10s %-10s %-19s ", m.headerLevel, osName(m.osId).c_str(),
-                     permissions(m).c_str(), localTime(m.mtime, true).c_str());
+        std::fprintf(m_out, "%2d %-10s %-10s %-19s %-9s ", m.headerLevel, osName(m.osId).c_str(),
+                     permissions(m).c_str(), localTime(m.mtime, true).c_str(),
+                     lha::printable(m.charset).c_str());
     else
         std::fprintf(m_out, "%-16s ", localTime(m.mtime, false).c_str());
     std::fprintf(m_out, "%s\n", shownName(m).c_str());
@@ -77,6 +89,10 @@ void MemberTable::finish(uint64_t archiveStart) {
 void printJson(std::FILE *out, const lha::MemberInfo &m, const lha::MemberOutcome *outcome) {
     JsonObject json;
     json.add("name", lha::printable(m.name));
+    // "%" in a name may be stored or an escape: the stored bytes tell.
+    if (!m.storedName.empty())
+        json.add("raw", hexBytes(m.storedName));
+    json.add("charset", m.charset);
     json.add("kind", kindName(m.kind));
     if (m.kind == lha::MemberKind::Symlink)
         json.add("link_target", lha::printable(m.linkTarget));

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "archive_builder.h"
 #include "charset.h"
 #include "entry.h"
 #include "lha/lha.h"
@@ -143,12 +144,162 @@ TEST(Names, PathsAreMadeRelativeAndDotDotIsRefused) {
     }
 }
 
-TEST(Names, PrintableEscapesEveryTerminalControl) {
-    EXPECT_EQ(lha::printable("a\x1B[31mb\x07"), "a\\x1b[31mb\\x07");
-    EXPECT_EQ(lha::printable("\xC2\x9B"
-                             "2J"),
-              "\\x9b2J"); // C1 CSI
-    EXPECT_EQ(lha::printable("表\x7F"), "表\\x7f");
+TEST(Names, PrintableEscapesEveryTerminalControlAsNamesOnDiskAre) {
+    const struct {
+        std::string shown;
+        std::string expected;
+    } cases[] = {
+        {"a\x1B[31mb\x07", "a%1B[31mb%07"},
+        {"\xC2\x9B"
+         "2J",
+         "%C2%9B2J"}, // C1 CSI
+        {"表\x7F", "表%7F"},
+        {"\xFF\xFEok", "%FF%FEok"},                        // not UTF-8
+        {"cod\xE2\x80\xAEtxt.exe", "cod%E2%80%AEtxt.exe"}, // right-to-left override
+        {"a\xE2\x81\xA6"
+         "b\xE2\x81\xA9",
+         "a%E2%81%A6b%E2%81%A9"},                           // isolates
+        {"100%.txt \xE2\x80\x8F", "100%.txt \xE2\x80\x8F"}, // a mark reorders nothing
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(lha::printable(c.shown), c.expected);
+        std::string refusal;
+        EXPECT_EQ(lha::splitPath(c.shown, refusal), std::vector<std::string>{c.expected});
+    }
+}
+
+using lha::testing::buildArchive;
+using lha::testing::Member;
+using lha::testing::TempDir;
+using lha::testing::writeFile;
+
+// The names an archive of these members lists, with their charsets.
+std::vector<lha::MemberInfo> listed(const std::vector<Member> &members) {
+    TempDir dir;
+    writeFile(dir / "a.lzh", buildArchive(members));
+    std::vector<lha::MemberInfo> out;
+    EXPECT_TRUE(lha::list(dir / "a.lzh", out).ok());
+    return out;
+}
+
+Member named(std::string bytes, int level, char osId) {
+    Member m{std::move(bytes), "x"};
+    m.level = level;
+    m.osId = osId;
+    return m;
+}
+
+// Each name as its producer's machine stores it, alone in an archive and
+// among plain ASCII names; Japanese names beside them must keep reading as
+// they always have.
+TEST(Names, EachMachinesCodePageIsToldFromTheNames) {
+    const struct {
+        std::string bytes;
+        int level;
+        char osId;
+        const char *name;
+        const char *charset;
+    } cases[] = {
+        // MS-DOS in America and Western Europe, and headers naming no OS.
+        {"espa\xA4ol.ct", 0, 0, "español.ct", "cp437"}, // half-width katakana
+        {"fran\x87"
+         "ais.ct",
+         0, 0, "français.ct", "cp437"},                     // a rare symbol row
+        {"portugu\x88s.ct", 0, 0, "português.ct", "cp437"}, // unassigned in Shift-JIS
+        {"Gr\x94\xE1"
+         "e.txt",
+         1, 'M', "Größe.txt", "cp437"}, // a kanji inside a word
+        {"na\x8Bve.txt", 1, 'M', "naïve.txt", "cp437"},
+        {"M\x81ller.doc", 1, 'M', "Müller.doc", "cp437"},   // a lone bracket
+        {"ch\x83teau.txt", 1, '2', "château.txt", "cp437"}, // katakana inside a word
+        {"\xB5RV\xD6Z.txt", 1, 'M', "ÁRVÍZ.txt", "cp850"},  // box drawing in CP437
+        {"a\x87\xC6o.txt", 1, 'M', "ação.txt", "cp850"},
+        // The Macintosh.
+        {"espa\x96ol.ct", 1, 'm', "español.ct", "mac-roman"},
+        {"fran\x8D"
+         "ais.ct",
+         1, 'm', "français.ct", "mac-roman"},
+        {"Gr\x9A\xA7"
+         "e.txt",
+         1, 'm', "Größe.txt", "mac-roman"},
+        {"na\x95ve.txt", 1, 'm', "naïve.txt", "mac-roman"},
+        // Windows.
+        {"espa\xF1ol.ct", 1, 'W', "español.ct", "cp1252"},
+        {"fran\xE7"
+         "ais.ct",
+         1, 'W', "français.ct", "cp1252"},
+        {"Gr\xF6\xDF"
+         "e.txt",
+         2, 'W', "Größe.txt", "cp1252"},
+        {"caf\xE9.txt", 1, 'w', "café.txt", "cp1252"},
+        {"\xFC"
+         "ber.txt",
+         2, 'w', "über.txt", "cp1252"},
+        // The Amiga says its charset by its OS id.
+        {"espa\xF1ol.ct", 1, 'A', "español.ct", "latin-1"},
+        // Japanese stays Japanese.
+        {"\xBF\xCC\xC4\xB3\xAA\xB1.txt", 0, 0, "ｿﾌﾄｳｪｱ.txt", "cp932"},
+        {"Win\x97p.txt", 1, 'W', "Win用.txt", "cp932"},
+        {"abc\x95\x5C"
+         "def.txt",
+         1, 'M', "abc表def.txt", "cp932"},
+        {"Manual\x81iEnglish\x81j.txt", 1, 'M', "Manual（English）.txt", "cp932"},
+        {"\x81\x9Anew\x81\x9A.txt", 1, 'W', "★new★.txt", "cp932"},
+        {"\x83\x66\x81\x5B\x83\x5E.dat", 1, 'm', "データ.dat", "cp932"},
+        {"\xC9\xBD\xBC\xA8.txt", 2, 'U', "表示.txt", "euc-jp"},
+        {"\xE8\xA1\xA8.txt", 2, 'W', "表.txt", "utf-8"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto alone = listed({named(c.bytes, c.level, c.osId)});
+        ASSERT_EQ(alone.size(), 1u);
+        EXPECT_EQ(alone[0].name, c.name);
+        EXPECT_EQ(alone[0].charset, c.charset);
+        const auto mixed =
+            listed({named("README.TXT", c.level, c.osId), named(c.bytes, c.level, c.osId),
+                    named("setup.exe", c.level, c.osId)});
+        ASSERT_EQ(mixed.size(), 3u);
+        EXPECT_EQ(mixed[1].name, c.name);
+        EXPECT_EQ(mixed[1].charset, c.charset);
+        EXPECT_EQ(mixed[0].name, "README.TXT");
+    }
+}
+
+// The archive-wide guess fits archives made in one place; a name whose own
+// evidence is strong is read by it, whichever way round the mixture is.
+TEST(Names, OneOddNameKeepsItsOwnCharsetAndSpoilsNoOther) {
+    const std::string utf8 = "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88"; // ソフト
+    const std::string sjis = "\x95\x5C\x8E\xA6";                     // 表示
+    const std::string euc = "\xC9\xBD\xBC\xA8";                      // 表示
+    const struct {
+        std::string many;
+        std::string odd;
+        char osId;
+        const char *manyName;
+        const char *oddName;
+    } cases[] = {
+        {utf8, sjis, 'U', "ソフト", "表示"},
+        {sjis, utf8, 'U', "表示", "ソフト"},
+        {utf8, sjis, 'M', "ソフト", "表示"},
+        {sjis, utf8, 'M', "表示", "ソフト"},
+        {euc, utf8, 'U', "表示", "ソフト"},
+        {utf8, euc, 'U', "ソフト", "表示"},
+        // Western names and one Japanese name, and the other way round.
+        {"espa\xA4ol", sjis, 'M', "español", "表示"},
+        {sjis, "portugu\x88s", 'M', "表示", "português"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.manyName) + " " + c.oddName + " " + c.osId);
+        std::vector<Member> members;
+        for (int i = 0; i < 50; ++i)
+            members.push_back(named(c.many + std::to_string(i), 2, c.osId));
+        members.insert(members.begin() + 25, named(c.odd, 2, c.osId));
+        const auto out = listed(members);
+        ASSERT_EQ(out.size(), 51u);
+        EXPECT_EQ(out[0].name, std::string(c.manyName) + "0");
+        EXPECT_EQ(out[50].name, std::string(c.manyName) + "49");
+        EXPECT_EQ(out[25].name, c.oddName);
+    }
 }
 
 TEST(Names, LinksMayNotLeaveTheDestination) {

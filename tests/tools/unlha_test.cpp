@@ -293,6 +293,9 @@ TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
     const auto &m = members[0];
     // Control characters come as the engine writes them in names.
     EXPECT_EQ(text(m, "name"), "dir/evil%1B]2;x%07\"q\".txt");
+    // The stored bytes tell an escape from a "%" stored in the name.
+    EXPECT_EQ(text(m, "raw"), "6469722f6576696c1b5d323b78072271222e747874");
+    EXPECT_EQ(text(m, "charset"), "euc-jp");
     EXPECT_EQ(text(m, "kind"), "file");
     EXPECT_EQ(text(m, "method"), "-lh0-");
     EXPECT_EQ(number(m, "original_size"), 10);
@@ -321,7 +324,9 @@ TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
     TempDir scratch;
     Member m{"evil\x1B]2;x\x07.txt", "0123456789"};
     m.unixMode = 0100750;
-    const auto archive = archiveOf(scratch, {m});
+    // A right-to-left override would show "photo_gpj.exe" as "photo_exe.jpg".
+    Member reversed{"photo_\xE2\x80\xAEgpj.exe", "x"};
+    const auto archive = archiveOf(scratch, {m, reversed});
     for (const char *command : {"l", "v"}) {
         SCOPED_TRACE(command);
         const auto result = runUnlha({command, archive}, scratch.path());
@@ -329,6 +334,7 @@ TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
         EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
         EXPECT_EQ(result.out.find('\x07'), std::string::npos);
         EXPECT_NE(result.out.find("evil%1B]2;x%07.txt"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("photo_%E2%80%AEgpj.exe"), std::string::npos) << result.out;
         EXPECT_NE(result.out.find("10           10 100.0% -lh0- "), std::string::npos)
             << result.out;
     }
@@ -383,6 +389,45 @@ TEST(UnlhaTool, ListingsShowKindsCommentsAndWhereTheArchiveStarts) {
     EXPECT_EQ(after.status, kOk);
     EXPECT_NE(after.err.find("warning: data after the end of the archive"), std::string::npos)
         << after.err;
+}
+
+// A name the evidence cannot settle ("über" in CP437 reads as a full-width
+// bar and "er" in Shift-JIS) comes out right when the user names its
+// charset; the listing says which charset each name was read in.
+TEST(UnlhaTool, CharsetIsShownAndCanBeNamed) {
+    TempDir scratch;
+    Member dos{"\x81"
+               "ber.txt",
+               "x"};
+    dos.level = 1;
+    dos.osId = 'M';
+    Member stored{"a%01", "y"};
+    const auto archive = archiveOf(scratch, {dos, stored});
+    const auto guessed = jsonLines(runUnlha({"l", "--json", archive}, scratch.path()).out);
+    ASSERT_EQ(guessed.size(), 2u);
+    EXPECT_EQ(text(guessed[0], "charset"), "cp932");
+    for (const char *option : {"--charset=CP437", "--charset"}) {
+        std::vector<std::string> words = {"l", "--json", option, archive};
+        if (std::string(option) == "--charset")
+            words.insert(words.begin() + 3, "ibm437");
+        const auto named = runUnlha(words, scratch.path());
+        ASSERT_EQ(named.status, kOk) << named.err;
+        const auto members = jsonLines(named.out);
+        ASSERT_EQ(members.size(), 2u) << named.out;
+        EXPECT_EQ(text(members[0], "name"), "über.txt");
+        EXPECT_EQ(text(members[0], "charset"), "cp437");
+        // "%" stored as it is: the raw bytes say so.
+        EXPECT_EQ(text(members[1], "name"), "a%01");
+        EXPECT_EQ(text(members[1], "raw"), "61253031");
+    }
+    const auto verbose = runUnlha({"v", "--charset", "cp437", archive}, scratch.path()).out;
+    EXPECT_TRUE(std::regex_search(verbose, std::regex(" cp437 +über.txt\n"))) << verbose;
+    const auto extracted = runUnlha({"x", "--charset", "cp437", archive}, scratch.path());
+    EXPECT_EQ(extracted.status, kOk) << extracted.err;
+    EXPECT_EQ(readFile(scratch / "über.txt"), "x");
+    const auto unknown = runUnlha({"l", "--charset", "klingon", archive}, scratch.path());
+    EXPECT_EQ(unknown.status, kBadCommand);
+    EXPECT_NE(unknown.err.find("unknown charset 'klingon'"), std::string::npos) << unknown.err;
 }
 
 // One situation per exit status the tool can reach without a terminal.

@@ -19,10 +19,11 @@ TEST(Report, RefusedNamesAreEscapedAndNeverCutTheReportShort) {
         std::string name;
         const char *shown; // how the report must show it
     } cases[] = {
-        {"../\x1b]0;title\x07x.txt", "\\x1b]0;title\\x07x.txt"},
+        {"../\x1b]0;title\x07x.txt", "%1B]0;title%07x.txt"},
         {"../\xc2\x9b"
          "31mred.txt",
-         "../\\x9b31mred.txt"},
+         "../%C2%9B31mred.txt"},
+        {"../gpj\xe2\x80\xae.exe", "../gpj%E2%80%AE.exe"},
         {std::string("../nul\0after.txt", 16), "../nul%00after.txt"},
     };
     for (const auto &c : cases) {

@@ -45,6 +45,10 @@ struct MemberInfo {
     std::optional<int64_t> mtime;     // Unix seconds
     std::optional<uint32_t> unixMode; // permission bits from the Unix header
     std::string comment;              // the member's note, UTF-8; never part of a path
+    std::string charset;              // what the stored name was read in: "cp932", "utf-16"
+    // The name's bytes as stored (folder and name), kept when name or
+    // linkTarget holds a "%", which may be stored or an escape.
+    std::string storedName;
 };
 
 struct Progress {
@@ -72,8 +76,8 @@ struct Result {
     static constexpr std::size_t kListedMostBytes = 8 * 1024 * 1024;
     static constexpr std::size_t kUnlisted = SIZE_MAX;
 
-    Error error = Error::None; // archive-level error, or None
-    std::string message;       // its cause
+    Error error = Error::None;          // archive-level error, or None
+    std::string message;                // its cause
     std::vector<MemberOutcome> members; // in archive order
     uint64_t unlistedSuccesses = 0;
     uint64_t unlistedFailures = 0;
@@ -121,7 +125,16 @@ struct Options {
     // earlier member of the run already took is refused (Error::UnsafeName),
     // so that one member's file never replaces another's.
     bool ignoreFolders = false;
+    // The charset of names whose producer's own is not known (see
+    // isCharsetName), read for every name stored in bytes; empty: guessed
+    // from the names.
+    std::string charset;
 };
+
+// Whether Options::charset takes this name: cp932 (shift-jis), euc-jp,
+// utf-8, latin-1, cp437, cp850, mac-roman, cp1252 (windows-1252), in any
+// letter case.
+bool isCharsetName(std::string_view name);
 
 // Takes a member's bytes in order; returns false when it cannot take more,
 // which stops the run with Error::WriteFailed.
@@ -130,7 +143,7 @@ using ByteSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 // Lists the members without decoding them, handing each to `each` in
 // archive order as it is read; nothing is held for the whole archive.
 Result list(const std::filesystem::path &archive,
-            const std::function<void(const MemberInfo &)> &each);
+            const std::function<void(const MemberInfo &)> &each, const Options &options = {});
 // The same, gathering them.
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members);
 // Decodes every member and checks its size and CRC-16; writes nothing.
@@ -147,9 +160,12 @@ Result print(const std::filesystem::path &archive, const Options &options, const
 // A short English description of an error kind.
 const char *describe(Error error);
 
-// A name made safe to show on a terminal or in a report: control characters
-// (C0, DEL and C1) become "\xHH", so no escape sequence reaches the output.
-// Names in Result messages are already shown this way.
+// A name made safe to show on a terminal or in a report: each byte of a
+// control character (C0, DEL, C1), of a bidirectional embedding, override or
+// isolate (U+202A-U+202E, U+2066-U+2069), and each byte that is not UTF-8,
+// becomes "%XX", the escape names get on disk; no escape sequence reaches
+// the output and no name reads backwards. Names in Result messages are
+// already shown this way.
 std::string printable(std::string_view utf8);
 
 } // namespace lha
