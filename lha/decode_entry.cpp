@@ -5,6 +5,7 @@
 #include "decoder.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -125,6 +126,8 @@ DecodeOutcome decodeMember(const ArchiveSource &source, const Entry &entry, cons
         return outcome;
     } catch (const DecodeError &e) {
         what = e.what();
+    } catch (const std::bad_alloc &) {
+        return {Error::OutOfMemory, describe(Error::OutOfMemory)};
     } catch (const std::exception &e) {
         what = std::string("cannot decode: ") + e.what();
     }

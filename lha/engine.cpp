@@ -10,6 +10,7 @@
 #include "tester.h"
 
 #include <memory>
+#include <new>
 
 namespace lha {
 namespace {
@@ -33,6 +34,17 @@ Result failed(Error error, std::string message) {
     result.error = error;
     result.message = std::move(message);
     return result;
+}
+
+// Runs one entry point. Memory running out anywhere in the run ends it with
+// Error::OutOfMemory rather than taking the caller down; what the run wrote
+// so far was checked, and a file being written is removed.
+template <typename Run> Result guarded(Run run) {
+    try {
+        return run();
+    } catch (const std::bad_alloc &) {
+        return failed(Error::OutOfMemory, describe(Error::OutOfMemory));
+    }
 }
 
 struct OpenArchive {
@@ -100,18 +112,20 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
 
 Result list(const std::filesystem::path &archive,
             const std::function<void(const MemberInfo &)> &each) {
-    Result result;
-    auto opened = openArchive(archive, result);
-    if (!opened)
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result);
+        if (!opened)
+            return result;
+        Scan &scan = *opened->scan;
+        forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
+            for (const auto &entry : entries)
+                each(entry.info);
+            return true;
+        });
+        addScanError(result, scan);
         return result;
-    Scan &scan = *opened->scan;
-    forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
-        for (const auto &entry : entries)
-            each(entry.info);
-        return true;
     });
-    addScanError(result, scan);
-    return result;
 }
 
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
@@ -120,25 +134,31 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
 }
 
 Result test(const std::filesystem::path &archive, const Options &options) {
-    Result result;
-    auto opened = openArchive(archive, result);
-    if (!opened)
-        return result;
-    return testScanned(*opened->source, *opened->scan, options);
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result);
+        if (!opened)
+            return result;
+        return testScanned(*opened->source, *opened->scan, options);
+    });
 }
 
 Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
-    Result result;
-    auto opened = openArchive(archive, result);
-    if (!opened)
-        return result;
-    return testScanned(*opened->source, *opened->scan, options, &sink);
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result);
+        if (!opened)
+            return result;
+        return testScanned(*opened->source, *opened->scan, options, &sink);
+    });
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, const Options &options) {
-    MemorySource source(data, size);
-    Scan scan(source);
-    return testScanned(source, scan, options);
+    return guarded([&] {
+        MemorySource source(data, size);
+        Scan scan(source);
+        return testScanned(source, scan, options);
+    });
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
@@ -149,37 +169,39 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
 
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
-    Result result;
-    auto opened = openArchive(archive, result);
-    if (!opened)
-        return result;
-    Scan &scan = *opened->scan;
-    if (!scan.hasMembers() && scan.error != Error::None) {
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result);
+        if (!opened)
+            return result;
+        Scan &scan = *opened->scan;
+        if (!scan.hasMembers() && scan.error != Error::None) {
+            addScanError(result, scan);
+            return result;
+        }
+        std::string why;
+        auto target = Destination::open(destination, why);
+        if (!target)
+            return failed(Error::WriteFailed, "cannot open the destination " +
+                                                  printable(destination.string()) + ": " + why);
+        // Names taken when folders are ignored, over the whole run.
+        PathHashSet taken{kMostNamesWithoutFolders};
+        auto prepare = [&](std::vector<Entry> &entries) {
+            if (options.ignoreFolders)
+                dropStoredFolders(entries, taken);
+        };
+        const uint64_t total = decodedTotal(scan, options, false, prepare);
+        taken = PathHashSet{kMostNamesWithoutFolders};
+        Extractor extractor(*opened->source, *target, options, total);
+        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
+            prepare(entries);
+            extractor.extract(std::move(entries));
+            return !cancelled(options);
+        });
+        result = extractor.finish();
         addScanError(result, scan);
         return result;
-    }
-    std::string why;
-    auto target = Destination::open(destination, why);
-    if (!target)
-        return failed(Error::WriteFailed, "cannot open the destination " +
-                                              printable(destination.string()) + ": " + why);
-    // Names taken when folders are ignored, over the whole run.
-    PathHashSet taken{kMostNamesWithoutFolders};
-    auto prepare = [&](std::vector<Entry> &entries) {
-        if (options.ignoreFolders)
-            dropStoredFolders(entries, taken);
-    };
-    const uint64_t total = decodedTotal(scan, options, false, prepare);
-    taken = PathHashSet{kMostNamesWithoutFolders};
-    Extractor extractor(*opened->source, *target, options, total);
-    forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
-        prepare(entries);
-        extractor.extract(std::move(entries));
-        return !cancelled(options);
     });
-    result = extractor.finish();
-    addScanError(result, scan);
-    return result;
 }
 
 } // namespace lha

@@ -240,8 +240,7 @@ void Extractor::placeOverExisting(const Entry &e, OutputFile &out, MemberOutcome
 // caller cancelled, with outcome saying which.
 bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
                           MemberOutcome &outcome) {
-    Chunk chunk;
-    while (m_pipeline->next(job, chunk)) {
+    return m_pipeline->take(job, [&](const Chunk &chunk) {
         WriteFailure failure;
         if (!out.write(chunk.data(), chunk.size(), failure)) {
             fail(outcome, failure);
@@ -254,8 +253,8 @@ bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
             return false;
         }
         reportProgress(e.info.name);
-    }
-    return true;
+        return true;
+    });
 }
 
 mode_t Extractor::fileMode(const Entry &e) const {

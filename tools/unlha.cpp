@@ -9,8 +9,12 @@
 #include "invocation.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
-int main(int argc, char **argv) {
+namespace {
+
+int run(int argc, char **argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     const auto parsed = unlha::parseArguments(words);
     if (!parsed.ok()) {
@@ -42,4 +46,19 @@ int main(int argc, char **argv) {
     }
     unlha_tool::endIfInterrupted();
     return status;
+}
+
+} // namespace
+
+// The engine reports lack of memory itself; this catches what runs out
+// around it, so that the tool ends with its status rather than an abort.
+int main(int argc, char **argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fputs("unlha: out of memory\n", stderr);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "unlha: unexpected failure: %s\n", e.what());
+    }
+    return unlha::unexpectedFailure();
 }

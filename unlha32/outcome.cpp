@@ -29,6 +29,8 @@ int codeFor(lha::Error error) {
         return UNLHA_ERROR_EXISTS;
     case lha::Error::Cancelled:
         return UNLHA_ERROR_CANCELLED;
+    case lha::Error::OutOfMemory:
+        return UNLHA_ERROR_UNEXPECTED;
     }
     return UNLHA_ERROR_UNEXPECTED;
 }
@@ -87,7 +89,7 @@ const char *describeCode(int code) {
     case UNLHA_ERROR_UNSAFE_NAME:
         return "unsafe names refused";
     }
-    return "unexpected failure";
+    return "not enough memory, or an unexpected failure";
 }
 
 std::string reportText(const lha::Result &result, int code, std::string_view preface) {

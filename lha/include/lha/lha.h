@@ -27,6 +27,7 @@ enum class Error {
     WriteFailed,       // cannot create or write in the destination
     Exists,            // skipped: the file exists and was not replaced
     Cancelled,         // stopped by the caller
+    OutOfMemory,       // the system gave no more memory; nothing was aborted
 };
 
 enum class MemberKind { File, Directory, Symlink };
