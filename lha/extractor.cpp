@@ -13,8 +13,6 @@
 namespace lha {
 namespace {
 
-constexpr const char *kLinkTempSuffix = ".hokora-link";
-constexpr std::size_t kLinkTempStem = 200;
 // Past this, waiting links are made and waiting folders get their times and
 // modes before the run ends. Links are still made after the files before
 // them, and no write follows one; only a later member inside a folder whose
@@ -288,7 +286,7 @@ void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
 }
 
 // The link's name is taken: a folder is kept, anything else is replaced
-// when the caller says so, through a temporary link renamed over it.
+// when the caller says so.
 bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outcome) {
     const std::string &name = e.path.back();
     struct stat st {};
@@ -304,13 +302,9 @@ bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outco
         outcome.message = "the name exists and was not replaced";
         return false;
     }
-    std::string temp(".");
-    temp.append(name, 0, kLinkTempStem).append(kLinkTempSuffix);
-    ::unlinkat(folder, temp.c_str(), 0);
-    if (::symlinkat(e.info.linkTarget.c_str(), folder, temp.c_str()) != 0 ||
-        ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
-        fail(outcome, writeFailure(errno, "cannot replace with the link"));
-        ::unlinkat(folder, temp.c_str(), 0);
+    WriteFailure failure;
+    if (!replaceWithSymlink(folder, name, e.info.linkTarget, failure)) {
+        fail(outcome, failure);
         return false;
     }
     return true;
