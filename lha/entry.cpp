@@ -83,6 +83,8 @@ constexpr char kLharkOsId = ' ';
 constexpr std::string_view kLharkMethod = "-lk7-";
 // What OS/2 tools call the extended attributes they cannot attach to a file.
 constexpr std::string_view kAttributesSuffix = ".EA";
+constexpr char kOs2Id = '2';
+constexpr uint8_t kDosFolderAttribute = 0x10;
 
 void copySizesAndMethod(const Header &h, MemberInfo &info) {
     info.method = h.method;
@@ -286,6 +288,8 @@ Entry makeEntry(const Header &h, uint64_t data_offset, Charset guessed) {
     placeAtPath(name, e);
     restoreTimes(h, e);
     e.macbinaryCandidate = h.osId == 'm' && e.info.kind == MemberKind::File;
+    e.attributesCandidate = e.info.kind == MemberKind::File &&
+                            (h.osId == kOs2Id || (h.dosAttributes & kDosFolderAttribute) != 0);
     return e;
 }
 
@@ -364,7 +368,7 @@ void FolderAttributes::tidy() {
 
 void FolderAttributes::keepApart(Entry &e) {
     tidy();
-    if (m_gaveUp || e.info.kind != MemberKind::File || !e.refusal.empty() || m_folders.empty() ||
+    if (m_gaveUp || !e.attributesCandidate || !e.refusal.empty() || m_folders.empty() ||
         !holds(m_folders, pathHash(e.path, e.path.size())))
         return;
     auto path = e.path;
