@@ -167,6 +167,31 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
     return testMemory(data, size, options);
 }
 
+Result dryRun(const std::filesystem::path &archive, const Options &options) {
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result);
+        if (!opened)
+            return result;
+        Scan &scan = *opened->scan;
+        PathHashSet taken{kMostNamesWithoutFolders};
+        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
+            if (options.ignoreFolders)
+                dropStoredFolders(entries, taken);
+            for (const Entry &e : entries) {
+                MemberOutcome outcome{e.info.name, Error::None, {}};
+                mayBeWritten(e, outcome);
+                if (options.tested)
+                    options.tested(e.info, outcome);
+                result.add(std::move(outcome));
+            }
+            return true;
+        });
+        addScanError(result, scan);
+        return result;
+    });
+}
+
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
     return guarded([&] {

@@ -2,6 +2,7 @@
 #include "extractor.h"
 
 #include "charset.h"
+#include "decoder.h"
 #include "link_target.h"
 
 #include <algorithm>
@@ -20,6 +21,25 @@ namespace {
 constexpr std::size_t kMostPendingBytes = 4 * 1024 * 1024;
 
 } // namespace
+
+bool mayBeWritten(const Entry &e, MemberOutcome &outcome) {
+    std::string why;
+    if (!e.refusal.empty()) {
+        outcome.error = Error::UnsafeName;
+        outcome.message = e.refusal;
+    } else if (e.truncated) {
+        outcome.error = Error::Damaged;
+        outcome.message = kCutShort;
+    } else if (e.info.kind == MemberKind::File && !findMethod(e.info.method)) {
+        outcome.error = Error::UnsupportedMethod;
+        outcome.message = "unknown method " + printable(e.info.method);
+    } else if (e.info.kind == MemberKind::Symlink &&
+               !linkStaysInside(e.path, e.info.linkTarget, why)) {
+        outcome.error = Error::UnsafeName;
+        outcome.message = why;
+    }
+    return outcome.error == Error::None;
+}
 
 Extractor::Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
                      uint64_t total)
@@ -126,13 +146,7 @@ void Extractor::makeLinks() {
 void Extractor::extractMember(std::size_t index) {
     const Entry &e = m_entries[index];
     MemberOutcome outcome{e.info.name, Error::None, {}};
-    if (!e.refusal.empty()) {
-        outcome.error = Error::UnsafeName;
-        outcome.message = e.refusal;
-    } else if (e.truncated) {
-        outcome.error = Error::Damaged;
-        outcome.message = kCutShort;
-    } else {
+    if (mayBeWritten(e, outcome)) {
         switch (e.info.kind) {
         case MemberKind::Directory:
             extractFolder(e, outcome);
@@ -142,12 +156,7 @@ void Extractor::extractMember(std::size_t index) {
             hold(heldBytes(e));
             return;
         case MemberKind::File:
-            if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
-                outcome.error = Error::UnsupportedMethod;
-                outcome.message = "unknown method " + printable(e.info.method);
-            } else {
-                extractFile(e, m_jobs.jobOf[index], outcome);
-            }
+            extractFile(e, m_jobs.jobOf[index], outcome);
             break;
         }
     }
@@ -261,12 +270,6 @@ mode_t Extractor::fileMode(const Entry &e) const {
 }
 
 void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
-    std::string why;
-    if (!linkStaysInside(e.path, e.info.linkTarget, why)) {
-        outcome.error = Error::UnsafeName;
-        outcome.message = why;
-        return;
-    }
     WriteFailure failure;
     const int folder = m_destination.folderOf(e.path, failure);
     if (folder < 0) {

@@ -78,20 +78,26 @@ bool showsProgress(const Invocation &invocation) {
     return !invocation.quiet && ::isatty(STDERR_FILENO);
 }
 
+// Each member goes through the checks of a real run, which decide the exit
+// status as they would there.
 int runDryRun(const Invocation &invocation) {
     MemberPatterns patterns(invocation.patterns);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    const auto result = lha::list(invocation.archive, [&](const lha::MemberInfo &m) {
-        if (!patterns.matches(m) ||
-            (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
+    lha::Options options;
+    options.ignoreFolders = invocation.ignoreFolders;
+    if (!patterns.empty())
+        options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
+    options.tested = [&](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
+        if (outcome.error != lha::Error::None)
             return;
         std::string target = lha::printable(m.name);
         if (invocation.ignoreFolders)
             target = target.substr(target.find_last_of('/') + 1);
         std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
                     lha::printable(destination).c_str(), target.c_str());
-    });
+    };
+    const auto result = lha::dryRun(invocation.archive, options);
     return finish(invocation, result, patterns);
 }
 

@@ -109,14 +109,44 @@ TEST(UnlhaTool, IgnoringFoldersNeverReplacesOneMemberWithAnother) {
     EXPECT_EQ(readFile(out / "same.txt"), "first");
 }
 
-TEST(UnlhaTool, DryRunWritesNothing) {
-    TempDir scratch;
-    const auto archive = archiveOf(scratch, {Member{"d/a.txt", "alpha"}});
-    const auto result =
-        runUnlha({"xn", "w=" + (scratch / "out").string(), archive}, scratch.path());
-    EXPECT_EQ(result.status, kOk) << result.err;
-    EXPECT_NE(result.out.find("d/a.txt"), std::string::npos) << result.out;
-    EXPECT_FALSE(fs::exists(scratch / "out"));
+Member link(std::string name, std::string target) {
+    Member m(name + "|" + target, "");
+    m.method = "-lhd-";
+    return m;
+}
+
+// The dry run goes through the checks of the real run: what x refuses, xn
+// says it would refuse, and exits as x does, writing nothing.
+TEST(UnlhaTool, DryRunRefusesWhatTheRunRefusesAndWritesNothing) {
+    const struct {
+        Member member;
+        int status;
+        const char *said; // in the dry run's output or its errors
+    } cases[] = {
+        {Member{"d/a.txt", "alpha"}, kOk, "would extract d/a.txt"},
+        {Member{"x/../../y", "climbs"}, kUnsafe, "x/../../y: "},
+        {Member{"", "no name"}, kUnsafe, "the member has no name"},
+        {link("abs", "/etc/passwd"), kUnsafe, "abs"},
+        {link("up", "../../outside"), kUnsafe, "up"},
+        {link("in", "d/a.txt"), kOk, "would extract in"},
+        {Member{"odd.txt", "data"}, kMethod, "odd.txt"},
+    };
+    for (auto c : cases) {
+        if (c.member.name == "odd.txt")
+            c.member.method = "-lhz-";
+        TempDir scratch;
+        const auto archive = archiveOf(scratch, {c.member});
+        const auto out = "w=" + (scratch / "out").string();
+        const auto dry = runUnlha({"xn", out, archive}, scratch.path());
+        EXPECT_EQ(dry.status, c.status) << c.member.name << "\n" << dry.err;
+        EXPECT_NE((dry.out + dry.err).find(c.said), std::string::npos) << c.member.name << "\n"
+                                                                       << dry.out << dry.err;
+        EXPECT_FALSE(fs::exists(scratch / "out")) << c.member.name;
+        if (c.status != kOk) {
+            EXPECT_EQ(dry.out, "") << c.member.name;
+        }
+        EXPECT_EQ(runUnlha({"x", out, archive}, scratch.path()).status, c.status) << c.member.name;
+    }
 }
 
 TEST(UnlhaTool, PrintGivesTheMembersBytesExactly) {

@@ -108,8 +108,9 @@ struct Options {
     // When set, only the members it accepts take part in the run and appear
     // in its Result; the others are passed over unread.
     std::function<bool(const MemberInfo &)> select;
-    // test() and print(): called with each member's outcome as it is known,
-    // in archive order, for callers that show every member whatever the count.
+    // test(), print() and dryRun(): called with each member's outcome as it
+    // is known, in archive order, for callers that show every member
+    // whatever the count.
     std::function<void(const MemberInfo &, const MemberOutcome &)> tested;
     // Extraction writes every member straight into the destination under the
     // last component of its name, and makes no folders. A member whose name an
@@ -133,6 +134,13 @@ Result test(const std::filesystem::path &archive, const Options &options = {});
 // Extracts every member under destination, restoring the archive's folders.
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options = {});
+
+// What extract() would do, without decoding or writing anything: each member
+// goes through the checks made of it before it is written (its name, its
+// method, a link's target, names taken when folders are ignored), and its
+// outcome is handed to options.tested in archive order. What the
+// destination holds and whether the data checks out are not looked at.
+Result dryRun(const std::filesystem::path &archive, const Options &options = {});
 
 // Decodes the members in archive order, handing each one's bytes to sink as
 // they come and checking them as test() does. A member that fails its check
