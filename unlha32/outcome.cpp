@@ -9,6 +9,12 @@
 namespace unlha32 {
 namespace {
 
+bool isContinuationByte(char c) {
+    constexpr uint8_t kContinuationMask = 0xC0;
+    constexpr uint8_t kContinuation = 0x80;
+    return (static_cast<uint8_t>(c) & kContinuationMask) == kContinuation;
+}
+
 int codeFor(lha::Error error) {
     switch (error) {
     case lha::Error::None:
@@ -116,7 +122,10 @@ std::string reportText(const lha::Result &result, int code, std::string_view pre
 void writeReport(std::string_view text, char *out, uint32_t size) {
     if (size == 0 || out == nullptr)
         return;
-    const auto length = std::min<std::size_t>(text.size(), size - 1);
+    auto length = std::min<std::size_t>(text.size(), size - 1);
+    // A cut report ends before a character it cannot hold whole.
+    while (length > 0 && length < text.size() && isContinuationByte(text[length]))
+        --length;
     std::memcpy(out, text.data(), length);
     out[length] = '\0';
 }

@@ -35,6 +35,47 @@ TEST(Report, RefusedNamesAreEscapedAndNeverCutTheReportShort) {
     }
 }
 
+// The command is quoted back as names are shown: no control byte of it
+// reaches the caller.
+TEST(Report, TheCommandIsQuotedBackEscaped) {
+    const struct {
+        std::string command;
+        const char *shown;
+    } cases[] = {
+        {"\x1b]0;PWN\x07 a.lzh out/", "unknown command: \\x1b]0;PWN\\x07"},
+        {"\xc2\x9b"
+         "31m a.lzh out/",
+         "unknown command: \\x9b31m"},
+    };
+    for (const auto &c : cases) {
+        const auto call = unlha(c.command);
+        EXPECT_EQ(call.code, UNLHA_ERROR_COMMAND) << call.report;
+        EXPECT_NE(call.report.find(c.shown), std::string::npos) << call.report;
+        for (std::size_t i = 0; i < call.report.size(); ++i) {
+            const auto ch = static_cast<unsigned char>(call.report[i]);
+            EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch != 0x7F)) << int(ch);
+            EXPECT_FALSE(ch == 0xC2 && static_cast<unsigned char>(call.report[i + 1]) < 0xA0);
+        }
+    }
+}
+
+// A report cut to the caller's buffer ends on a character boundary.
+TEST(Report, ACutReportEndsOnACharacterBoundary) {
+    const std::string command = "解凍 a.lzh out/";
+    const auto full = unlha(command).report;
+    ASSERT_NE(full.find("解凍"), std::string::npos) << full;
+    for (uint32_t size = 1; size <= full.size() + 1; ++size) {
+        std::string buffer(size, 'x');
+        Unlha(0, command.c_str(), buffer.data(), size);
+        const std::string cut(buffer.c_str());
+        EXPECT_EQ(cut, full.substr(0, cut.size())) << size;
+        EXPECT_GE(cut.size() + 3, std::min<std::size_t>(size - 1, full.size())) << size;
+        if (cut.size() < full.size()) {
+            EXPECT_NE(static_cast<unsigned char>(full[cut.size()]) & 0xC0, 0x80) << size;
+        }
+    }
+}
+
 // "e /a/A.LZH /a/B.LZH /d/" once made the folder tree "/a/B.LZH /d" and
 // extracted into it. A missing destination is created only when its parent
 // exists, and the report says how the line was read.
