@@ -2,6 +2,7 @@
 #include "decode_entry.h"
 
 #include "crc16.h"
+#include "decode_families.h"
 #include "decoder.h"
 
 #include <algorithm>
@@ -80,6 +81,11 @@ bool keepFileBytes(Chunk &chunk, uint64_t start, const FileBytes &file) {
     return true;
 }
 
+// A stored member's packed bytes are its original bytes, no more.
+bool isStored(const Method &method) {
+    return method.create == makeStoredDecoder;
+}
+
 // Decodes the member's bytes into chunks for the sink, checking the CRC-16
 // when asked; throws DecodeError on a corrupt stream.
 DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entry &entry,
@@ -108,6 +114,8 @@ DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entr
     }
     if (checkCrc && crc != info.crc)
         throw DecodeError("CRC mismatch");
+    if (isStored(method) && packed.unread() > 0)
+        throw DecodeError("the packed data runs on past the file's end");
     return {};
 }
 

@@ -95,8 +95,7 @@ void copySizesAndMethod(const Header &h, MemberInfo &info) {
     info.crc = h.crc;
     info.headerLevel = h.level;
     info.osId = h.osId;
-    if (h.unixMode)
-        info.unixMode = *h.unixMode & 07777;
+    info.unixMode = h.unixMode;
 }
 
 // LHA 1.22 for the Amiga stores a folder as an empty member whose name is
@@ -124,9 +123,10 @@ void classify(const Header &h, std::string &name, Entry &e) {
         info.method = "-lhd-";
     }
     const unsigned type = h.unixMode ? (*h.unixMode & S_IFMT) : 0;
-    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK)
+    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK) {
+        info.kind = MemberKind::Device;
         e.refusal = "device files and pipes are not created";
-    else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
+    } else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
         e.refusal = "a symbolic link without a target";
 }
 

@@ -30,7 +30,7 @@ bool mayBeWritten(const Entry &e, MemberOutcome &outcome) {
     } else if (e.truncated) {
         outcome.error = Error::Damaged;
         outcome.message = kCutShort;
-    } else if (e.info.kind == MemberKind::File && !findMethod(e.info.method)) {
+    } else if (carriesData(e.info.kind) && !findMethod(e.info.method)) {
         outcome.error = Error::UnsupportedMethod;
         outcome.message = "unknown method " + printable(e.info.method);
     } else if (e.info.kind == MemberKind::Symlink &&
@@ -158,6 +158,8 @@ void Extractor::extractMember(std::size_t index) {
         case MemberKind::File:
             extractFile(e, m_jobs.jobOf[index], outcome);
             break;
+        case MemberKind::Device:
+            break; // never created: refused with the entry
         }
     }
     m_result.add(std::move(outcome));

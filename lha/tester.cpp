@@ -47,7 +47,7 @@ MemberOutcome Tester::testMember(const Entry &e, std::size_t job, DecodePipeline
     if (e.truncated) {
         outcome.error = Error::Damaged;
         outcome.message = kCutShort;
-    } else if (e.info.kind == MemberKind::File && job == DecodeJobs::kNone) {
+    } else if (carriesData(e.info.kind) && job == DecodeJobs::kNone) {
         outcome.error = Error::UnsupportedMethod;
         outcome.message = "unknown method " + printable(e.info.method);
     } else if (job != DecodeJobs::kNone) {

@@ -8,6 +8,7 @@
 #include "interrupt.h"
 #include "invocation.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -53,6 +54,10 @@ int run(int argc, char **argv) {
 // The engine reports lack of memory itself; this catches what runs out
 // around it, so that the tool ends with its status rather than an abort.
 int main(int argc, char **argv) {
+    // Past the file size limit a write fails with EFBIG, which fails that
+    // member ("File too large") and leaves nothing partial, instead of the
+    // signal ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc &) {

@@ -57,6 +57,18 @@ TEST(Hostile, DamagedDataFailsItsMemberOnlyAndLeavesNoPartialFile) {
     EXPECT_EQ(cut.error(0), lha::Error::Damaged);
     EXPECT_NE(cut.result.members[0].message.find("ends"), std::string::npos);
     EXPECT_TRUE(lha::testing::treeOf(cut.dest).empty());
+
+    // Stored data longer than the file: damage too, whatever the CRC says
+    // of the bytes the file takes. An empty file takes none.
+    for (const std::string &original : {std::string("data"), std::string()}) {
+        Member longer{"longer.txt", original + "trailing"};
+        longer.originalSize = original.size();
+        longer.crc = lha::testing::crcOf(original);
+        Extraction run2(buildArchive({longer, good}));
+        EXPECT_EQ(run2.error(0), lha::Error::Damaged) << original;
+        EXPECT_EQ(run2.error(1), lha::Error::None);
+        EXPECT_EQ(lha::testing::treeOf(run2.dest), std::vector<std::string>{"good.txt"});
+    }
 }
 
 TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <regex>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -232,6 +233,16 @@ TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
     EXPECT_EQ(text(results[1], "name"), "bad.txt");
     EXPECT_EQ(text(results[1], "result"), "the archive is damaged");
     EXPECT_NE(text(results[1], "message").find("CRC"), std::string::npos);
+
+    // A device is listed as one, though it is never created.
+    Member fifo{"pipe", ""};
+    fifo.unixMode = 010644;
+    const auto devices = archiveOf(scratch, {fifo}, "devices.lzh");
+    const auto device = jsonLines(runUnlha({"l", "--json", devices}, scratch.path()).out);
+    ASSERT_EQ(device.size(), 1u);
+    EXPECT_EQ(text(device[0], "kind"), "device");
+    const auto verbose = runUnlha({"v", devices}, scratch.path()).out;
+    EXPECT_NE(verbose.find(" prw-r--r-- "), std::string::npos) << verbose;
 }
 
 TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
@@ -302,6 +313,25 @@ TEST(UnlhaTool, ExitStatusNamesTheCause) {
     }
     EXPECT_EQ(readFile(scratch / "full" / "a.txt"), "kept");
     EXPECT_FALSE(fs::exists(scratch.path().parent_path() / "escape.txt"));
+}
+
+// Past the file size limit, the member that cannot be written fails and
+// the others come out; the tool is not ended by the signal.
+TEST(UnlhaTool, AFileSizeLimitFailsTheMemberNotTheTool) {
+    TempDir scratch;
+    const auto archive = archiveOf(
+        scratch, {Member{"big.bin", std::string(300000, 'b')}, Member{"small.txt", "small"}});
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = 100000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const auto result = runUnlha({"x", "w=" + (scratch / "out").string(), archive}, scratch.path());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(result.status, kWrite) << result.err;
+    EXPECT_NE(result.err.find("big.bin: cannot write the file: File too large"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(lha::testing::treeOf(scratch / "out"), std::vector<std::string>{"small.txt"});
 }
 
 // "   N  meaning" lines, in order, from a text.

@@ -30,7 +30,8 @@ enum class Error {
     OutOfMemory,       // the system gave no more memory; nothing was aborted
 };
 
-enum class MemberKind { File, Directory, Symlink };
+// A device is a device file, pipe or socket: listed as such, never created.
+enum class MemberKind { File, Directory, Symlink, Device };
 
 struct MemberInfo {
     std::string name;       // UTF-8, relative, '/' separators, as it will be written
@@ -43,7 +44,7 @@ struct MemberInfo {
     int headerLevel = 0;
     char osId = 0;
     std::optional<int64_t> mtime;     // Unix seconds
-    std::optional<uint32_t> unixMode; // permission bits from the Unix header
+    std::optional<uint32_t> unixMode; // type and permission bits from the Unix header
 };
 
 struct Progress {
