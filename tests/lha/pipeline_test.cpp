@@ -6,14 +6,13 @@
 // While an extraction writes, the decoding threads give way to the writer.
 // A run meets a system that gives no thread or no memory with a report, not
 // an abort.
+#include "allocations.h"
 #include "archive_builder.h"
 #include "in_memory.h"
 #include "lha/lha.h"
 #include "pipeline.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <system_error>
 
 #include <filesystem>
@@ -23,55 +22,6 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <unistd.h>
-
-// Allocations of sizes in [g_failingFrom, g_failingTo) fail while a test
-// asks so.
-std::atomic<std::size_t> g_failingFrom{SIZE_MAX};
-std::atomic<std::size_t> g_failingTo{SIZE_MAX};
-
-void *allocate(std::size_t size) {
-    if (size >= g_failingFrom.load(std::memory_order_relaxed) &&
-        size < g_failingTo.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    if (void *p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void *operator new(std::size_t size) {
-    return allocate(size);
-}
-void *operator new[](std::size_t size) {
-    return allocate(size);
-}
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
-    try {
-        return allocate(size);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
-}
-void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void *p) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -320,12 +270,11 @@ TEST(PipelineMemory, RunningOutOfMemoryIsReportedNotAborted) {
             lha::Result tested;
             lha::Result extracted;
             // Only the runs meet the failures.
-            g_failingFrom = c.failingFrom;
-            g_failingTo = c.failingTo;
+            lha::testing::failAllocations(c.failingFrom, c.failingTo);
             tested = lha::test(archive, options);
             g_threadsLeft = threads;
             extracted = lha::extract(archive, out, options);
-            g_failingFrom = SIZE_MAX;
+            lha::testing::failAllocations(SIZE_MAX, SIZE_MAX);
             for (const auto *result : {&tested, &extracted}) {
                 EXPECT_EQ(result->firstError(), lha::Error::OutOfMemory)
                     << c.failingFrom << ", " << threads << " threads: " << result->message;
