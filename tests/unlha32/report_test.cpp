@@ -2,6 +2,7 @@
 // The report a caller gets back: names shown as the unlha tool shows them,
 // and the reading of an ambiguous command said in it.
 #include "fixtures.h"
+#include "run.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,20 @@ TEST(Report, TheCommandIsQuotedBackEscaped) {
             EXPECT_FALSE(ch == 0xC2 && static_cast<unsigned char>(call.report[i + 1]) < 0xA0);
         }
     }
+}
+
+// A member the engine could not decode for lack of memory gives the code
+// the header promises for it.
+TEST(Report, LackOfMemoryIsCodeTen) {
+    TempDir dir;
+    unlha32::SilentSession session([](const fs::path &, const fs::path &, const lha::Options &) {
+        lha::Result result;
+        result.add({"big.bin", lha::Error::OutOfMemory, lha::describe(lha::Error::OutOfMemory)});
+        return result;
+    });
+    const auto outcome = unlha32::run(extractCommand(kLh5, dir / "out"), session);
+    EXPECT_EQ(outcome.code, UNLHA_ERROR_UNEXPECTED) << outcome.report;
+    EXPECT_NE(outcome.report.find("big.bin: out of memory"), std::string::npos) << outcome.report;
 }
 
 // A report cut to the caller's buffer ends on a character boundary.
