@@ -66,6 +66,18 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Res
     return OpenArchive{std::move(source), std::move(scan)};
 }
 
+// Opens the archive and hands it to run, guarded; an archive that cannot be
+// read at all is the result.
+template <typename Run> Result onArchive(const std::filesystem::path &archive, Run run) {
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result);
+        if (!opened)
+            return result;
+        return run(*opened);
+    });
+}
+
 bool cancelled(const Options &options) {
     return options.cancel && options.cancel->load(std::memory_order_relaxed);
 }
@@ -112,12 +124,9 @@ Result testScanned(const ArchiveSource &source, Scan &scan, const Options &optio
 
 Result list(const std::filesystem::path &archive,
             const std::function<void(const MemberInfo &)> &each) {
-    return guarded([&] {
+    return onArchive(archive, [&](OpenArchive &opened) {
         Result result;
-        auto opened = openArchive(archive, result);
-        if (!opened)
-            return result;
-        Scan &scan = *opened->scan;
+        Scan &scan = *opened.scan;
         forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
             for (const auto &entry : entries)
                 each(entry.info);
@@ -134,22 +143,14 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
 }
 
 Result test(const std::filesystem::path &archive, const Options &options) {
-    return guarded([&] {
-        Result result;
-        auto opened = openArchive(archive, result);
-        if (!opened)
-            return result;
-        return testScanned(*opened->source, *opened->scan, options);
+    return onArchive(archive, [&](OpenArchive &opened) {
+        return testScanned(*opened.source, *opened.scan, options);
     });
 }
 
 Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
-    return guarded([&] {
-        Result result;
-        auto opened = openArchive(archive, result);
-        if (!opened)
-            return result;
-        return testScanned(*opened->source, *opened->scan, options, &sink);
+    return onArchive(archive, [&](OpenArchive &opened) {
+        return testScanned(*opened.source, *opened.scan, options, &sink);
     });
 }
 
@@ -168,12 +169,9 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
 }
 
 Result dryRun(const std::filesystem::path &archive, const Options &options) {
-    return guarded([&] {
+    return onArchive(archive, [&](OpenArchive &opened) {
         Result result;
-        auto opened = openArchive(archive, result);
-        if (!opened)
-            return result;
-        Scan &scan = *opened->scan;
+        Scan &scan = *opened.scan;
         PathHashSet taken{kMostNamesWithoutFolders};
         forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
             if (options.ignoreFolders)
@@ -194,12 +192,9 @@ Result dryRun(const std::filesystem::path &archive, const Options &options) {
 
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options) {
-    return guarded([&] {
+    return onArchive(archive, [&](OpenArchive &opened) {
         Result result;
-        auto opened = openArchive(archive, result);
-        if (!opened)
-            return result;
-        Scan &scan = *opened->scan;
+        Scan &scan = *opened.scan;
         if (!scan.hasMembers() && scan.error != Error::None) {
             addScanError(result, scan);
             return result;
@@ -217,7 +212,7 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
         };
         const uint64_t total = decodedTotal(scan, options, false, prepare);
         taken = PathHashSet{kMostNamesWithoutFolders};
-        Extractor extractor(*opened->source, *target, options, total);
+        Extractor extractor(*opened.source, *target, options, total);
         forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
             prepare(entries);
             extractor.extract(std::move(entries));
