@@ -2,6 +2,7 @@
 #include "charset.h"
 
 #include "lha/lha.h"
+#include "path_hashes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,6 +19,7 @@ namespace {
 // ISO-8859-1 gives the C1 controls at 0x80-0x9F, which no name means.
 constexpr uint8_t kFirstC1 = 0x80;
 constexpr uint8_t kLastC1 = 0x9F;
+constexpr std::size_t kMostUnknownCodePages = 4096;
 
 void appendEscape(std::string &out, uint8_t byte) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -112,21 +114,32 @@ std::string decodeLatin1(std::string_view bytes) {
 }
 
 // iconv descriptors are costly to open and not safe to share between
-// threads: each thread keeps its own, one per charset.
+// threads: each thread keeps its own, one per charset it could open. A name
+// iconv does not know is not kept, and past kMostConverters the kept ones
+// are all closed, so that no archive can make the cache grow.
+constexpr std::size_t kMostConverters = 64;
+
 iconv_t converterFor(const char *name) {
     struct Closer {
         std::map<std::string, iconv_t> open;
-        ~Closer() {
+        void closeAll() {
             for (auto &[n, cd] : open)
-                if (cd != reinterpret_cast<iconv_t>(-1))
-                    iconv_close(cd);
+                iconv_close(cd);
+            open.clear();
         }
+        ~Closer() { closeAll(); }
     };
     thread_local Closer cache;
     auto it = cache.open.find(name);
-    if (it == cache.open.end())
-        it = cache.open.emplace(name, iconv_open("UTF-8", name)).first;
-    return it->second;
+    if (it != cache.open.end())
+        return it->second;
+    const iconv_t cd = iconv_open("UTF-8", name);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return cd;
+    if (cache.open.size() >= kMostConverters)
+        cache.closeAll();
+    cache.open.emplace(name, cd);
+    return cd;
 }
 
 // A character that the legacy charsets map to a C1 control or to the
@@ -438,11 +451,17 @@ std::optional<Charset> charsetForCodePage(uint32_t codePage) {
 std::string decodeCodePage(std::string_view bytes, uint32_t codePage) {
     if (const auto charset = charsetForCodePage(codePage))
         return toUtf8(bytes, *charset);
-    std::size_t bad = 0;
-    std::string out;
-    const std::string name = "CP" + std::to_string(codePage);
-    if (decodeIconv(bytes, name.c_str(), out, bad))
-        return out;
+    // Code pages iconv does not know, so that each costs one attempt to open
+    // it: as hashes, and only so many, since an archive may name millions.
+    thread_local PathHashSet unknownPages{kMostUnknownCodePages};
+    if (!unknownPages.contains(codePage)) {
+        std::size_t bad = 0;
+        std::string out;
+        const std::string name = "CP" + std::to_string(codePage);
+        if (decodeIconv(bytes, name.c_str(), out, bad))
+            return out;
+        unknownPages.insert(codePage);
+    }
     return toUtf8(bytes, Charset::Detect);
 }
 

@@ -2,9 +2,11 @@
 #include "decode_entry.h"
 
 #include "crc16.h"
+#include "decode_families.h"
 #include "decoder.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -79,6 +81,11 @@ bool keepFileBytes(Chunk &chunk, uint64_t start, const FileBytes &file) {
     return true;
 }
 
+// A stored member's packed bytes are its original bytes, no more.
+bool isStored(const Method &method) {
+    return method.create == makeStoredDecoder;
+}
+
 // Decodes the member's bytes into chunks for the sink, checking the CRC-16
 // when asked; throws DecodeError on a corrupt stream.
 DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entry &entry,
@@ -107,6 +114,8 @@ DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entr
     }
     if (checkCrc && info.crcStored && crc != info.crc)
         throw DecodeError("CRC mismatch");
+    if (isStored(method) && packed.unread() > 0)
+        throw DecodeError("the packed data runs on past the file's end");
     return {};
 }
 
@@ -125,6 +134,8 @@ DecodeOutcome decodeMember(const ArchiveSource &source, const Entry &entry, cons
         return outcome;
     } catch (const DecodeError &e) {
         what = e.what();
+    } catch (const std::bad_alloc &) {
+        return {Error::OutOfMemory, describe(Error::OutOfMemory)};
     } catch (const std::exception &e) {
         what = std::string("cannot decode: ") + e.what();
     }

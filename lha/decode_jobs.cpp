@@ -10,7 +10,7 @@ DecodeJobs decodeJobs(const std::vector<Entry> &entries, bool includeRefused) {
     jobs.jobOf.assign(entries.size(), DecodeJobs::kNone);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry &e = entries[i];
-        if (e.info.kind != MemberKind::File || e.truncated || !findMethod(e.info.method))
+        if (!carriesData(e.info.kind) || e.truncated || !findMethod(e.info.method))
             continue;
         if (!includeRefused && !e.refusal.empty())
             continue;

@@ -21,7 +21,13 @@ struct DecodeJobs {
 // not decoded, since its bytes would run on into whatever follows.
 constexpr const char *kCutShort = "the archive ends inside this member";
 
-// Files whose method the engine knows; a refused name is left out when
+// Files and devices carry data (a test checks a device's too); folders and
+// links have none.
+inline bool carriesData(MemberKind kind) {
+    return kind == MemberKind::File || kind == MemberKind::Device;
+}
+
+// Members with data whose method the engine knows; a refused name is left out when
 // nothing will be written for it anyway.
 DecodeJobs decodeJobs(const std::vector<Entry> &entries, bool includeRefused);
 

@@ -88,6 +88,27 @@ WriteFailure writeFailure(int error, const std::string &what) {
     return {Error::WriteFailed, what + ": " + std::strerror(error), isFatal(error)};
 }
 
+bool replaceWithSymlink(int folder, const std::string &name, const std::string &target,
+                        WriteFailure &failure) {
+    // symlinkat never replaces: a name some other file has is told by EEXIST.
+    std::string temp;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < kTempNameAttempts && error == EEXIST; ++attempt) {
+        temp = tempNameFor(name);
+        error = ::symlinkat(target.c_str(), folder, temp.c_str()) == 0 ? 0 : errno;
+    }
+    if (error != 0) {
+        failure = writeFailure(error, "cannot replace with the link");
+        return false;
+    }
+    if (::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
+        failure = writeFailure(errno, "cannot replace with the link");
+        ::unlinkat(folder, temp.c_str(), 0);
+        return false;
+    }
+    return true;
+}
+
 void setTimes(int folder, const std::string &name, const std::optional<timespec> &mtime,
               const std::optional<timespec> &atime) {
     if (!mtime && !atime)

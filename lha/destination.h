@@ -116,6 +116,12 @@ private:
 // every other failure concerns one member.
 WriteFailure writeFailure(int error, const std::string &what);
 
+// Puts a symbolic link to target in place of whatever has the name (not a
+// folder): the link is made under a temporary name no other file has, then
+// renamed over it, so that nothing but the run's own link is ever removed.
+bool replaceWithSymlink(int folder, const std::string &name, const std::string &target,
+                        WriteFailure &failure);
+
 // Sets a file's times through its folder without following a link; a
 // missing time is left alone.
 void setTimes(int folder, const std::string &name, const std::optional<timespec> &mtime,

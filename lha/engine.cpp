@@ -10,6 +10,7 @@
 #include "tester.h"
 
 #include <memory>
+#include <new>
 
 namespace lha {
 namespace {
@@ -39,6 +40,17 @@ Result failed(Error error, std::string message) {
     return result;
 }
 
+// Runs one entry point. Memory running out anywhere in the run ends it with
+// Error::OutOfMemory rather than taking the caller down; what the run wrote
+// so far was checked, and a file being written is removed.
+template <typename Run> Result guarded(Run run) {
+    try {
+        return run();
+    } catch (const std::bad_alloc &) {
+        return failed(Error::OutOfMemory, describe(Error::OutOfMemory));
+    }
+}
+
 struct OpenArchive {
     std::unique_ptr<FileSource> source;
     std::unique_ptr<Scan> scan;
@@ -66,6 +78,19 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Res
     }
     auto scan = std::make_unique<Scan>(*source, charset);
     return OpenArchive{std::move(source), std::move(scan)};
+}
+
+// Opens the archive and hands it to run, guarded; an archive that cannot be
+// read at all is the result.
+template <typename Run>
+Result onArchive(const std::filesystem::path &archive, const Options &options, Run run) {
+    return guarded([&] {
+        Result result;
+        auto opened = openArchive(archive, result, options);
+        if (!opened)
+            return result;
+        return run(*opened);
+    });
 }
 
 bool cancelled(const Options &options) {
@@ -118,18 +143,17 @@ bool isCharsetName(std::string_view name) {
 
 Result list(const std::filesystem::path &archive,
             const std::function<void(const MemberInfo &)> &each, const Options &options) {
-    Result result;
-    auto opened = openArchive(archive, result, options);
-    if (!opened)
+    return onArchive(archive, options, [&](OpenArchive &opened) {
+        Result result;
+        Scan &scan = *opened.scan;
+        forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
+            for (const auto &entry : entries)
+                each(entry.info);
+            return true;
+        });
+        addScanFindings(result, scan);
         return result;
-    Scan &scan = *opened->scan;
-    forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
-        for (const auto &entry : entries)
-            each(entry.info);
-        return true;
     });
-    addScanFindings(result, scan);
-    return result;
 }
 
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members) {
@@ -138,25 +162,23 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
 }
 
 Result test(const std::filesystem::path &archive, const Options &options) {
-    Result result;
-    auto opened = openArchive(archive, result, options);
-    if (!opened)
-        return result;
-    return testScanned(*opened->source, *opened->scan, options);
+    return onArchive(archive, options, [&](OpenArchive &opened) {
+        return testScanned(*opened.source, *opened.scan, options);
+    });
 }
 
 Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
-    Result result;
-    auto opened = openArchive(archive, result, options);
-    if (!opened)
-        return result;
-    return testScanned(*opened->source, *opened->scan, options, &sink);
+    return onArchive(archive, options, [&](OpenArchive &opened) {
+        return testScanned(*opened.source, *opened.scan, options, &sink);
+    });
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, const Options &options) {
-    MemorySource source(data, size);
-    Scan scan(source);
-    return testScanned(source, scan, options);
+    return guarded([&] {
+        MemorySource source(data, size);
+        Scan scan(source);
+        return testScanned(source, scan, options);
+    });
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
@@ -165,39 +187,60 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
     return testMemory(data, size, options);
 }
 
-Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
-               const Options &options) {
-    Result result;
-    auto opened = openArchive(archive, result, options);
-    if (!opened)
-        return result;
-    Scan &scan = *opened->scan;
-    if (!scan.hasMembers() && scan.error != Error::None) {
+Result dryRun(const std::filesystem::path &archive, const Options &options) {
+    return onArchive(archive, options, [&](OpenArchive &opened) {
+        Result result;
+        Scan &scan = *opened.scan;
+        PathHashSet taken{kMostNamesWithoutFolders};
+        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
+            if (options.ignoreFolders)
+                dropStoredFolders(entries, taken);
+            for (const Entry &e : entries) {
+                MemberOutcome outcome{e.info.name, Error::None, {}};
+                mayBeWritten(e, outcome);
+                if (options.tested)
+                    options.tested(e.info, outcome);
+                result.add(std::move(outcome));
+            }
+            return true;
+        });
         addScanFindings(result, scan);
         return result;
-    }
-    std::string why;
-    auto target = Destination::open(destination, why);
-    if (!target)
-        return failed(Error::WriteFailed, "cannot open the destination " +
-                                              printable(destination.string()) + ": " + why);
-    // Names taken when folders are ignored, over the whole run.
-    PathHashSet taken{kMostNamesWithoutFolders};
-    auto prepare = [&](std::vector<Entry> &entries) {
-        if (options.ignoreFolders)
-            dropStoredFolders(entries, taken);
-    };
-    const uint64_t total = decodedTotal(scan, options, false, prepare);
-    taken = PathHashSet{kMostNamesWithoutFolders};
-    Extractor extractor(*opened->source, *target, options, total);
-    forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
-        prepare(entries);
-        extractor.extract(std::move(entries));
-        return !cancelled(options);
     });
-    result = extractor.finish();
-    addScanFindings(result, scan);
-    return result;
+}
+
+Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
+               const Options &options) {
+    return onArchive(archive, options, [&](OpenArchive &opened) {
+        Result result;
+        Scan &scan = *opened.scan;
+        if (!scan.hasMembers() && scan.error != Error::None) {
+            addScanFindings(result, scan);
+            return result;
+        }
+        std::string why;
+        auto target = Destination::open(destination, why);
+        if (!target)
+            return failed(Error::WriteFailed, "cannot open the destination " +
+                                                  printable(destination.string()) + ": " + why);
+        // Names taken when folders are ignored, over the whole run.
+        PathHashSet taken{kMostNamesWithoutFolders};
+        auto prepare = [&](std::vector<Entry> &entries) {
+            if (options.ignoreFolders)
+                dropStoredFolders(entries, taken);
+        };
+        const uint64_t total = decodedTotal(scan, options, false, prepare);
+        taken = PathHashSet{kMostNamesWithoutFolders};
+        Extractor extractor(*opened.source, *target, options, total);
+        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
+            prepare(entries);
+            extractor.extract(std::move(entries));
+            return !cancelled(options);
+        });
+        result = extractor.finish();
+        addScanFindings(result, scan);
+        return result;
+    });
 }
 
 } // namespace lha

@@ -86,6 +86,8 @@ constexpr char kLharkOsId = ' ';
 constexpr std::string_view kLharkMethod = "-lk7-";
 // What OS/2 tools call the extended attributes they cannot attach to a file.
 constexpr std::string_view kAttributesSuffix = ".EA";
+constexpr char kOs2Id = '2';
+constexpr uint8_t kDosFolderAttribute = 0x10;
 
 void copySizesAndMethod(const Header &h, MemberInfo &info) {
     info.method = h.method;
@@ -97,8 +99,7 @@ void copySizesAndMethod(const Header &h, MemberInfo &info) {
     info.crcStored = h.crcStored;
     info.headerLevel = h.level;
     info.osId = h.osId;
-    if (h.unixMode)
-        info.unixMode = *h.unixMode & 07777;
+    info.unixMode = h.unixMode;
 }
 
 // LHA 1.22 for the Amiga stores a folder as an empty member whose name is
@@ -128,9 +129,10 @@ void classify(const Header &h, std::string &name, Entry &e) {
         info.method = "-lhd-";
     }
     const unsigned type = h.unixMode ? (*h.unixMode & S_IFMT) : 0;
-    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK)
+    if (type == S_IFCHR || type == S_IFBLK || type == S_IFIFO || type == S_IFSOCK) {
+        info.kind = MemberKind::Device;
         e.refusal = "device files and pipes are not created";
-    else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
+    } else if (type == S_IFLNK && info.kind != MemberKind::Symlink)
         e.refusal = "a symbolic link without a target";
 }
 
@@ -322,6 +324,8 @@ Entry makeEntry(const Header &h, uint64_t data_offset, NameReading reading) {
     restoreTimes(h, e);
     e.info.comment = decodeComment(h, reading);
     e.macbinaryCandidate = h.osId == 'm' && e.info.kind == MemberKind::File;
+    e.attributesCandidate = e.info.kind == MemberKind::File &&
+                            (h.osId == kOs2Id || (h.dosAttributes & kDosFolderAttribute) != 0);
     return e;
 }
 
@@ -400,7 +404,7 @@ void FolderAttributes::tidy() {
 
 void FolderAttributes::keepApart(Entry &e) {
     tidy();
-    if (m_gaveUp || e.info.kind != MemberKind::File || !e.refusal.empty() || m_folders.empty() ||
+    if (m_gaveUp || !e.attributesCandidate || !e.refusal.empty() || m_folders.empty() ||
         !holds(m_folders, pathHash(e.path, e.path.size())))
         return;
     auto path = e.path;

@@ -21,7 +21,8 @@ struct Entry {
     std::string refusal;           // why it must not be written; empty when safe
     std::optional<timespec> mtime;
     std::optional<timespec> atime;
-    bool macbinaryCandidate = false; // MacLHA data that may carry a MacBinary prefix
+    bool macbinaryCandidate = false;  // MacLHA data that may carry a MacBinary prefix
+    bool attributesCandidate = false; // OS/2 data that may be a folder's extended attributes
 };
 
 // About what an entry, or a path, holds in memory, for the budgets of a run.
@@ -44,7 +45,10 @@ Entry makeEntry(const Header &header, uint64_t data_offset, NameReading reading)
 // LH/2 for OS/2 stores a folder's extended attributes as a file member named
 // like the folder, which later members need as a folder. Such a file is
 // renamed "NAME.EA", as OS/2 tools name attributes they cannot attach, so
-// that the folder and the attribute data both come out.
+// that the folder and the attribute data both come out. Only a member that
+// may be such data is renamed: one from OS/2, or one that carries the MS-DOS
+// folder attribute though it holds data, as LH/2 marks them. Any other file
+// named like a folder collides with it in the destination and fails there.
 // Every entry is learnt first, then each is set apart in archive order. Paths
 // are held as 64-bit hashes, and only those that matter (folders, and names
 // already ending in ".EA"), so that millions of members cost little. Past

@@ -2,6 +2,7 @@
 #include "extractor.h"
 
 #include "charset.h"
+#include "decoder.h"
 #include "link_target.h"
 
 #include <algorithm>
@@ -11,12 +12,25 @@
 #include <unistd.h>
 
 namespace lha {
-namespace {
 
-constexpr const char *kLinkTempSuffix = ".hokora-link";
-constexpr std::size_t kLinkTempStem = 200;
-
-} // namespace
+bool mayBeWritten(const Entry &e, MemberOutcome &outcome) {
+    std::string why;
+    if (!e.refusal.empty()) {
+        outcome.error = Error::UnsafeName;
+        outcome.message = e.refusal;
+    } else if (e.truncated) {
+        outcome.error = Error::Damaged;
+        outcome.message = kCutShort;
+    } else if (carriesData(e.info.kind) && !findMethod(e.info.method)) {
+        outcome.error = Error::UnsupportedMethod;
+        outcome.message = "unknown method " + printable(e.info.method);
+    } else if (e.info.kind == MemberKind::Symlink &&
+               !linkStaysInside(e.path, e.info.linkTarget, why)) {
+        outcome.error = Error::UnsafeName;
+        outcome.message = why;
+    }
+    return outcome.error == Error::None;
+}
 
 Extractor::Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
                      uint64_t total)
@@ -141,13 +155,7 @@ void Extractor::makeLinksAt(const std::vector<std::string> &path) {
 void Extractor::extractMember(std::size_t index) {
     const Entry &e = m_entries[index];
     MemberOutcome outcome{e.info.name, Error::None, {}};
-    if (!e.refusal.empty()) {
-        outcome.error = Error::UnsafeName;
-        outcome.message = e.refusal;
-    } else if (e.truncated) {
-        outcome.error = Error::Damaged;
-        outcome.message = kCutShort;
-    } else {
+    if (mayBeWritten(e, outcome)) {
         switch (e.info.kind) {
         case MemberKind::Directory:
             extractFolder(e, outcome);
@@ -163,13 +171,10 @@ void Extractor::extractMember(std::size_t index) {
                 notExtracted(index);
                 return;
             }
-            if (m_jobs.jobOf[index] == DecodeJobs::kNone) {
-                outcome.error = Error::UnsupportedMethod;
-                outcome.message = "unknown method " + printable(e.info.method);
-            } else {
-                extractFile(e, m_jobs.jobOf[index], outcome);
-            }
+            extractFile(e, m_jobs.jobOf[index], outcome);
             break;
+        case MemberKind::Device:
+            break; // never created: refused with the entry
         }
     }
     m_result.add(std::move(outcome));
@@ -259,8 +264,7 @@ void Extractor::placeOverExisting(const Entry &e, OutputFile &out, MemberOutcome
 // caller cancelled, with outcome saying which.
 bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
                           MemberOutcome &outcome) {
-    Chunk chunk;
-    while (m_pipeline->next(job, chunk)) {
+    return m_pipeline->take(job, [&](const Chunk &chunk) {
         WriteFailure failure;
         if (!out.write(chunk.data(), chunk.size(), failure)) {
             fail(outcome, failure);
@@ -273,8 +277,8 @@ bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
             return false;
         }
         reportProgress(e.info.name);
-    }
-    return true;
+        return true;
+    });
 }
 
 mode_t Extractor::fileMode(const Entry &e) const {
@@ -283,12 +287,6 @@ mode_t Extractor::fileMode(const Entry &e) const {
 }
 
 void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
-    std::string why;
-    if (!linkStaysInside(e.path, e.info.linkTarget, why)) {
-        outcome.error = Error::UnsafeName;
-        outcome.message = why;
-        return;
-    }
     WriteFailure failure;
     const int folder = m_destination.folderOf(e.path, failure);
     if (folder < 0) {
@@ -308,7 +306,7 @@ void Extractor::extractLink(const Entry &e, MemberOutcome &outcome) {
 }
 
 // The link's name is taken: a folder is kept, anything else is replaced
-// when the caller says so, through a temporary link renamed over it.
+// when the caller says so.
 bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outcome) {
     const std::string &name = e.path.back();
     struct stat st {};
@@ -324,13 +322,9 @@ bool Extractor::replaceWithLink(int folder, const Entry &e, MemberOutcome &outco
         outcome.message = "the name exists and was not replaced";
         return false;
     }
-    std::string temp(".");
-    temp.append(name, 0, kLinkTempStem).append(kLinkTempSuffix);
-    ::unlinkat(folder, temp.c_str(), 0);
-    if (::symlinkat(e.info.linkTarget.c_str(), folder, temp.c_str()) != 0 ||
-        ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
-        fail(outcome, writeFailure(errno, "cannot replace with the link"));
-        ::unlinkat(folder, temp.c_str(), 0);
+    WriteFailure failure;
+    if (!replaceWithSymlink(folder, name, e.info.linkTarget, failure)) {
+        fail(outcome, failure);
         return false;
     }
     return true;

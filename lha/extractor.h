@@ -12,6 +12,12 @@
 
 namespace lha {
 
+// Whether anything may be written for the member, by what the archive says
+// of it: its name, its data not cut short, a method the engine knows, a link
+// that stays inside. False with outcome saying why not. What the destination
+// holds is met only when writing.
+bool mayBeWritten(const Entry &entry, MemberOutcome &outcome);
+
 class Extractor {
 public:
     // Past this, waiting links are made and waiting folders get their times

@@ -16,6 +16,7 @@ constexpr std::size_t kMethodLength = 5;
 constexpr std::size_t kPackedSizeAt = 7;
 constexpr std::size_t kOriginalSizeAt = 11;
 constexpr std::size_t kTimeAt = 15; // MS-DOS stamp in levels 0 and 1, Unix time in 2 and 3
+constexpr std::size_t kAttributesAt = 19;
 constexpr std::size_t kLevelAt = 20;
 constexpr std::size_t kCommonFields = 22;
 
@@ -218,6 +219,7 @@ struct Parse {
         out.packedSize = le32(data + kPackedSizeAt);
         out.originalSize = le32(data + kOriginalSizeAt);
         out.dosTime = le32(data + kTimeAt);
+        out.dosAttributes = data[kAttributesAt];
         readNameField(nameLen);
         if (withoutCrc) {
             out.crcStored = false;
@@ -278,6 +280,7 @@ struct Parse {
         out.packedSize = le32(data + kPackedSizeAt);
         out.originalSize = le32(data + kOriginalSizeAt);
         out.unixTime = le32(data + kTimeAt);
+        out.dosAttributes = data[kAttributesAt];
         out.crc = le16(data + kCrcAt);
         out.osId = static_cast<char>(data[kOsIdAt]);
         std::size_t pos = fixed;

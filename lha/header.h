@@ -25,8 +25,9 @@ struct Header {
     std::optional<std::string> utf16_name; // little-endian UTF-16 bytes
     std::optional<std::string> utf16_directory; // likewise
     std::optional<uint32_t> codePage;
-    std::string comment;  // raw bytes: the comment header, or a note after the name
-    uint32_t dosTime = 0; // MS-DOS date and time, 0 when absent
+    std::string comment;       // raw bytes: the comment header, or a note after the name
+    uint32_t dosTime = 0;      // MS-DOS date and time, 0 when absent
+    uint8_t dosAttributes = 0; // MS-DOS attribute byte; level 2 and 3 writers mostly leave 0x20
     std::optional<uint32_t> unixTime;
     std::optional<uint64_t> windowsMtime; // FILETIME: 100 ns since 1601
     std::optional<uint64_t> windowsAtime;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <sys/resource.h>
 
 namespace lha {
@@ -41,7 +42,20 @@ void lowerPriority() {
         ::setpriority(PRIO_PROCESS, 0, std::min(nice + kWorkerNiceness, kNicest));
 }
 
+// A worker's job that ended in an exception fails that member alone.
+DecodeOutcome failedBy(const std::exception &e) {
+    if (dynamic_cast<const std::bad_alloc *>(&e))
+        return {Error::OutOfMemory, describe(Error::OutOfMemory)};
+    return {Error::Damaged, std::string("cannot decode: ") + e.what()};
+}
+
 } // namespace
+
+std::thread startThread(std::function<void()> work) {
+    return std::thread(std::move(work));
+}
+
+ThreadStarter startDecodingThread = startThread;
 
 DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
                                std::vector<std::size_t> jobs, unsigned threads,
@@ -56,8 +70,15 @@ DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<En
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, m_jobs.size()));
-    for (unsigned i = 0; i < threads; ++i)
-        m_workers.emplace_back([this, callerWork] { work(callerWork); });
+    // Reserved first: a thread started must never be dropped unjoined.
+    m_workers.reserve(threads);
+    for (unsigned i = 0; i < threads; ++i) {
+        try {
+            m_workers.push_back(startDecodingThread([this, callerWork] { work(callerWork); }));
+        } catch (const std::exception &) {
+            break; // as many as the system gives; none, and the caller decodes
+        }
+    }
 }
 
 DecodePipeline::~DecodePipeline() {
@@ -83,11 +104,52 @@ void DecodePipeline::work(CallerWork callerWork) {
                 continue;
             }
         }
+        decodeJob(job);
+    }
+}
+
+void DecodePipeline::decodeJob(std::size_t job) {
+    try {
         if (m_slots[job].whole)
             decodeWhole(job);
         else
             decodeStreamed(job);
+    } catch (const std::exception &e) {
+        DecodeOutcome outcome = failedBy(e);
+        std::lock_guard lock(m_mutex);
+        m_slots[job].outcome = std::move(outcome);
+        m_slots[job].finished = true;
+        m_produced.notify_all();
     }
+}
+
+// Without decoding threads: the member is decoded as its bytes are taken,
+// so that a large one never waits whole in memory.
+void DecodePipeline::decodeHere(std::size_t job, const ChunkTaker &take) {
+    Slot &slot = m_slots[job];
+    const ChunkSink sink = [&](Chunk &&chunk) {
+        if (slot.crcByCaller)
+            slot.crc = crc16(slot.crc, chunk.data(), chunk.size());
+        return take(chunk);
+    };
+    const Entry &entry = m_entries[m_jobs[job]];
+    slot.outcome = slot.crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
+                                    : decodeEntry(m_source, entry, sink);
+    slot.finished = true;
+}
+
+bool DecodePipeline::take(std::size_t job, const ChunkTaker &take) {
+    if (m_workers.empty()) {
+        if (m_slots[job].finished)
+            return true;
+        bool taken = true;
+        decodeHere(job, [&](const Chunk &chunk) { return taken = take(chunk); });
+        return taken;
+    }
+    while (next(job, m_chunk))
+        if (!take(m_chunk))
+            return false;
+    return true;
 }
 
 void DecodePipeline::decodeStreamed(std::size_t job) {
@@ -189,6 +251,8 @@ bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
 }
 
 DecodeOutcome DecodePipeline::outcome(std::size_t job) {
+    if (m_workers.empty() && !m_slots[job].finished && !m_stopped)
+        decodeHere(job, [](const Chunk &) { return true; });
     std::unique_lock lock(m_mutex);
     moveHead(job);
     Slot &slot = m_slots[job];

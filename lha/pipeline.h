@@ -12,11 +12,21 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace lha {
+
+// Starts one decoding thread; throws std::system_error, as std::thread does,
+// when the system has no thread to give. Tests put in one that fails.
+using ThreadStarter = std::thread (*)(std::function<void()> work);
+std::thread startThread(std::function<void()> work);
+extern ThreadStarter startDecodingThread;
+
+// Takes one chunk of a member's bytes; false to stop taking them.
+using ChunkTaker = std::function<bool(const Chunk &chunk)>;
 
 class DecodePipeline {
 public:
@@ -29,6 +39,9 @@ public:
     enum class CallerWork { Checks, Writes };
 
     // jobs: indexes into entries, in the order the caller will take them.
+    // Up to `threads` decoding threads (0: one per core); as many as the
+    // system gives, and when it gives none, each member is decoded on the
+    // calling thread as it takes the member's bytes.
     DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
                    std::vector<std::size_t> jobs, unsigned threads,
                    CallerWork callerWork = CallerWork::Checks);
@@ -36,9 +49,10 @@ public:
     DecodePipeline(const DecodePipeline &) = delete;
     DecodePipeline &operator=(const DecodePipeline &) = delete;
 
-    // The next chunk of job `job` (jobs are taken in order); false once the
-    // member is finished, when outcome() tells how it went.
-    bool next(std::size_t job, Chunk &chunk);
+    // Hands the chunks of job `job` (jobs are taken in order) to take, in
+    // order, until the member ends or take returns false; false in that
+    // case. Once the member ended, outcome() tells how it went.
+    bool take(std::size_t job, const ChunkTaker &take);
     DecodeOutcome outcome(std::size_t job);
     // The caller does not want this job's bytes: its worker stops early.
     void drop(std::size_t job);
@@ -63,6 +77,9 @@ private:
     };
 
     void work(CallerWork callerWork);
+    void decodeJob(std::size_t job);
+    void decodeHere(std::size_t job, const ChunkTaker &take);
+    bool next(std::size_t job, Chunk &chunk);
     void decodeStreamed(std::size_t job);
     void decodeWhole(std::size_t job);
     bool push(std::size_t job, Chunk &&chunk);
@@ -80,6 +97,7 @@ private:
     std::size_t m_head = 0;
     bool m_stopped = false;
     std::vector<std::thread> m_workers;
+    Chunk m_chunk; // the chunk the caller holds
 };
 
 } // namespace lha

@@ -73,6 +73,8 @@ const char *describe(Error error) {
         return "file exists, skipped";
     case Error::Cancelled:
         return "cancelled";
+    case Error::OutOfMemory:
+        return "out of memory"; // short enough to need no memory of its own
     }
     return "unknown error";
 }

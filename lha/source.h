@@ -60,6 +60,8 @@ public:
     std::size_t read(uint8_t *buf, std::size_t n) override;
     // True when the archive ended before the member's data did.
     bool truncated() const { return m_truncated; }
+    // The member's packed bytes not read yet.
+    uint64_t unread() const { return m_left + (m_end - m_pos); }
 
 private:
     const ArchiveSource &m_source;

@@ -47,7 +47,7 @@ MemberOutcome Tester::testMember(const Entry &e, std::size_t job, DecodePipeline
     if (e.truncated) {
         outcome.error = Error::Damaged;
         outcome.message = kCutShort;
-    } else if (e.info.kind == MemberKind::File && job == DecodeJobs::kNone) {
+    } else if (carriesData(e.info.kind) && job == DecodeJobs::kNone) {
         outcome.error = Error::UnsupportedMethod;
         outcome.message = "unknown method " + printable(e.info.method);
     } else if (job != DecodeJobs::kNone) {
@@ -67,16 +67,23 @@ MemberOutcome Tester::testMember(const Entry &e, std::size_t job, DecodePipeline
 // refused them, which ends the run.
 bool Tester::passBytes(const Entry &e, std::size_t job, DecodePipeline &pipeline) {
     reportProgress(e.info.name);
-    while (!cancelled() && pipeline.next(job, m_chunk)) {
-        if (m_sink && !(*m_sink)(m_chunk.data(), m_chunk.size())) {
-            m_result.error = Error::WriteFailed;
-            m_result.message = "cannot write the output";
+    bool refused = false;
+    pipeline.take(job, [&](const Chunk &chunk) {
+        if (cancelled())
+            return false;
+        if (m_sink && !(*m_sink)(chunk.data(), chunk.size())) {
+            refused = true;
             return false;
         }
-        m_done += m_chunk.size();
+        m_done += chunk.size();
         reportProgress(e.info.name);
+        return true;
+    });
+    if (refused) {
+        m_result.error = Error::WriteFailed;
+        m_result.message = "cannot write the output";
     }
-    return true;
+    return !refused;
 }
 
 Result Tester::finish() {

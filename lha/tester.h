@@ -33,7 +33,6 @@ private:
     const ByteSink *m_sink;
     uint64_t m_total = 0;
     uint64_t m_done = 0;
-    Chunk m_chunk;
     Result m_result;
 };
 

@@ -90,6 +90,8 @@ bool showsProgress(const Invocation &invocation) {
     return !invocation.quiet && ::isatty(STDERR_FILENO);
 }
 
+// Each member goes through the checks of a real run, which decide the exit
+// status as they would there.
 int runDryRun(const Invocation &invocation, const std::atomic<bool> *cancel) {
     MemberPatterns patterns(invocation.patterns);
     const ArchiveInput input(invocation.archive, cancel);
@@ -97,19 +99,21 @@ int runDryRun(const Invocation &invocation, const std::atomic<bool> *cancel) {
         return finish(invocation, input.failure(), patterns);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    const auto result = lha::list(
-        input.path(),
-        [&](const lha::MemberInfo &m) {
-            if (!patterns.matches(m) ||
-                (invocation.ignoreFolders && m.kind == lha::MemberKind::Directory))
-                return;
-            std::string target = lha::printable(m.name);
-            if (invocation.ignoreFolders)
-                target = target.substr(target.find_last_of('/') + 1);
-            std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
-                        lha::printable(destination).c_str(), target.c_str());
-        },
-        nameOptions(invocation));
+    lha::Options options = nameOptions(invocation);
+    options.cancel = cancel;
+    options.ignoreFolders = invocation.ignoreFolders;
+    if (!patterns.empty())
+        options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
+    options.tested = [&](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
+        if (outcome.error != lha::Error::None)
+            return;
+        std::string target = lha::printable(m.name);
+        if (invocation.ignoreFolders)
+            target = target.substr(target.find_last_of('/') + 1);
+        std::printf("would extract %s as %s/%s\n", shownName(m).c_str(),
+                    lha::printable(destination).c_str(), target.c_str());
+    };
+    const auto result = lha::dryRun(input.path(), options);
     return finish(invocation, result, patterns);
 }
 

@@ -10,6 +10,10 @@ int badCommandLine() {
     return UNLHA_ERROR_COMMAND;
 }
 
+int unexpectedFailure() {
+    return UNLHA_ERROR_UNEXPECTED;
+}
+
 int exitStatus(const lha::Result &result, bool skipsWereChosen) {
     return unlha32::resultCode(result, skipsWereChosen);
 }

@@ -11,6 +11,9 @@ namespace unlha {
 // The command line could not be read, or a pattern matched no member.
 int badCommandLine();
 
+// Memory ran out, or something else no run should meet.
+int unexpectedFailure();
+
 // skipsWereChosen: the user answered an overwrite question, so members kept
 // that way are the user's wish, not a failure.
 int exitStatus(const lha::Result &result, bool skipsWereChosen = false);

@@ -27,6 +27,8 @@ const char *kindName(lha::MemberKind kind) {
         return "directory";
     case lha::MemberKind::Symlink:
         return "symlink";
+    case lha::MemberKind::Device:
+        return "device";
     }
     return "file";
 }

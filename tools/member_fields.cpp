@@ -19,6 +19,33 @@ constexpr OsLetter kOsLetters[] = {
     {'J', "Java"},     {'A', "Amiga"},  {'a', "Atari ST"},
 };
 
+constexpr uint32_t kTypeBits = 0170000;
+constexpr uint32_t kFolderType = 0040000;
+constexpr uint32_t kLinkType = 0120000;
+constexpr uint32_t kCharDeviceType = 0020000;
+constexpr uint32_t kBlockDeviceType = 0060000;
+constexpr uint32_t kPipeType = 0010000;
+constexpr uint32_t kSocketType = 0140000;
+
+// The letter ls shows for a file's type.
+char typeLetter(uint32_t type) {
+    switch (type) {
+    case kFolderType:
+        return 'd';
+    case kLinkType:
+        return 'l';
+    case kCharDeviceType:
+        return 'c';
+    case kBlockDeviceType:
+        return 'b';
+    case kPipeType:
+        return 'p';
+    case kSocketType:
+        return 's';
+    }
+    return '-';
+}
+
 std::string formatTime(int64_t seconds, const char *format, bool utc) {
     const time_t t = static_cast<time_t>(seconds);
     std::tm tm{};
@@ -49,9 +76,13 @@ std::string permissions(const lha::MemberInfo &member) {
     if (!member.unixMode)
         return {};
     const uint32_t mode = *member.unixMode;
-    std::string text(1, member.kind == lha::MemberKind::Directory ? 'd'
-                        : member.kind == lha::MemberKind::Symlink ? 'l'
-                                                                  : '-');
+    // A mode that carries no type bits still shows the member's kind.
+    char type = typeLetter(mode & kTypeBits);
+    if (type == '-')
+        type = member.kind == lha::MemberKind::Directory ? 'd'
+               : member.kind == lha::MemberKind::Symlink ? 'l'
+                                                         : '-';
+    std::string text(1, type);
     static constexpr char kLetters[] = "rwxrwxrwx";
     for (int bit = 0; bit < 9; ++bit)
         text += (mode & (0400u >> bit)) ? kLetters[bit] : '-';

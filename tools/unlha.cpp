@@ -8,9 +8,14 @@
 #include "interrupt.h"
 #include "invocation.h"
 
+#include <csignal>
 #include <cstdio>
+#include <exception>
+#include <new>
 
-int main(int argc, char **argv) {
+namespace {
+
+int run(int argc, char **argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     const auto parsed = unlha::parseArguments(words);
     if (!parsed.ok()) {
@@ -45,4 +50,23 @@ int main(int argc, char **argv) {
     }
     unlha_tool::endIfInterrupted();
     return unlha::flushStandardOutput(status);
+}
+
+} // namespace
+
+// The engine reports lack of memory itself; this catches what runs out
+// around it, so that the tool ends with its status rather than an abort.
+int main(int argc, char **argv) {
+    // Past the file size limit a write fails with EFBIG, which fails that
+    // member ("File too large") and leaves nothing partial, instead of the
+    // signal ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fputs("unlha: out of memory\n", stderr);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "unlha: unexpected failure: %s\n", e.what());
+    }
+    return unlha::unexpectedFailure();
 }

@@ -8,6 +8,12 @@
 
 namespace unlha32 {
 
+bool isContinuationByte(char c) {
+    constexpr uint8_t kContinuationMask = 0xC0;
+    constexpr uint8_t kContinuation = 0x80;
+    return (static_cast<uint8_t>(c) & kContinuationMask) == kContinuation;
+}
+
 int codeFor(lha::Error error) {
     switch (error) {
     case lha::Error::None:
@@ -28,6 +34,8 @@ int codeFor(lha::Error error) {
         return UNLHA_ERROR_EXISTS;
     case lha::Error::Cancelled:
         return UNLHA_ERROR_CANCELLED;
+    case lha::Error::OutOfMemory:
+        return UNLHA_ERROR_UNEXPECTED;
     }
     return UNLHA_ERROR_UNEXPECTED;
 }
@@ -88,7 +96,7 @@ const char *describeCode(int code) {
     case UNLHA_ERROR_UNSAFE_NAME:
         return "unsafe names refused";
     }
-    return "unexpected failure";
+    return "not enough memory, or an unexpected failure";
 }
 
 std::string reportText(const lha::Result &result, int code, std::string_view preface) {
@@ -115,7 +123,10 @@ std::string reportText(const lha::Result &result, int code, std::string_view pre
 void writeReport(std::string_view text, char *out, uint32_t size) {
     if (size == 0 || out == nullptr)
         return;
-    const auto length = std::min<std::size_t>(text.size(), size - 1);
+    auto length = std::min<std::size_t>(text.size(), size - 1);
+    // A cut report ends before a character it cannot hold whole.
+    while (length > 0 && length < text.size() && isContinuationByte(text[length]))
+        --length;
     std::memcpy(out, text.data(), length);
     out[length] = '\0';
 }

@@ -25,8 +25,8 @@ const char *describeCode(int code);
 // that no control character (nor a NUL) reaches the caller's buffer.
 std::string reportText(const lha::Result &result, int code, std::string_view preface = {});
 
-// Copies as much of text as fits into out and always ends it with NUL; with
-// size 0 it leaves out alone.
+// Copies as much of text as fits into out, never part of a UTF-8 character,
+// and always ends it with NUL; with size 0 it leaves out alone.
 void writeReport(std::string_view text, char *out, uint32_t size);
 
 } // namespace unlha32

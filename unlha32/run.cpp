@@ -14,7 +14,9 @@ namespace unlha32 {
 Outcome run(std::string_view command, Session &session) {
     const auto parsed = lha::parseCommand(command);
     if (!parsed.ok() || parsed.command.verb != lha::Verb::Extract) {
-        const auto why = parsed.ok() ? std::string("only e extracts") : parsed.error;
+        // The error may quote the command: shown as names are.
+        const auto why =
+            parsed.ok() ? std::string("only e extracts") : lha::printable(parsed.error);
         session.showFailures({}, UNLHA_ERROR_COMMAND);
         return {UNLHA_ERROR_COMMAND,
                 why + "\nresult 1: " + describeCode(UNLHA_ERROR_COMMAND) + '\n'};

@@ -26,6 +26,7 @@ struct Member {
     std::optional<std::string> directory; // an extended header of its own, 0xFF separators
     int level = 2;
     char osId = 'U';
+    uint8_t attributes = 0x20; // MS-DOS attribute byte
     std::optional<uint16_t> unixMode;
     std::optional<uint16_t> crc; // the data's CRC unless given
     uint32_t time = 981173106;   // Unix time for level 2, DOS stamp for levels 0 and 1
@@ -60,7 +61,7 @@ inline std::string level01Header(const Member &m) {
     put32(h, static_cast<uint32_t>(m.data.size() + extensions.size()));
     put32(h, static_cast<uint32_t>(m.originalSize.value_or(m.data.size())));
     put32(h, m.time);
-    h += '\x20';
+    h += static_cast<char>(m.attributes);
     h += static_cast<char>(m.level);
     h += static_cast<char>(m.name.size());
     h += m.name;
@@ -115,7 +116,7 @@ inline std::string level2Header(const Member &m) {
     put32(h, static_cast<uint32_t>(m.data.size()));
     put32(h, static_cast<uint32_t>(m.originalSize.value_or(m.data.size())));
     put32(h, m.time);
-    h += '\x20';
+    h += static_cast<char>(m.attributes);
     h += '\x02';
     put16(h, m.crc.value_or(crcOf(m.data)));
     h += m.osId;

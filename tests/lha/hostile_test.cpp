@@ -57,6 +57,18 @@ TEST(Hostile, DamagedDataFailsItsMemberOnlyAndLeavesNoPartialFile) {
     EXPECT_EQ(cut.error(0), lha::Error::Damaged);
     EXPECT_NE(cut.result.members[0].message.find("ends"), std::string::npos);
     EXPECT_TRUE(lha::testing::treeOf(cut.dest).empty());
+
+    // Stored data longer than the file: damage too, whatever the CRC says
+    // of the bytes the file takes. An empty file takes none.
+    for (const std::string &original : {std::string("data"), std::string()}) {
+        Member longer{"longer.txt", original + "trailing"};
+        longer.originalSize = original.size();
+        longer.crc = lha::testing::crcOf(original);
+        Extraction run2(buildArchive({longer, good}));
+        EXPECT_EQ(run2.error(0), lha::Error::Damaged) << original;
+        EXPECT_EQ(run2.error(1), lha::Error::None);
+        EXPECT_EQ(lha::testing::treeOf(run2.dest), std::vector<std::string>{"good.txt"});
+    }
 }
 
 TEST(Hostile, BrokenHeadersAreRefusedWithoutTrustingTheirLengths) {
@@ -301,6 +313,37 @@ TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
     options.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::Cancel; };
     result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
     EXPECT_EQ(result.error, lha::Error::Cancelled);
+}
+
+// A link replaces an existing name through a temporary name of its own:
+// no other file, the user's or the archive's, is ever removed on the way.
+TEST(Hostile, ReplacingANameWithALinkRemovesNoOtherFile) {
+    Member link{"lnk|target", ""};
+    link.method = "-lhd-";
+    const struct {
+        std::vector<Member> members;
+        const char *near; // what the file beside the link must hold after the run
+    } cases[] = {
+        {{link}, "the user's"},
+        {{Member{".lnk.hokora-link", "the archive's"}, link}, "the archive's"},
+    };
+    for (const auto &c : cases) {
+        TempDir sandbox;
+        fs::create_directory(sandbox / "dest");
+        lha::testing::writeFile(sandbox / "dest" / "lnk", "replaced");
+        lha::testing::writeFile(sandbox / "dest" / ".lnk.hokora-link", "the user's");
+        lha::testing::writeFile(sandbox / "a.lzh", buildArchive(c.members));
+        lha::Options options;
+        options.overwrite = [](const lha::MemberInfo &) {
+            return lha::OverwriteDecision::ReplaceAll;
+        };
+        const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
+        EXPECT_TRUE(result.ok()) << c.near << ": " << result.message;
+        EXPECT_EQ(fs::read_symlink(sandbox / "dest" / "lnk"), "target") << c.near;
+        EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / ".lnk.hokora-link"), c.near);
+        EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"),
+                  (std::vector<std::string>{".lnk.hokora-link", "lnk"}));
+    }
 }
 
 TEST(Hostile, CancellingRemovesThePartialFile) {

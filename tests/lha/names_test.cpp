@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "allocations.h"
 #include "archive_builder.h"
 #include "charset.h"
 #include "entry.h"
@@ -44,6 +45,26 @@ TEST(Names, CharsetFollowsTheProducerAndExplicitHeadersWin) {
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "ɽ");
     h.utf16_name = std::string("\x68\x88\x2E\x00\x63\x00", 6); // 表.c
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表.c");
+}
+
+// An archive may give every member a code page of its own: what is kept of
+// the pages iconv does not know, and of the converters opened, stays within
+// a budget however many there are.
+TEST(Names, DistinctCodePagesCostBoundedMemory) {
+    lha::Header h;
+    h.name = "caf\xE9.txt";
+    h.codePage = 1252;
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::Utf8), "café.txt");
+    h.codePage = 99999;
+    const std::string unknown = lha::decodeStoredName(h, Charset::Utf8);
+    const std::size_t before = lha::testing::liveBytes();
+    for (uint32_t page = 100000; page < 120000; ++page) {
+        h.codePage = page;
+        ASSERT_EQ(lha::decodeStoredName(h, Charset::Utf8), unknown) << page;
+    }
+    EXPECT_LT(lha::testing::liveBytes() - before, 256u * 1024);
+    h.codePage = 1252;
+    EXPECT_EQ(lha::decodeStoredName(h, Charset::Utf8), "café.txt");
 }
 
 TEST(Names, ArchiveWideGuessTellsEucJpFromUtf8AndShiftJis) {

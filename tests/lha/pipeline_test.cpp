@@ -4,9 +4,16 @@
 // its outcome: a mismatch must still fail that member, and only that one,
 // whatever the thread count, and every byte must reach the caller in order.
 // While an extraction writes, the decoding threads give way to the writer.
+// A run meets a system that gives no thread or no memory with a report, not
+// an abort.
+#include "allocations.h"
 #include "archive_builder.h"
 #include "in_memory.h"
 #include "lha/lha.h"
+#include "pipeline.h"
+
+#include <atomic>
+#include <system_error>
 
 #include <filesystem>
 #include <fstream>
@@ -159,6 +166,124 @@ TEST(PipelinePriority, DecodingThreadsYieldToTheCallerOnlyWhileItWrites) {
         // A thread may be seen before it lowered its priority.
         EXPECT_EQ(seen.count(std::min(own + 5, 19)), extracting ? 1u : 0u) << extracting;
         EXPECT_EQ(seen.size(), seen.count(own) + seen.count(std::min(own + 5, 19))) << extracting;
+    }
+}
+
+// How many more threads the system gives; below 0, as many as asked.
+int g_threadsLeft = -1;
+
+std::thread startCountedThread(std::function<void()> work) {
+    if (g_threadsLeft == 0)
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    if (g_threadsLeft > 0)
+        --g_threadsLeft;
+    return lha::startThread(std::move(work));
+}
+
+// The system gives each run only `threads` threads: a run of a few members
+// starts one pipeline.
+struct ThreadLimit {
+    explicit ThreadLimit(int threads) : m_threads(threads) {
+        lha::startDecodingThread = [](std::function<void()> work) {
+            return startCountedThread(std::move(work));
+        };
+    }
+    ~ThreadLimit() {
+        lha::startDecodingThread = lha::startThread;
+        g_threadsLeft = -1;
+    }
+    // Options for a run that asks for four threads.
+    lha::Options options() const {
+        g_threadsLeft = m_threads;
+        lha::Options options;
+        options.threads = 4;
+        return options;
+    }
+    int m_threads;
+};
+
+std::vector<lha::Error> errorsOf(const lha::Result &result) {
+    std::vector<lha::Error> errors;
+    for (const auto &m : result.members)
+        errors.push_back(m.error);
+    return errors;
+}
+
+// With one decoding thread, or none (the caller then decodes), every member
+// still checks out or fails as it would, and its bytes come out whole.
+TEST(PipelineThreads, RunsWithWhateverThreadsTheSystemGives) {
+    Member damaged{"damaged.bin", largeData('b')};
+    damaged.crc = static_cast<uint16_t>(lha::testing::crcOf(damaged.data) ^ 1);
+    Member wrongSmall{"wrong.txt", "wrong"};
+    wrongSmall.crc = 1;
+    const std::vector<Member> members{{"first.bin", largeData('a')},
+                                      damaged,
+                                      {"small.txt", "fine"},
+                                      wrongSmall,
+                                      {"last.bin", largeData('c')}};
+    const std::vector<lha::Error> expected{lha::Error::None, lha::Error::Damaged, lha::Error::None,
+                                           lha::Error::Damaged, lha::Error::None};
+    lha::testing::TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+    for (const int threads : {0, 1}) {
+        const ThreadLimit limit(threads);
+        std::string printed;
+        const auto printedResult =
+            lha::print(dir / "a.lzh", limit.options(), [&](const uint8_t *data, std::size_t size) {
+                printed.append(reinterpret_cast<const char *>(data), size);
+                return true;
+            });
+        EXPECT_EQ(errorsOf(printedResult), expected) << threads << " threads";
+        EXPECT_TRUE(printed ==
+                    members[0].data + members[1].data + "fine" + "wrong" + members[4].data)
+            << threads << " threads";
+        const auto extracted = lha::extract(dir / "a.lzh", dir / "out", limit.options());
+        EXPECT_EQ(errorsOf(extracted), expected) << threads << " threads";
+        EXPECT_TRUE(lha::testing::readFile(dir / "out/last.bin") == members[4].data) << threads;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out/damaged.bin")) << threads;
+        std::filesystem::remove_all(dir / "out");
+    }
+}
+
+// Memory that runs out fails the members it denies, as lack of memory (the
+// library's code for it, not damage), or the run; it never aborts.
+TEST(PipelineMemory, RunningOutOfMemoryIsReportedNotAborted) {
+    const std::vector<Member> members{{"large.bin", largeData('a')}, {"small.txt", "fine"}};
+    lha::testing::TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+    const struct {
+        std::size_t failingFrom;
+        std::size_t failingTo;
+        std::vector<lha::Error> errors; // none: the run itself fails
+    } cases[] = {
+        // The large member's chunks are denied, the small one's are not.
+        {kChunk, kChunk + 1, {lha::Error::OutOfMemory, lha::Error::None}},
+        // Everything is denied.
+        {1, SIZE_MAX, {}},
+    };
+    for (const auto &c : cases) {
+        for (const int threads : {0, 2}) {
+            const ThreadLimit limit(threads);
+            const std::filesystem::path archive = dir / "a.lzh";
+            const std::filesystem::path out = dir / "out";
+            const lha::Options options = limit.options();
+            lha::Result tested;
+            lha::Result extracted;
+            // Only the runs meet the failures.
+            lha::testing::failAllocations(c.failingFrom, c.failingTo);
+            tested = lha::test(archive, options);
+            g_threadsLeft = threads;
+            extracted = lha::extract(archive, out, options);
+            lha::testing::failAllocations(SIZE_MAX, SIZE_MAX);
+            for (const auto *result : {&tested, &extracted}) {
+                EXPECT_EQ(result->firstError(), lha::Error::OutOfMemory)
+                    << c.failingFrom << ", " << threads << " threads: " << result->message;
+                if (!c.errors.empty()) {
+                    EXPECT_EQ(errorsOf(*result), c.errors) << c.failingFrom << ", " << threads;
+                }
+            }
+            std::filesystem::remove_all(dir / "out");
+        }
     }
 }
 

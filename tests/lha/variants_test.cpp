@@ -203,27 +203,46 @@ TEST(Variants, NamelessMemberWithAFolderPathIsAFolder) {
     }
 }
 
+// What LH/2 for OS/2 stores for a folder's extended attributes: a file named
+// like the folder, from OS/2, or (level 0, which names no OS) marked with
+// the folder attribute.
+Member attributes(std::string name, int level = 2) {
+    Member m(std::move(name), "attributes");
+    m.level = level;
+    if (level == 0)
+        m.attributes = 0x10;
+    else
+        m.osId = '2';
+    return m;
+}
+
 TEST(Variants, FileNamedLikeAFolderOfLaterMembersIsKeptBesideIt) {
     using Tree = std::vector<std::string>;
     const struct {
         std::vector<Member> members;
         Tree tree;
-        bool ok;
+        lha::Error error; // the run's first
     } cases[] = {
-        {{level2("sub", "attributes"), level2("sub/sub2/hello.txt", "hello")},
+        {{attributes("sub"), level2("sub/sub2/hello.txt", "hello")},
          {"sub/", "sub.EA", "sub/sub2/", "sub/sub2/hello.txt"},
-         true},
+         lha::Error::None},
+        {{attributes("sub", 0), level2("sub/x", "x")},
+         {"sub/", "sub.EA", "sub/x"},
+         lha::Error::None},
         // The folder comes first: the file still cannot take its name.
-        {{level2("sub/x", "x"), level2("sub", "attributes")}, {"sub/", "sub.EA", "sub/x"}, true},
+        {{level2("sub/x", "x"), attributes("sub")}, {"sub/", "sub.EA", "sub/x"}, lha::Error::None},
         // "sub.EA" is taken by a member of its own: nothing is renamed onto it.
-        {{level2("sub", "attributes"), level2("sub.EA", "own"), level2("sub/x", "x")},
+        {{attributes("sub"), level2("sub.EA", "own"), level2("sub/x", "x")},
          {"sub", "sub.EA"},
-         false},
+         lha::Error::WriteFailed},
+        // Any other file of a folder's name is no attribute data: it
+        // collides with the folder and is not written under another name.
+        {{level2("k/x", "x"), level2("k", "file")}, {"k/", "k/x"}, lha::Error::Exists},
     };
     for (const auto &c : cases) {
         const auto got = extractAll(c.members);
         EXPECT_EQ(got.tree, c.tree) << c.members[0].name;
-        EXPECT_EQ(got.result.ok(), c.ok) << c.members[0].name;
+        EXPECT_EQ(got.result.firstError(), c.error) << c.members[0].name;
     }
     const auto got = extractAll(cases[0].members);
     ASSERT_EQ(got.result.members.size(), 2u);
@@ -235,7 +254,7 @@ TEST(Variants, FileNamedLikeAFolderOfLaterMembersIsKeptBesideIt) {
 // headers, which are read once more than the rest.
 TEST(Variants, FileNamedLikeAFolderFarLaterIsKeptBesideIt) {
     for (const std::size_t between : {1100u, 4200u}) {
-        std::vector<Member> members = {level2("sub", "attributes")};
+        std::vector<Member> members = {attributes("sub")};
         for (std::size_t i = 0; i < between; ++i)
             members.push_back(level2(lha::testing::numbered("f", i), ""));
         members.push_back(level2("sub/x", "x"));

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <regex>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -222,14 +223,44 @@ TEST(UnlhaTool, IgnoringFoldersNeverReplacesOneMemberWithAnother) {
     EXPECT_EQ(readFile(out / "same.txt"), "first");
 }
 
-TEST(UnlhaTool, DryRunWritesNothing) {
-    TempDir scratch;
-    const auto archive = archiveOf(scratch, {Member{"d/a.txt", "alpha"}});
-    const auto result =
-        runUnlha({"xn", "w=" + (scratch / "out").string(), archive}, scratch.path());
-    EXPECT_EQ(result.status, kOk) << result.err;
-    EXPECT_NE(result.out.find("d/a.txt"), std::string::npos) << result.out;
-    EXPECT_FALSE(fs::exists(scratch / "out"));
+Member link(std::string name, std::string target) {
+    Member m(name + "|" + target, "");
+    m.method = "-lhd-";
+    return m;
+}
+
+// The dry run goes through the checks of the real run: what x refuses, xn
+// says it would refuse, and exits as x does, writing nothing.
+TEST(UnlhaTool, DryRunRefusesWhatTheRunRefusesAndWritesNothing) {
+    const struct {
+        Member member;
+        int status;
+        const char *said; // in the dry run's output or its errors
+    } cases[] = {
+        {Member{"d/a.txt", "alpha"}, kOk, "would extract d/a.txt"},
+        {Member{"x/../../y", "climbs"}, kUnsafe, "x/../../y: "},
+        {Member{"", "no name"}, kUnsafe, "the member has no name"},
+        {link("abs", "/etc/passwd"), kUnsafe, "abs"},
+        {link("up", "../../outside"), kUnsafe, "up"},
+        {link("in", "d/a.txt"), kOk, "would extract in"},
+        {Member{"odd.txt", "data"}, kMethod, "odd.txt"},
+    };
+    for (auto c : cases) {
+        if (c.member.name == "odd.txt")
+            c.member.method = "-lhz-";
+        TempDir scratch;
+        const auto archive = archiveOf(scratch, {c.member});
+        const auto out = "w=" + (scratch / "out").string();
+        const auto dry = runUnlha({"xn", out, archive}, scratch.path());
+        EXPECT_EQ(dry.status, c.status) << c.member.name << "\n" << dry.err;
+        EXPECT_NE((dry.out + dry.err).find(c.said), std::string::npos) << c.member.name << "\n"
+                                                                       << dry.out << dry.err;
+        EXPECT_FALSE(fs::exists(scratch / "out")) << c.member.name;
+        if (c.status != kOk) {
+            EXPECT_EQ(dry.out, "") << c.member.name;
+        }
+        EXPECT_EQ(runUnlha({"x", out, archive}, scratch.path()).status, c.status) << c.member.name;
+    }
 }
 
 TEST(UnlhaTool, PrintGivesTheMembersBytesExactly) {
@@ -318,6 +349,16 @@ TEST(UnlhaTool, JsonDescribesEveryMemberAndReadsBack) {
     EXPECT_EQ(text(results[1], "name"), "bad.txt");
     EXPECT_EQ(text(results[1], "result"), "the archive is damaged");
     EXPECT_NE(text(results[1], "message").find("CRC"), std::string::npos);
+
+    // A device is listed as one, though it is never created.
+    Member fifo{"pipe", ""};
+    fifo.unixMode = 010644;
+    const auto devices = archiveOf(scratch, {fifo}, "devices.lzh");
+    const auto device = jsonLines(runUnlha({"l", "--json", devices}, scratch.path()).out);
+    ASSERT_EQ(device.size(), 1u);
+    EXPECT_EQ(text(device[0], "kind"), "device");
+    const auto verbose = runUnlha({"v", devices}, scratch.path()).out;
+    EXPECT_NE(verbose.find(" prw-r--r-- "), std::string::npos) << verbose;
 }
 
 TEST(UnlhaTool, ListingsShowNamesWithoutTerminalEscapes) {
@@ -523,6 +564,25 @@ TEST(UnlhaTool, AFailedWriteToStandardOutputFailsTheRun) {
     // An earlier failure keeps its own status.
     const auto bad = archiveOf(scratch, {broken("b.txt", "data")}, "bad.lzh");
     EXPECT_EQ(runUnlha({"tv", bad}, scratch.path(), {}, toFull).status, kDamaged);
+}
+
+// Past the file size limit, the member that cannot be written fails and
+// the others come out; the tool is not ended by the signal.
+TEST(UnlhaTool, AFileSizeLimitFailsTheMemberNotTheTool) {
+    TempDir scratch;
+    const auto archive = archiveOf(
+        scratch, {Member{"big.bin", std::string(300000, 'b')}, Member{"small.txt", "small"}});
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = 100000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const auto result = runUnlha({"x", "w=" + (scratch / "out").string(), archive}, scratch.path());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(result.status, kWrite) << result.err;
+    EXPECT_NE(result.err.find("big.bin: cannot write the file: File too large"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(lha::testing::treeOf(scratch / "out"), std::vector<std::string>{"small.txt"});
 }
 
 // "   N  meaning" lines, in order, from a text.

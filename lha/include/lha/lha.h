@@ -27,9 +27,11 @@ enum class Error {
     WriteFailed,       // cannot create or write in the destination
     Exists,            // skipped: the file exists and was not replaced
     Cancelled,         // stopped by the caller
+    OutOfMemory,       // the system gave no more memory; nothing was aborted
 };
 
-enum class MemberKind { File, Directory, Symlink };
+// A device is a device file, pipe or socket: listed as such, never created.
+enum class MemberKind { File, Directory, Symlink, Device };
 
 struct MemberInfo {
     std::string name;       // UTF-8, relative, '/' separators, as it will be written
@@ -43,7 +45,7 @@ struct MemberInfo {
     int headerLevel = 0;
     char osId = 0;
     std::optional<int64_t> mtime;     // Unix seconds
-    std::optional<uint32_t> unixMode; // permission bits from the Unix header
+    std::optional<uint32_t> unixMode; // type and permission bits from the Unix header
     std::string comment;              // the member's note, UTF-8; never part of a path
     std::string charset;              // what the stored name was read in: "cp932", "utf-16"
     // The name's bytes as stored (folder and name), kept when name or
@@ -117,8 +119,9 @@ struct Options {
     // When set, only the members it accepts take part in the run and appear
     // in its Result; the others are passed over unread.
     std::function<bool(const MemberInfo &)> select;
-    // test() and print(): called with each member's outcome as it is known,
-    // in archive order, for callers that show every member whatever the count.
+    // test(), print() and dryRun(): called with each member's outcome as it
+    // is known, in archive order, for callers that show every member
+    // whatever the count.
     std::function<void(const MemberInfo &, const MemberOutcome &)> tested;
     // Extraction writes every member straight into the destination under the
     // last component of its name, and makes no folders. A member whose name an
@@ -151,6 +154,13 @@ Result test(const std::filesystem::path &archive, const Options &options = {});
 // Extracts every member under destination, restoring the archive's folders.
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const Options &options = {});
+
+// What extract() would do, without decoding or writing anything: each member
+// goes through the checks made of it before it is written (its name, its
+// method, a link's target, names taken when folders are ignored), and its
+// outcome is handed to options.tested in archive order. What the
+// destination holds and whether the data checks out are not looked at.
+Result dryRun(const std::filesystem::path &archive, const Options &options = {});
 
 // Decodes the members in archive order, handing each one's bytes to sink as
 // they come and checking them as test() does. A member that fails its check
