@@ -49,10 +49,10 @@ TEST(Report, TheCommandIsQuotedBackEscaped) {
         std::string command;
         const char *shown;
     } cases[] = {
-        {"\x1b]0;PWN\x07 a.lzh out/", "unknown command: \\x1b]0;PWN\\x07"},
+        {"\x1b]0;PWN\x07 a.lzh out/", "unknown command: %1B]0;PWN%07"},
         {"\xc2\x9b"
          "31m a.lzh out/",
-         "unknown command: \\x9b31m"},
+         "unknown command: %C2%9B31m"},
     };
     for (const auto &c : cases) {
         const auto call = unlha(c.command);
