@@ -15,13 +15,13 @@ int unexpectedFailure() {
 }
 
 int exitStatus(const lha::Result &result, bool skipsWereChosen) {
-    return unlha32::resultCode(result, skipsWereChosen);
+    return unlha::resultCode(result, skipsWereChosen);
 }
 
 std::string exitStatusTable() {
     std::string table;
     for (int code = UNLHA_OK; code <= UNLHA_ERROR_UNEXPECTED; ++code) {
-        const char *meaning = unlha32::describeCode(code);
+        const char *meaning = unlha::describeCode(code);
         // Codes the tool reaches in more ways than the library.
         if (code == UNLHA_ERROR_COMMAND)
             meaning = "bad command line, or a pattern that matches no member";

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <csignal>
 
-namespace unlha_tool {
+namespace unlha {
 
 inline std::atomic<bool> interrupted{false};
 inline volatile std::sig_atomic_t interruptedBy = 0;
@@ -39,4 +39,4 @@ inline void endIfInterrupted() {
     std::raise(interruptedBy);
 }
 
-} // namespace unlha_tool
+} // namespace unlha

@@ -116,11 +116,11 @@ std::string joined(const std::vector<std::string> &words, std::size_t from, std:
 // The classic form is the archive library's own line: "e ARCHIVE DEST/". The
 // library reads "-" as a file name; here it is standard input.
 std::string readLibraryForm(const std::vector<std::string> &words, std::size_t next,
-                            const lha::FileProbe &isFile, Invocation &out) {
+                            const unlha::FileProbe &isFile, Invocation &out) {
     const auto probe = [&isFile](const std::filesystem::path &path) {
         return path == kStandardInput || isFile(path);
     };
-    const auto parsed = lha::parseCommand("e " + joined(words, next, words.size()), probe);
+    const auto parsed = unlha::parseCommand("e " + joined(words, next, words.size()), probe);
     if (!parsed.ok())
         return parsed.error;
     out.archive = parsed.command.archive;
@@ -192,7 +192,7 @@ std::string takeLongOptions(std::vector<std::string> &words, Invocation &out, bo
 // later word names members, whatever it ends with. Only "e ARCHIVE DEST/"
 // is read as the library reads it.
 std::string readOperands(const std::vector<std::string> &words, std::size_t next,
-                         std::size_t optionsEnd, bool libraryVerb, const lha::FileProbe &isFile,
+                         std::size_t optionsEnd, bool libraryVerb, const unlha::FileProbe &isFile,
                          Invocation &out) {
     // Before the archive: "w=DIR" and words of option letters ("-f"), unless
     // such a word names the archive itself.
@@ -222,8 +222,8 @@ std::string readOperands(const std::vector<std::string> &words, std::size_t next
 } // namespace
 
 ParsedArguments parseArguments(const std::vector<std::string> &arguments,
-                               const lha::FileProbe &isFile) {
-    const lha::FileProbe probe = isFile ? isFile : lha::FileProbe(isRegularFile);
+                               const unlha::FileProbe &isFile) {
+    const unlha::FileProbe probe = isFile ? isFile : unlha::FileProbe(isRegularFile);
     ParsedArguments result;
     Invocation &out = result.invocation;
     std::vector<std::string> words = arguments;

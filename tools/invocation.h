@@ -14,7 +14,7 @@
 // blanks may split the archive's and the folder's names across words.
 //
 // The archive "-" is standard input.
-#include "lha/command.h"
+#include "command.h"
 
 #include <filesystem>
 #include <string>
@@ -56,6 +56,6 @@ struct ParsedArguments {
 // isFile tells whether a path names a regular file; the default asks the
 // file system.
 ParsedArguments parseArguments(const std::vector<std::string> &words,
-                               const lha::FileProbe &isFile = {});
+                               const unlha::FileProbe &isFile = {});
 
 } // namespace unlha

@@ -39,16 +39,16 @@ int run(int argc, char **argv) {
         status = unlha::runList(invocation);
         break;
     case unlha::Action::Test:
-        status = unlha::runTest(invocation, unlha_tool::cancelOnInterrupt());
+        status = unlha::runTest(invocation, unlha::cancelOnInterrupt());
         break;
     case unlha::Action::Print:
-        status = unlha::runPrint(invocation, unlha_tool::cancelOnInterrupt());
+        status = unlha::runPrint(invocation, unlha::cancelOnInterrupt());
         break;
     case unlha::Action::Extract:
-        status = unlha::runExtract(invocation, unlha_tool::cancelOnInterrupt());
+        status = unlha::runExtract(invocation, unlha::cancelOnInterrupt());
         break;
     }
-    unlha_tool::endIfInterrupted();
+    unlha::endIfInterrupted();
     return unlha::flushStandardOutput(status);
 }
 

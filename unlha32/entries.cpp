@@ -19,17 +19,17 @@ __attribute__((visibility("default"))) int Unlha(uint32_t hwnd, const char *comm
     // Nothing may escape through the C boundary.
     try {
         if (command == nullptr) {
-            unlha32::writeReport("no command\n", out, size);
+            unlha::writeReport("no command\n", out, size);
             return UNLHA_ERROR_COMMAND;
         }
-        auto session = unlha32::sessionFor(hwnd);
-        const auto outcome = unlha32::run(command, *session);
-        unlha32::writeReport(outcome.report, out, size);
+        auto session = unlha::sessionFor(hwnd);
+        const auto outcome = unlha::run(command, *session);
+        unlha::writeReport(outcome.report, out, size);
         return outcome.code;
     } catch (const std::exception &e) {
-        unlha32::writeReport(std::string("unexpected failure: ") + e.what() + '\n', out, size);
+        unlha::writeReport(std::string("unexpected failure: ") + e.what() + '\n', out, size);
     } catch (...) {
-        unlha32::writeReport("unexpected failure\n", out, size);
+        unlha::writeReport("unexpected failure\n", out, size);
     }
     return UNLHA_ERROR_UNEXPECTED;
 }

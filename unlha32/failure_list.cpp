@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace unlha32 {
+namespace unlha {
 namespace {
 
 QString fromEngine(const std::string &text) {
@@ -108,4 +108,4 @@ FailureList failureList(const lha::Result &result, int code, const QString &arch
     return list;
 }
 
-} // namespace unlha32
+} // namespace unlha

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-namespace unlha32 {
+namespace unlha {
 
 // The cause of a result code, one sentence.
 QString causeText(int code);
@@ -28,4 +28,4 @@ struct FailureList {
 // read to its end is listed under archiveName.
 FailureList failureList(const lha::Result &result, int code, const QString &archiveName);
 
-} // namespace unlha32
+} // namespace unlha

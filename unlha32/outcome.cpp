@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace unlha32 {
+namespace unlha {
 
 bool isContinuationByte(char c) {
     constexpr uint8_t kContinuationMask = 0xC0;
@@ -131,4 +131,4 @@ void writeReport(std::string_view text, char *out, uint32_t size) {
     out[length] = '\0';
 }
 
-} // namespace unlha32
+} // namespace unlha

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace unlha32 {
+namespace unlha {
 
 // The result code for one kind of failure.
 int codeFor(lha::Error error);
@@ -29,4 +29,4 @@ std::string reportText(const lha::Result &result, int code, std::string_view pre
 // and always ends it with NUL; with size 0 it leaves out alone.
 void writeReport(std::string_view text, char *out, uint32_t size);
 
-} // namespace unlha32
+} // namespace unlha

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "overwrite_query.h"
 
-namespace unlha32 {
+namespace unlha {
 
 void OverwriteQuery::answer(lha::OverwriteDecision decision) {
     {
@@ -17,4 +17,4 @@ lha::OverwriteDecision OverwriteQuery::wait() {
     return *m_decision;
 }
 
-} // namespace unlha32
+} // namespace unlha

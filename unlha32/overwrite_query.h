@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-namespace unlha32 {
+namespace unlha {
 
 class OverwriteQuery {
 public:
@@ -21,4 +21,4 @@ private:
     std::optional<lha::OverwriteDecision> m_decision;
 };
 
-} // namespace unlha32
+} // namespace unlha

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-namespace unlha32 {
+namespace unlha {
 namespace {
 
 // The question's text never grows wider than this, nor than the screen.
@@ -165,4 +165,4 @@ lha::OverwriteDecision OverwriteQuestion::decision() const {
     return lha::OverwriteDecision::Cancel;
 }
 
-} // namespace unlha32
+} // namespace unlha

@@ -14,7 +14,7 @@
 class QLabel;
 class QPushButton;
 
-namespace unlha32 {
+namespace unlha {
 
 // Size and modification time of one side of the question; either may be
 // unknown.
@@ -57,4 +57,4 @@ private:
     QPushButton *m_chosen = nullptr;
 };
 
-} // namespace unlha32
+} // namespace unlha

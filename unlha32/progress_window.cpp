@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-namespace unlha32 {
+namespace unlha {
 namespace {
 
 // The bar counts in thousandths so that archives over 2 GiB fit its int range.
@@ -111,4 +111,4 @@ void ProgressWindow::reject() {
     emit cancelRequested();
 }
 
-} // namespace unlha32
+} // namespace unlha

@@ -10,7 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-namespace unlha32 {
+namespace unlha {
 
 class ProgressWindow : public QDialog {
     Q_OBJECT
@@ -45,4 +45,4 @@ private:
     bool m_finished = false;
 };
 
-} // namespace unlha32
+} // namespace unlha

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace unlha32 {
+namespace unlha {
 namespace {
 
 FileFacts factsOnDisk(const std::filesystem::path &file) {
@@ -55,7 +55,7 @@ lha::OverwriteDecision askOnUserInterface(ProgressWindow &window, const std::str
 
 QtSession::QtSession(QWidget *owner, Engine engine) : m_owner(owner), m_engine(std::move(engine)) {}
 
-lha::Result QtSession::extract(const lha::Command &command) {
+lha::Result QtSession::extract(const unlha::Command &command) {
     m_archiveName = QFile::decodeName(command.archive.filename().c_str());
     ProgressWindow window(m_owner, m_archiveName);
     std::atomic<bool> cancel{false};
@@ -108,4 +108,4 @@ void QtSession::showFailures(const lha::Result &result, int code) {
     window.exec();
 }
 
-} // namespace unlha32
+} // namespace unlha

@@ -9,12 +9,12 @@
 
 class QWidget;
 
-namespace unlha32 {
+namespace unlha {
 
 class QtSession : public Session {
 public:
     explicit QtSession(QWidget *owner, Engine engine = defaultEngine());
-    lha::Result extract(const lha::Command &command) override;
+    lha::Result extract(const unlha::Command &command) override;
     bool asksBeforeReplacing() const override { return true; }
     // Nothing after a clean run or the user's own cancel.
     void showFailures(const lha::Result &result, int code) override;
@@ -25,4 +25,4 @@ private:
     Engine m_engine;
 };
 
-} // namespace unlha32
+} // namespace unlha

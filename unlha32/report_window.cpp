@@ -9,7 +9,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace unlha32 {
+namespace unlha {
 namespace {
 
 constexpr int kWidth = 600;
@@ -100,4 +100,4 @@ QList<FailedMember> ReportWindow::rows() const {
     return rows;
 }
 
-} // namespace unlha32
+} // namespace unlha

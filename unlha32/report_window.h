@@ -10,7 +10,7 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-namespace unlha32 {
+namespace unlha {
 
 class ReportWindow : public QDialog {
     Q_OBJECT
@@ -33,4 +33,4 @@ private:
     QPushButton *m_close = nullptr;
 };
 
-} // namespace unlha32
+} // namespace unlha

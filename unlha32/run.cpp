@@ -9,11 +9,11 @@
 #include <QThread>
 #include <QWidget>
 
-namespace unlha32 {
+namespace unlha {
 
 Outcome run(std::string_view command, Session &session) {
-    const auto parsed = lha::parseCommand(command);
-    if (!parsed.ok() || parsed.command.verb != lha::Verb::Extract) {
+    const auto parsed = unlha::parseCommand(command);
+    if (!parsed.ok() || parsed.command.verb != unlha::Verb::Extract) {
         // The error may quote the command: shown as names are.
         const auto why =
             parsed.ok() ? std::string("only e extracts") : lha::printable(parsed.error);
@@ -51,4 +51,4 @@ std::unique_ptr<Session> sessionFor(uint32_t hwnd) {
     return std::make_unique<SilentSession>();
 }
 
-} // namespace unlha32
+} // namespace unlha

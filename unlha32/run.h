@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace unlha32 {
+namespace unlha {
 
 struct Outcome {
     int code = 0;
@@ -23,4 +23,4 @@ Outcome run(std::string_view command, Session &session);
 // silent otherwise.
 std::unique_ptr<Session> sessionFor(uint32_t hwnd);
 
-} // namespace unlha32
+} // namespace unlha

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-namespace unlha32 {
+namespace unlha {
 
 Engine defaultEngine() {
     return [](const std::filesystem::path &archive, const std::filesystem::path &destination,
@@ -12,9 +12,9 @@ Engine defaultEngine() {
 
 SilentSession::SilentSession(Engine engine) : m_engine(std::move(engine)) {}
 
-lha::Result SilentSession::extract(const lha::Command &command) {
+lha::Result SilentSession::extract(const unlha::Command &command) {
     // Without an overwrite callback the engine keeps every existing file.
     return m_engine(command.archive, command.destination, lha::Options{});
 }
 
-} // namespace unlha32
+} // namespace unlha

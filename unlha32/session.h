@@ -3,13 +3,13 @@
 // How one extraction meets its caller: silently, or with windows over an
 // owner. Each kind runs the engine and says whether the user answered the
 // overwrite questions.
-#include "lha/command.h"
+#include "command.h"
 #include "lha/lha.h"
 
 #include <filesystem>
 #include <functional>
 
-namespace unlha32 {
+namespace unlha {
 
 // The engine's extract call; sessions take it as a parameter so that tests
 // can hold the engine at a chosen moment.
@@ -22,7 +22,7 @@ Engine defaultEngine();
 class Session {
 public:
     virtual ~Session() = default;
-    virtual lha::Result extract(const lha::Command &command) = 0;
+    virtual lha::Result extract(const unlha::Command &command) = 0;
     // True when existing files were offered to the user instead of skipped.
     virtual bool asksBeforeReplacing() const = 0;
     // Tells the user what failed, when there is a user to tell: the
@@ -35,7 +35,7 @@ public:
 class SilentSession : public Session {
 public:
     explicit SilentSession(Engine engine = defaultEngine());
-    lha::Result extract(const lha::Command &command) override;
+    lha::Result extract(const unlha::Command &command) override;
     bool asksBeforeReplacing() const override { return false; }
     // The caller reads the report.
     void showFailures(const lha::Result &, int) override {}
@@ -44,4 +44,4 @@ private:
     Engine m_engine;
 };
 
-} // namespace unlha32
+} // namespace unlha

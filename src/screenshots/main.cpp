@@ -71,13 +71,13 @@ int main(int argc, char *argv[]) {
     ok &= save(services.window<Form10>(), folder, u"Form10"_s);
 
     // The archive library's windows over the main window.
-    unlha32::ProgressWindow progress(&services.window<Form2>(), u"見本 アーカイブ.lzh"_s);
+    unlha::ProgressWindow progress(&services.window<Form2>(), u"見本 アーカイブ.lzh"_s);
     progress.show();
     progress.showProgress(u"資料/とても長い名前のフォルダ/その中の説明書テキスト.txt"_s, 40, 100);
     ok &= save(progress, folder, u"progress"_s);
-    const unlha32::FileFacts existing{2048, QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
-    const unlha32::FileFacts member{4096, QDateTime(QDate(1998, 3, 14), QTime(9, 30))};
-    unlha32::OverwriteQuestion question(&progress, u"資料/説明.txt"_s, existing, member);
+    const unlha::FileFacts existing{2048, QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
+    const unlha::FileFacts member{4096, QDateTime(QDate(1998, 3, 14), QTime(9, 30))};
+    unlha::OverwriteQuestion question(&progress, u"資料/説明.txt"_s, existing, member);
     ok &= save(question, folder, u"overwrite"_s);
     question.reject();
     progress.finish();

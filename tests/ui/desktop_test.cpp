@@ -177,12 +177,12 @@ private slots:
         owner.setGeometry(60, 80, 700, 500);
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        const unlha32::FileFacts facts{1234, QDateTime::currentDateTime()};
+        const unlha::FileFacts facts{1234, QDateTime::currentDateTime()};
         for (int attempt = 0; attempt < 10; ++attempt) {
-            unlha32::ProgressWindow progress(&owner, u"見本.lzh"_s);
+            unlha::ProgressWindow progress(&owner, u"見本.lzh"_s);
             progress.show();
             QVERIFY(QTest::qWaitForWindowExposed(&progress));
-            unlha32::OverwriteQuestion question(&progress, u"docs/a.txt"_s, facts, facts);
+            unlha::OverwriteQuestion question(&progress, u"docs/a.txt"_s, facts, facts);
             question.show();
             QVERIFY(QTest::qWaitForWindowExposed(&question));
             QTest::qWait(100);
@@ -226,13 +226,13 @@ private slots:
         }
         QList<QPoint> offsets;
         QStringList unfocused;
-        QPointer<unlha32::OverwriteQuestion> current;
+        QPointer<unlha::OverwriteQuestion> current;
         QElapsedTimer shownFor;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            unlha32::OverwriteQuestion *question = nullptr;
+            unlha::OverwriteQuestion *question = nullptr;
             for (QWidget *widget : QApplication::topLevelWidgets())
-                if (auto *q = qobject_cast<unlha32::OverwriteQuestion *>(widget);
+                if (auto *q = qobject_cast<unlha::OverwriteQuestion *>(widget);
                     q && q->isVisible() && !q->property("answered").toBool())
                     question = q;
             if (question == nullptr)
@@ -253,10 +253,10 @@ private slots:
             run(u"xdotool"_s, {u"key"_s, u"Return"_s});
         });
         watch.start(20);
-        unlha32::QtSession session(&owner);
+        unlha::QtSession session(&owner);
         const QByteArray archive =
             QFile::encodeName(QStringLiteral(HOKORA_TEST_DATA_DIR "/archives/method-lh5.lzh"));
-        const auto outcome = unlha32::run(
+        const auto outcome = unlha::run(
             ("e " + archive + " " + QFile::encodeName(out.path()) + "/").toStdString(), session);
         watch.stop();
         QCOMPARE(offsets.size(), 4);

@@ -16,7 +16,7 @@ TEST(Codes, ArchiveTreeComesOutWhole) {
     auto tree = contentsOf(kData / "files");
     tree["emptydir"] = "<dir>"; // git keeps no empty folders; the archive has one
     TempDir out;
-    const auto call = unlha(extractCommand(kData / "archives/level2.lzh", out.path()));
+    const auto call = callUnlha(extractCommand(kData / "archives/level2.lzh", out.path()));
     EXPECT_EQ(call.code, UNLHA_OK) << call.report;
     EXPECT_TRUE(contentsOf(out.path()) == tree);
 }
@@ -53,7 +53,7 @@ TEST(Codes, EachCauseHasItsCode) {
     for (const auto &c : cases) {
         fs::remove_all(dir / "out");
         fs::create_directory(dir / "out");
-        const auto call = unlha(extractCommand(c.archive, c.destination));
+        const auto call = callUnlha(extractCommand(c.archive, c.destination));
         EXPECT_EQ(call.code, c.code) << c.archive << "\n" << call.report;
         // Whatever was written is whole, and nothing lands beside the destination.
         for (const auto &[name, content] : contentsOf(dir / "out"))
@@ -88,7 +88,7 @@ TEST(Codes, CommandsAsTheProgramWritesThem) {
         {"l " + kLh5.string(), UNLHA_ERROR_COMMAND, nullptr},
     };
     for (const auto &c : cases) {
-        const auto call = unlha(c.command);
+        const auto call = callUnlha(c.command);
         EXPECT_EQ(call.code, c.code) << c.command << "\n" << call.report;
         if (c.written) {
             EXPECT_EQ(readFile(dir / c.written), "hello\n") << c.command;
@@ -106,7 +106,7 @@ TEST(Codes, NothingReplacedAndTheReportFitsTheBufferExactly) {
     // after the first run every member is skipped, so the report stays the same.
     std::string full;
     for (const uint32_t hwnd : {0x7ffffff1u, 0u}) {
-        const auto call = unlha(command, hwnd);
+        const auto call = callUnlha(command, hwnd);
         EXPECT_EQ(call.code, UNLHA_ERROR_EXISTS);
         EXPECT_NE(call.report.find("skipped tiny.txt"), std::string::npos) << call.report;
         EXPECT_EQ(readFile(out / "tiny.txt"), "kept");

@@ -25,7 +25,7 @@ struct Call {
     int code = 0;
     std::string report;
 };
-inline Call unlha(const std::string &command, uint32_t hwnd = 0) {
+inline Call callUnlha(const std::string &command, uint32_t hwnd = 0) {
     std::vector<char> out(1 << 16);
     const int code = Unlha(hwnd, command.c_str(), out.data(), static_cast<uint32_t>(out.size()));
     return {code, out.data()};

@@ -63,8 +63,8 @@ TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
     // The first progress report with part of big.bin written waits for
     // Cancel.
     std::atomic<bool> partWritten = false;
-    unlha32::QtSession session(&m_owner, [&](const fs::path &archive, const fs::path &destination,
-                                             const lha::Options &options) {
+    unlha::QtSession session(&m_owner, [&](const fs::path &archive, const fs::path &destination,
+                                           const lha::Options &options) {
         auto held = options;
         held.progress = [&](const lha::Progress &p) {
             options.progress(p);
@@ -78,21 +78,21 @@ TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
         };
         return lha::extract(archive, destination, held);
     });
-    whenShown<unlha32::ProgressWindow>([&](unlha32::ProgressWindow &w) {
+    whenShown<unlha::ProgressWindow>([&](unlha::ProgressWindow &w) {
         if (partWritten)
             click(w, "cancel");
     });
     int reports = 0;
-    whenShown<unlha32::ReportWindow>([&](unlha32::ReportWindow &w) {
+    whenShown<unlha::ReportWindow>([&](unlha::ReportWindow &w) {
         ++reports;
         w.reject();
     });
-    const auto outcome = unlha32::run(extractCommand(dir / "big.lzh", dir / "out"), session);
+    const auto outcome = unlha::run(extractCommand(dir / "big.lzh", dir / "out"), session);
     EXPECT_TRUE(partWritten) << "the cancel did not land inside the member";
     EXPECT_EQ(outcome.code, UNLHA_ERROR_CANCELLED) << outcome.report;
     EXPECT_TRUE(fs::is_empty(dir / "out"));
     EXPECT_EQ(reports, 0) << "the user's own cancel is no failure to report";
-    EXPECT_EQ(unlha(extractCommand(dir / "big.lzh", dir / "out")).code, UNLHA_OK);
+    EXPECT_EQ(callUnlha(extractCommand(dir / "big.lzh", dir / "out")).code, UNLHA_OK);
     EXPECT_EQ(readFile(dir / "out/big.bin"), big);
 }
 
@@ -115,15 +115,15 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         writeFile(out / "tiny.txt", "old");
         std::size_t asked = 0;
         bool modalToOwner = false;
-        whenShown<unlha32::ProgressWindow>([&](unlha32::ProgressWindow &w) {
+        whenShown<unlha::ProgressWindow>([&](unlha::ProgressWindow &w) {
             modalToOwner = w.parentWidget() == &m_owner && w.windowModality() == Qt::WindowModal;
         });
         int reports = 0;
-        whenShown<unlha32::ReportWindow>([&](unlha32::ReportWindow &w) {
+        whenShown<unlha::ReportWindow>([&](unlha::ReportWindow &w) {
             ++reports;
             w.reject();
         });
-        whenShown<unlha32::OverwriteQuestion>([&](unlha32::OverwriteQuestion &q) {
+        whenShown<unlha::OverwriteQuestion>([&](unlha::OverwriteQuestion &q) {
             EXPECT_TRUE(q.text().contains(asked == 0 ? "text.txt" : "tiny.txt"));
             // The member's size, from the archive, beside the existing file's.
             EXPECT_TRUE(
@@ -134,7 +134,7 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
         });
         // Through the C entry, as the program calls it.
         const auto call =
-            unlha(extractCommand(kLh5, out.path()), static_cast<uint32_t>(m_owner.winId()));
+            callUnlha(extractCommand(kLh5, out.path()), static_cast<uint32_t>(m_owner.winId()));
         EXPECT_EQ(call.code, c.code) << call.report;
         EXPECT_EQ(asked, c.answers.size());
         EXPECT_TRUE(modalToOwner);
@@ -149,12 +149,12 @@ TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
 // A long path is cut in the middle and the question stays on the screen
 // with all its buttons; the whole path is the tooltip.
 TEST_F(OwnerWindow, OverwriteQuestionFitsTheScreen) {
-    const unlha32::FileFacts facts{1234, QDateTime::currentDateTime()};
+    const unlha::FileFacts facts{1234, QDateTime::currentDateTime()};
     const QRect screen = m_owner.screen()->availableGeometry();
     for (const int length : {110, 200, 1000}) {
         const QString path = QStringLiteral("docs/") + QString(length, QChar(u'長')) +
                              QStringLiteral("/最後のファイル.txt");
-        unlha32::OverwriteQuestion question(&m_owner, path, facts, facts);
+        unlha::OverwriteQuestion question(&m_owner, path, facts, facts);
         question.show();
         EXPECT_TRUE(screen.contains(question.frameGeometry())) << length;
         EXPECT_LE(question.width(), 680) << length;
@@ -195,7 +195,7 @@ TEST_F(OwnerWindow, FailuresAreShownBeforeUnlhaReturns) {
     for (const auto &c : cases) {
         TempDir out;
         int shown = 0;
-        whenShown<unlha32::ReportWindow>([&](unlha32::ReportWindow &w) {
+        whenShown<unlha::ReportWindow>([&](unlha::ReportWindow &w) {
             if (++shown > 1)
                 return;
             EXPECT_EQ(w.windowTitle(), QStringLiteral("解凍できなかったファイル"));
@@ -227,8 +227,8 @@ TEST_F(OwnerWindow, FailuresAreShownBeforeUnlhaReturns) {
             if (w.isVisible())
                 w.reject();
         });
-        const auto call = unlha(extractCommand(dir / "a.lzh", out.path()),
-                                c.owner ? static_cast<uint32_t>(m_owner.winId()) : 0);
+        const auto call = callUnlha(extractCommand(dir / "a.lzh", out.path()),
+                                    c.owner ? static_cast<uint32_t>(m_owner.winId()) : 0);
         EXPECT_EQ(call.code, UNLHA_ERROR_DAMAGED) << call.report;
         EXPECT_NE(call.report.find("failed  docs/b0.txt"), std::string::npos) << call.report;
         EXPECT_EQ(shown, c.owner ? 1 : 0);

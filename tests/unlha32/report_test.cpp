@@ -31,7 +31,7 @@ TEST(Report, RefusedNamesAreEscapedAndNeverCutTheReportShort) {
         TempDir dir;
         writeFile(dir / "a.lzh",
                   buildArchive({Member{c.name, "refused"}, Member{"fine.txt", "fine"}}));
-        const auto call = unlha(extractCommand(dir / "a.lzh", dir / "out"));
+        const auto call = callUnlha(extractCommand(dir / "a.lzh", dir / "out"));
         EXPECT_EQ(call.code, UNLHA_ERROR_UNSAFE_NAME) << call.report;
         EXPECT_NE(call.report.find(c.shown), std::string::npos) << call.report;
         for (const char ch : call.report)
@@ -55,7 +55,7 @@ TEST(Report, TheCommandIsQuotedBackEscaped) {
          "unknown command: %C2%9B31m"},
     };
     for (const auto &c : cases) {
-        const auto call = unlha(c.command);
+        const auto call = callUnlha(c.command);
         EXPECT_EQ(call.code, UNLHA_ERROR_COMMAND) << call.report;
         EXPECT_NE(call.report.find(c.shown), std::string::npos) << call.report;
         for (std::size_t i = 0; i < call.report.size(); ++i) {
@@ -70,12 +70,12 @@ TEST(Report, TheCommandIsQuotedBackEscaped) {
 // the header promises for it.
 TEST(Report, LackOfMemoryIsCodeTen) {
     TempDir dir;
-    unlha32::SilentSession session([](const fs::path &, const fs::path &, const lha::Options &) {
+    unlha::SilentSession session([](const fs::path &, const fs::path &, const lha::Options &) {
         lha::Result result;
         result.add({"big.bin", lha::Error::OutOfMemory, lha::describe(lha::Error::OutOfMemory)});
         return result;
     });
-    const auto outcome = unlha32::run(extractCommand(kLh5, dir / "out"), session);
+    const auto outcome = unlha::run(extractCommand(kLh5, dir / "out"), session);
     EXPECT_EQ(outcome.code, UNLHA_ERROR_UNEXPECTED) << outcome.report;
     EXPECT_NE(outcome.report.find("big.bin: out of memory"), std::string::npos) << outcome.report;
 }
@@ -83,7 +83,7 @@ TEST(Report, LackOfMemoryIsCodeTen) {
 // A report cut to the caller's buffer ends on a character boundary.
 TEST(Report, ACutReportEndsOnACharacterBoundary) {
     const std::string command = "解凍 a.lzh out/";
-    const auto full = unlha(command).report;
+    const auto full = callUnlha(command).report;
     ASSERT_NE(full.find("解凍"), std::string::npos) << full;
     for (uint32_t size = 1; size <= full.size() + 1; ++size) {
         std::string buffer(size, 'x');
@@ -106,14 +106,14 @@ TEST(Report, ALineNamingTwoArchivesGrowsNoFolderTree) {
     fs::copy_file(kLh5, dir / "B.LZH");
     const auto a = (dir / "A.LZH").string();
     const auto b = (dir / "B.LZH").string();
-    auto call = unlha("e " + a + " " + b + " " + (dir / "d").string() + "/");
+    auto call = callUnlha("e " + a + " " + b + " " + (dir / "d").string() + "/");
     EXPECT_EQ(call.code, UNLHA_ERROR_WRITE) << call.report;
     EXPECT_NE(call.report.find("read as archive \"" + a + "\""), std::string::npos) << call.report;
     EXPECT_EQ(treeOf(dir.path()), (std::vector<std::string>{"A.LZH", "B.LZH"}));
 
     // A line with one reading says nothing about it.
     fs::create_directory(dir / "out");
-    call = unlha("e " + a + " " + (dir / "out").string() + "/");
+    call = callUnlha("e " + a + " " + (dir / "out").string() + "/");
     EXPECT_EQ(call.code, UNLHA_OK) << call.report;
     EXPECT_EQ(call.report.find("read as"), std::string::npos) << call.report;
     EXPECT_TRUE(fs::exists(dir / "out" / "tiny.txt"));
@@ -121,7 +121,7 @@ TEST(Report, ALineNamingTwoArchivesGrowsNoFolderTree) {
 
 TEST(Report, EveryCauseIsOneSentence) {
     for (int code = UNLHA_ERROR_COMMAND; code <= UNLHA_ERROR_UNEXPECTED + 1; ++code)
-        EXPECT_TRUE(unlha32::causeText(code).endsWith(QChar(u'。'))) << code;
+        EXPECT_TRUE(unlha::causeText(code).endsWith(QChar(u'。'))) << code;
 }
 
 TEST(Report, TheWindowListsEveryFailedMemberWithItsCause) {
@@ -212,7 +212,7 @@ TEST(Report, TheWindowListsEveryFailedMemberWithItsCause) {
          {}},
     };
     for (const auto &c : cases) {
-        const auto list = unlha32::failureList(c.result, c.code, QStringLiteral("見本.lzh"));
+        const auto list = unlha::failureList(c.result, c.code, QStringLiteral("見本.lzh"));
         EXPECT_EQ(list.summary, c.summary.join(QChar('\n'))) << c.what;
         std::vector<std::pair<QString, QString>> rows;
         for (const auto &member : list.members)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "lha/command.h"
+#include "command.h"
 
 #include <gtest/gtest.h>
 
@@ -9,54 +9,54 @@
 
 namespace {
 
-lha::FileProbe filesAre(std::set<std::string> files) {
+unlha::FileProbe filesAre(std::set<std::string> files) {
     return [files](const std::filesystem::path &p) { return files.count(p.string()) > 0; };
 }
 
 TEST(Command, ExtractSplitsWhereTheArchiveExistsWhateverTheBlanks) {
     const auto probe = filesAre({"/home/u/my data.lzh", "/home/u/my"});
-    auto r = lha::parseCommand("e /home/u/my data.lzh /home/u/work dir/", probe);
+    auto r = unlha::parseCommand("e /home/u/my data.lzh /home/u/work dir/", probe);
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.command.verb, lha::Verb::Extract);
+    EXPECT_EQ(r.command.verb, unlha::Verb::Extract);
     EXPECT_EQ(r.command.archive, "/home/u/my data.lzh");
     EXPECT_EQ(r.command.destination, "/home/u/work dir");
 
     // The library's own form: the root destination gets a second separator.
-    r = lha::parseCommand("e /home/u/my data.lzh //", probe);
+    r = unlha::parseCommand("e /home/u/my data.lzh //", probe);
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.destination, "/");
-    r = lha::parseCommand("X /home/u/my data.lzh /\r\n", probe);
+    r = unlha::parseCommand("X /home/u/my data.lzh /\r\n", probe);
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.destination, "/");
 }
 
 TEST(Command, QuotesProtectOrBelongToTheName) {
-    auto r = lha::parseCommand("e \"/a b.lzh\" \"/out dir/\"", filesAre({"/a b.lzh"}));
+    auto r = unlha::parseCommand("e \"/a b.lzh\" \"/out dir/\"", filesAre({"/a b.lzh"}));
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.archive, "/a b.lzh");
     EXPECT_EQ(r.command.destination, "/out dir");
 
     // A name whose quotes are real characters is kept as it is.
-    r = lha::parseCommand("e \"q\".lzh /out/", filesAre({"\"q\".lzh"}));
+    r = unlha::parseCommand("e \"q\".lzh /out/", filesAre({"\"q\".lzh"}));
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.archive, "\"q\".lzh");
 }
 
 TEST(Command, MissingArchiveIsGuessedByItsExtension) {
-    auto r = lha::parseCommand("e /x/old files.LZH /dest dir/", filesAre({}));
+    auto r = unlha::parseCommand("e /x/old files.LZH /dest dir/", filesAre({}));
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.command.archive, "/x/old files.LZH");
     EXPECT_EQ(r.command.destination, "/dest dir");
 }
 
 TEST(Command, ListAndTestTakeTheWholeRestAsArchive) {
-    auto r = lha::parseCommand("l  /a b/c d.lzh ", filesAre({}));
+    auto r = unlha::parseCommand("l  /a b/c d.lzh ", filesAre({}));
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.command.verb, lha::Verb::List);
+    EXPECT_EQ(r.command.verb, unlha::Verb::List);
     EXPECT_EQ(r.command.archive, "/a b/c d.lzh");
     EXPECT_TRUE(r.command.destination.empty());
-    r = lha::parseCommand("t \"/a.lzh\"", filesAre({}));
-    EXPECT_EQ(r.command.verb, lha::Verb::Test);
+    r = unlha::parseCommand("t \"/a.lzh\"", filesAre({}));
+    EXPECT_EQ(r.command.verb, unlha::Verb::Test);
     EXPECT_EQ(r.command.archive, "/a.lzh");
 }
 
@@ -79,7 +79,7 @@ TEST(Command, MalformedLinesAreRefusedWithAReason) {
         {"e " + std::string(1 << 20, ' ') + "/a.lzh /d/", "longer than"},
     };
     for (const auto &c : cases) {
-        const auto r = lha::parseCommand(c.line, probe);
+        const auto r = unlha::parseCommand(c.line, probe);
         EXPECT_FALSE(r.ok()) << "accepted: [" << c.line.substr(0, 40) << "]";
         EXPECT_NE(r.error.find(c.reason), std::string::npos)
             << "[" << c.line.substr(0, 40) << "]: " << r.error;
@@ -113,7 +113,7 @@ TEST(Command, TheSplitWhoseDestinationExistsWinsAndIsReported) {
         {"e /a/A.LZH /d/", {"/a/A.LZH"}, {"/d"}, "/a/A.LZH", "/d", false},
     };
     for (const auto &c : cases) {
-        const auto r = lha::parseCommand(c.line, filesAre(c.files), folders(c.dirs));
+        const auto r = unlha::parseCommand(c.line, filesAre(c.files), folders(c.dirs));
         ASSERT_TRUE(r.ok()) << c.line << ": " << r.error;
         EXPECT_EQ(r.command.archive, c.archive) << c.line;
         EXPECT_EQ(r.command.destination, c.destination) << c.line;

@@ -53,30 +53,4 @@ Error Result::firstError() const {
     return Error::None;
 }
 
-const char *describe(Error error) {
-    switch (error) {
-    case Error::None:
-        return "ok";
-    case Error::ArchiveUnreadable:
-        return "cannot read the archive";
-    case Error::NotAnArchive:
-        return "not an LHA archive";
-    case Error::Damaged:
-        return "the archive is damaged";
-    case Error::UnsupportedMethod:
-        return "unsupported compression method";
-    case Error::UnsafeName:
-        return "unsafe name refused";
-    case Error::WriteFailed:
-        return "cannot write to the destination";
-    case Error::Exists:
-        return "file exists, skipped";
-    case Error::Cancelled:
-        return "cancelled";
-    case Error::OutOfMemory:
-        return "out of memory"; // short enough to need no memory of its own
-    }
-    return "unknown error";
-}
-
 } // namespace lha

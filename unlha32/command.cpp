@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "lha/command.h"
+#include "command.h"
 
 #include <cctype>
 #include <climits>
 #include <optional>
 #include <sys/stat.h>
 
-namespace lha {
+namespace unlha {
 namespace {
 
 bool isBlank(char c) {
@@ -215,4 +215,4 @@ CommandResult parseCommand(std::string_view line, const FileProbe &isFile,
     return result;
 }
 
-} // namespace lha
+} // namespace unlha

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace lha {
+namespace unlha {
 
 enum class Verb { Extract, List, Test };
 
@@ -42,4 +42,4 @@ using FileProbe = std::function<bool(const std::filesystem::path &)>;
 CommandResult parseCommand(std::string_view line, const FileProbe &isFile = {},
                            const FileProbe &isFolder = {});
 
-} // namespace lha
+} // namespace unlha

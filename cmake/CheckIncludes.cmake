@@ -1,0 +1,21 @@
+# SPDX-License-Identifier: MIT
+# Run by hokora_forbid_includes: fails when a file in FOLDER includes one of
+# the comma-separated FORBIDDEN system headers, else touches STAMP.
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "," ";" forbidden "${FORBIDDEN}")
+file(GLOB files ${FOLDER}/*.h ${FOLDER}/*.cpp)
+set(found "")
+foreach(file IN LISTS files)
+  file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*<")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*<([^>]+)>.*" "\\1" header "${line}")
+    if(header IN_LIST forbidden)
+      list(APPEND found "${file}: <${header}>")
+    endif()
+  endforeach()
+endforeach()
+if(found)
+  list(JOIN found "\n  " listed)
+  message(FATAL_ERROR "This layer must not include these headers:\n  ${listed}")
+endif()
+file(TOUCH ${STAMP})
