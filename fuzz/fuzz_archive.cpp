@@ -14,7 +14,7 @@ constexpr uint64_t kOutputCap = 64ull << 20;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     std::atomic<bool> cancel{false};
-    lha::Options options;
+    lha::TestOptions options;
     options.threads = 1;
     options.cancel = &cancel;
     options.progress = [&](const lha::Progress &progress) {

@@ -31,8 +31,14 @@ private:
     std::size_t m_pos = 0;
 };
 
-constexpr std::array kMethods = {"-lh0-", "-lh1-", "-lh2-", "-lh3-", "-lh4-", "-lh5-", "-lh6-",
-                                 "-lh7-", "-lk7-", "-lzs-", "-lz5-", "-pm1-", "-pm2-"};
+// Every method of the engine's table that decodes a file's data.
+std::vector<const lha::Method *> decodingMethods() {
+    std::vector<const lha::Method *> found;
+    for (const lha::Method &method : lha::methods())
+        if (!method.folder)
+            found.push_back(&method);
+    return found;
+}
 
 // Odd sizes, so that reads end inside matches and inside the output window.
 constexpr std::array<std::size_t, 4> kReadSizes = {65536, 1, 4093, 65521};
@@ -42,9 +48,8 @@ constexpr std::array<std::size_t, 4> kReadSizes = {65536, 1, 4093, 65521};
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     if (size < 4)
         return 0;
-    const lha::Method *method = lha::findMethod(kMethods[data[0] % kMethods.size()]);
-    if (!method)
-        return 0;
+    static const std::vector<const lha::Method *> kMethods = decodingMethods();
+    const lha::Method *method = kMethods[data[0] % kMethods.size()];
     // Three bytes bound the output at 16 MiB, so no input runs long.
     const uint64_t original = data[1] | (data[2] << 8) | (data[3] << 16);
     const std::size_t step = kReadSizes[(data[0] / kMethods.size()) % kReadSizes.size()];

@@ -67,23 +67,23 @@ void printVerboseLines(const lha::Result &result, const char *done) {
 }
 
 // Options that read the names as the user asked.
-lha::Options nameOptions(const Invocation &invocation) {
-    lha::Options options;
+lha::RunOptions nameOptions(const Invocation &invocation) {
+    lha::RunOptions options;
     options.charset = invocation.charset;
     return options;
 }
 
-// Options that choose members by the patterns and report to the progress
-// line, when it is shown.
-lha::Options runOptions(const Invocation &invocation, MemberPatterns &patterns,
-                        ProgressLine &progress, const std::atomic<bool> *cancel) {
-    lha::Options options = nameOptions(invocation);
+// Sets what every run takes: the names' charset, cancel, the members the
+// patterns choose, and reports to the progress line when there is one shown.
+void setRunOptions(lha::RunOptions &options, const Invocation &invocation,
+                   MemberPatterns &patterns, ProgressLine *progress,
+                   const std::atomic<bool> *cancel) {
+    options = nameOptions(invocation);
     options.cancel = cancel;
     if (!patterns.empty())
         options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
-    if (progress.enabled())
-        options.progress = [&progress](const lha::Progress &p) { progress.update(p); };
-    return options;
+    if (progress && progress->enabled())
+        options.progress = [progress](const lha::Progress &p) { progress->update(p); };
 }
 
 bool showsProgress(const Invocation &invocation) {
@@ -99,11 +99,9 @@ int runDryRun(const Invocation &invocation, const std::atomic<bool> *cancel) {
         return finish(invocation, input.failure(), patterns);
     const std::string destination =
         invocation.destination.empty() ? "." : invocation.destination.string();
-    lha::Options options = nameOptions(invocation);
-    options.cancel = cancel;
+    lha::DryRunOptions options;
+    setRunOptions(options, invocation, patterns, nullptr, cancel);
     options.ignoreFolders = invocation.ignoreFolders;
-    if (!patterns.empty())
-        options.select = [&patterns](const lha::MemberInfo &m) { return patterns.matches(m); };
     options.tested = [&](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
         if (outcome.error != lha::Error::None)
             return;
@@ -155,7 +153,8 @@ int runTest(const Invocation &invocation, const std::atomic<bool> *cancel) {
     if (!input.failure().ok())
         return finish(invocation, input.failure(), patterns);
     ProgressLine progress(stderr, showsProgress(invocation));
-    lha::Options options = runOptions(invocation, patterns, progress, cancel);
+    lha::TestOptions options;
+    setRunOptions(options, invocation, patterns, &progress, cancel);
     // Each member is shown as its test ends, so that nothing is held for all of them.
     if (invocation.json)
         options.tested = [](const lha::MemberInfo &m, const lha::MemberOutcome &outcome) {
@@ -181,7 +180,8 @@ int runPrint(const Invocation &invocation, const std::atomic<bool> *cancel) {
     // The bytes go to standard output: a terminal there would show the line
     // in the middle of them.
     ProgressLine progress(stderr, showsProgress(invocation) && !::isatty(STDOUT_FILENO));
-    lha::Options options = runOptions(invocation, patterns, progress, cancel);
+    lha::TestOptions options;
+    setRunOptions(options, invocation, patterns, &progress, cancel);
     const auto result =
         lha::print(input.path(), options, [](const uint8_t *data, std::size_t size) {
             return std::fwrite(data, 1, size, stdout) == size;
@@ -211,7 +211,8 @@ int runExtract(const Invocation &invocation, const std::atomic<bool> *cancel) {
     }
     ProgressLine progress(stderr, showsProgress(invocation));
     OverwritePrompt prompt(stdin, stderr);
-    lha::Options options = runOptions(invocation, patterns, progress, cancel);
+    lha::ExtractOptions options;
+    setRunOptions(options, invocation, patterns, &progress, cancel);
     options.ignoreFolders = invocation.ignoreFolders;
     if (invocation.replace)
         options.overwrite = [](const lha::MemberInfo &) {

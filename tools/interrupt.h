@@ -18,7 +18,7 @@ extern "C" inline void noteInterrupt(int signal) {
     interrupted.store(true);
 }
 
-// Installs the handlers; pass the result as lha::Options::cancel.
+// Installs the handlers; pass the result as lha::RunOptions::cancel.
 inline const std::atomic<bool> *cancelOnInterrupt() {
     static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
     struct sigaction action {};

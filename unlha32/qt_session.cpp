@@ -61,7 +61,7 @@ lha::Result QtSession::extract(const unlha::Command &command) {
     std::atomic<bool> cancel{false};
     QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
 
-    lha::Options options;
+    lha::ExtractOptions options;
     options.cancel = &cancel;
     options.progress = [&window](const lha::Progress &p) {
         QMetaObject::invokeMethod(

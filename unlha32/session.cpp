@@ -7,14 +7,14 @@ namespace unlha {
 
 Engine defaultEngine() {
     return [](const std::filesystem::path &archive, const std::filesystem::path &destination,
-              const lha::Options &options) { return lha::extract(archive, destination, options); };
+              const lha::ExtractOptions &options) { return lha::extract(archive, destination, options); };
 }
 
 SilentSession::SilentSession(Engine engine) : m_engine(std::move(engine)) {}
 
 lha::Result SilentSession::extract(const unlha::Command &command) {
     // Without an overwrite callback the engine keeps every existing file.
-    return m_engine(command.archive, command.destination, lha::Options{});
+    return m_engine(command.archive, command.destination, lha::ExtractOptions{});
 }
 
 } // namespace unlha

@@ -15,7 +15,7 @@ namespace unlha {
 // can hold the engine at a chosen moment.
 using Engine = std::function<lha::Result(const std::filesystem::path &archive,
                                          const std::filesystem::path &destination,
-                                         const lha::Options &options)>;
+                                         const lha::ExtractOptions &options)>;
 
 Engine defaultEngine();
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "entry.h"
 
+#include "decoder.h"
+
 #include "charset_guess.h"
 #include "holdable_name.h"
 #include "path_hashes.h"
@@ -105,15 +107,16 @@ void copySizesAndMethod(const Header &h, MemberInfo &info) {
 // LHA 1.22 for the Amiga stores a folder as an empty member whose name is
 // empty and whose directory header names the folder.
 bool isNamelessFolder(const Header &h) {
-    return h.name.empty() && !h.utf16_name && h.originalSize == 0 &&
-           (!h.directory.empty() || (h.utf16_directory && !h.utf16_directory->empty()));
+    return h.name.empty() && !h.utf16Name && h.originalSize == 0 &&
+           (!h.directory.empty() || (h.utf16Directory && !h.utf16Directory->empty()));
 }
 
 // The member's kind, with a link's target cut off its name, and the refusal
 // of what is never created.
 void classify(const Header &h, std::string &name, Entry &e) {
     MemberInfo &info = e.info;
-    if (h.method == "-lhd-") {
+    const Method *method = findMethod(h.method);
+    if (method && method->folder) {
         const auto bar = name.find('|');
         if (bar != std::string::npos) {
             info.kind = MemberKind::Symlink;
@@ -160,8 +163,8 @@ void placeAtPath(const std::string &name, Entry &e) {
 void keepStoredBytes(const Header &h, MemberInfo &info) {
     if (info.name.find('%') == std::string::npos && info.linkTarget.find('%') == std::string::npos)
         return;
-    info.storedName = h.utf16_directory ? *h.utf16_directory : h.directory;
-    info.storedName += h.utf16_name ? *h.utf16_name : h.name;
+    info.storedName = h.utf16Directory ? *h.utf16Directory : h.directory;
+    info.storedName += h.utf16Name ? *h.utf16Name : h.name;
 }
 
 void restoreTimes(const Header &h, Entry &e) {
@@ -278,9 +281,9 @@ std::string decodeStoredName(const Header &h, NameReading reading, std::string *
         return decodeSegments(bytes, charset);
     };
     const std::string directory =
-        h.utf16_directory ? decodeUtf16Path(*h.utf16_directory) : decodeBytes(h.directory);
-    const std::string name = h.utf16_name ? decodeUtf16(*h.utf16_name) : decodeBytes(h.name);
-    if (h.utf16_name)
+        h.utf16Directory ? decodeUtf16Path(*h.utf16Directory) : decodeBytes(h.directory);
+    const std::string name = h.utf16Name ? decodeUtf16(*h.utf16Name) : decodeBytes(h.name);
+    if (h.utf16Name)
         shown = kUtf16Name;
     if (charsetShown)
         *charsetShown = std::move(shown);
@@ -313,9 +316,9 @@ std::vector<std::string> splitPath(const std::string &name, std::string &refusal
     return parts;
 }
 
-Entry makeEntry(const Header &h, uint64_t data_offset, NameReading reading) {
+Entry makeEntry(const Header &h, uint64_t dataOffset, NameReading reading) {
     Entry e;
-    e.data_offset = data_offset;
+    e.dataOffset = dataOffset;
     copySizesAndMethod(h, e.info);
     std::string name = holdableName(decodeStoredName(h, reading, &e.info.charset));
     classify(h, name, e);

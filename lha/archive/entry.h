@@ -15,7 +15,7 @@ namespace lha {
 
 struct Entry {
     MemberInfo info;
-    uint64_t data_offset = 0;
+    uint64_t dataOffset = 0;
     bool truncated = false;        // the archive ends inside its data
     std::vector<std::string> path; // components under the destination
     std::string refusal;           // why it must not be written; empty when safe
@@ -40,7 +40,7 @@ struct NameReading {
     bool forced;
 };
 
-Entry makeEntry(const Header &header, uint64_t data_offset, NameReading reading);
+Entry makeEntry(const Header &header, uint64_t dataOffset, NameReading reading);
 
 // LH/2 for OS/2 stores a folder's extended attributes as a file member named
 // like the folder, which later members need as a folder. Such a file is

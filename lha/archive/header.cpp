@@ -133,10 +133,10 @@ struct Parse {
             }
             break;
         case kUtf16Name:
-            out.utf16_name = std::string(bytes);
+            out.utf16Name = std::string(bytes);
             break;
         case kUtf16Directory:
-            out.utf16_directory = std::string(bytes);
+            out.utf16Directory = std::string(bytes);
             break;
         case kCodePage:
             if (n >= 4)

@@ -22,8 +22,8 @@ struct Header {
     char osId = 0;                         // 0 when the header names none
     std::string name;                      // raw bytes; '\' separators for levels 0 and 1
     std::string directory;                 // raw bytes of the directory header; 0xFF separators
-    std::optional<std::string> utf16_name; // little-endian UTF-16 bytes
-    std::optional<std::string> utf16_directory; // likewise
+    std::optional<std::string> utf16Name; // little-endian UTF-16 bytes
+    std::optional<std::string> utf16Directory; // likewise
     std::optional<uint32_t> codePage;
     std::string comment;       // raw bytes: the comment header, or a note after the name
     uint32_t dosTime = 0;      // MS-DOS date and time, 0 when absent

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scan.h"
 
-#include "decode_entry.h"
+#include "member_data.h"
 #include "uninitialised.h"
 
 #include <algorithm>
@@ -217,18 +217,18 @@ std::optional<uint64_t> findHeader(Window &window, uint64_t size, uint64_t from,
 // Cuts an over-long stored name to what the report shows; true when it was.
 bool cutLongName(Header &header) {
     const std::size_t stored = std::max(header.name.size() + header.directory.size(),
-                                        header.utf16_name.value_or("").size() +
-                                            header.utf16_directory.value_or("").size());
+                                        header.utf16Name.value_or("").size() +
+                                            header.utf16Directory.value_or("").size());
     if (stored <= kLongestName)
         return false;
     // A copy rather than resize, which would keep the long name's memory.
     auto cut = [](std::string &s) { s = s.substr(0, kShownOfLongName); };
     cut(header.name);
     cut(header.directory);
-    if (header.utf16_name)
-        cut(*header.utf16_name);
-    if (header.utf16_directory)
-        cut(*header.utf16_directory);
+    if (header.utf16Name)
+        cut(*header.utf16Name);
+    if (header.utf16Directory)
+        cut(*header.utf16Directory);
     return true;
 }
 
@@ -326,14 +326,15 @@ Scan::Scan(const ArchiveSource &source, std::optional<Charset> charset)
         damaged("bad header at offset 0: " + why);
     if (!m_first) {
         if (source.ioError()) {
-            error = Error::ArchiveUnreadable;
-            message = "read error";
-        } else if (error == Error::None) {
-            error = Error::NotAnArchive;
-            message = "no LHA header found";
+            m_findings.error = Error::ArchiveUnreadable;
+            m_findings.message = "read error";
+        } else if (m_findings.error == Error::None) {
+            m_findings.error = Error::NotAnArchive;
+            m_findings.message = "no LHA header found";
         }
         return;
     }
+    m_findings.start = *m_first;
     // The names of the first members are enough to guess the charset.
     std::vector<Header> sample;
     struct Place {
@@ -414,8 +415,8 @@ std::optional<uint64_t> Scan::checkedHeader(uint64_t from) {
         m_checkBudget -= cost;
         if (!findHeader(*m_window, size, dataOffset, dataOffset + header.packedSize))
             return found;
-        const Entry entry = makeEntry(header, dataOffset, m_reading);
-        if (decodeEntry(m_source, entry, [](Chunk &&) { return true; }).error == Error::None)
+        const MemberData data = memberData(makeEntry(header, dataOffset, m_reading));
+        if (decodeVerified(m_source, data, [](Chunk &&) { return true; }).error == Error::None)
             return found;
         from = *found + 1;
     }
@@ -427,15 +428,15 @@ void Scan::noteMembersAfterEnd(uint64_t mark) {
         return;
     m_checkedAfterEnd = true;
     if (const auto next = memberAfterEnd(*m_window, m_source.size(), mark))
-        warning = "data after the end of the archive: a member header at offset " +
+        m_findings.warning = "data after the end of the archive: a member header at offset " +
                   std::to_string(*next) + " is passed over";
 }
 
 void Scan::damaged(std::string why) {
-    if (error != Error::None)
+    if (m_findings.error != Error::None)
         return;
-    error = m_source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
-    message = std::move(why);
+    m_findings.error = m_source.ioError() ? Error::ArchiveUnreadable : Error::Damaged;
+    m_findings.message = std::move(why);
 }
 
 // Reads header after header up to the end mark. After a damaged header, or

@@ -13,11 +13,24 @@ namespace lha {
 
 class HeaderWindow;
 
-// A walk over the members, a batch at a time, that keeps nothing per
-// member: an archive of millions of members costs what one batch does. The
-// constructor walks the headers once or twice (the charset guess, the
-// folders OS/2 attributes must give way to); each run then rewinds and walks
-// again.
+// What the walk over the headers found besides the members: where the
+// archive starts, damage, and what it passed over.
+struct ScanFindings {
+    uint64_t start = 0;        // where the first member starts; 0 when there is none
+    Error error = Error::None; // NotAnArchive, Damaged or ArchiveUnreadable
+    std::string message;
+    // Members after the end mark, which are passed over; empty when none.
+    std::string warning;
+};
+
+// An archive's headers, surveyed once and then walked by a Cursor as often
+// as a run needs, keeping nothing per member: an archive of millions of
+// members costs what one batch does.
+//
+// The survey (the constructor) finds the first header, guesses the names'
+// charset from the first ones, and learns which folders OS/2 attribute data
+// must give way to: one walk over the headers, two when the archive is
+// larger than the charset sample. Damage met on any walk is in findings().
 class Scan {
 public:
     // The first header may sit after a self-extracting program: it is
@@ -29,21 +42,16 @@ public:
     Scan &operator=(const Scan &) = delete;
 
     bool hasMembers() const { return m_hasMembers; }
-    // Where the first member starts; 0 when there is none.
-    uint64_t start() const { return m_first.value_or(0); }
+    const ScanFindings &findings() const { return m_findings; }
+
+private:
+    friend class Cursor;
     // Starts the walk over from the first member.
     void rewind();
     // The entries of the next `count` members, in archive order, or fewer
     // when they would hold more than mostBytes (long names and deep paths);
     // empty once the walk has passed the last one.
     std::vector<Entry> next(std::size_t count, std::size_t mostBytes);
-
-    Error error = Error::None; // NotAnArchive, Damaged or ArchiveUnreadable
-    std::string message;
-    // Members after the end mark, which are passed over; empty when none.
-    std::string warning;
-
-private:
     bool nextHeader(Header &header, uint64_t &offset);
     std::optional<uint64_t> searchFrom(uint64_t from);
     std::optional<uint64_t> checkedHeader(uint64_t from);
@@ -68,6 +76,7 @@ private:
     std::vector<Search> m_searches;
     std::size_t m_nextSearch = 0;
     bool m_hasMembers = false;
+    ScanFindings m_findings;
     bool m_checkedAfterEnd = false;
     uint64_t m_checkBudget; // bytes the checks of found headers may still cost
     NameReading m_reading;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 
@@ -36,13 +37,20 @@ public:
     virtual std::size_t read(uint8_t *buf, std::size_t n) = 0;
 };
 
+// One row per method: adding a method is a row here and its decoder's file.
 struct Method {
     std::string_view id; // "-lh5-"
-    bool is_directory;   // "-lhd-": no data
     std::unique_ptr<Decoder> (*create)(ByteSource &in, uint64_t originalSize);
+    // The packed bytes are the original bytes, no more: a packed size past
+    // the original size is damage.
+    bool stored = false;
+    // The id marks a folder or a symbolic link, not a file.
+    bool folder = false;
 };
 
-// The method table; nullptr for a method the engine does not know.
+// Every method the engine decodes, in one table.
+std::span<const Method> methods();
+// The row for id; nullptr for a method the engine does not know.
 const Method *findMethod(std::string_view id);
 
 } // namespace lha

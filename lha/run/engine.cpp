@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The engine's entry points: list, test and extract an archive.
 #include "charset.h"
-#include "decode_jobs.h"
+#include "cursor.h"
 #include "extractor.h"
 #include "in_memory.h"
 #include "lha/lha.h"
+#include "member_checks.h"
 #include "scan.h"
-#include "selection.h"
 #include "tester.h"
 
 #include <memory>
@@ -15,21 +15,16 @@
 namespace lha {
 namespace {
 
-// Members read, decoded and written at a time: a run holds the entries and
-// pipeline slots of one batch, whatever the archive's size.
-constexpr std::size_t kBatch = 1024;
-// Fewer when their names and paths are long.
-constexpr std::size_t kBatchBytes = 4 * 1024 * 1024;
-
 // What the walk over the headers found: where the archive starts, what it
 // passed over, and a damaged header, which ends the walk but keeps the
 // members before it.
 void addScanFindings(Result &result, const Scan &scan) {
-    result.archiveStart = scan.start();
-    result.warning = scan.warning;
-    if (scan.error != Error::None && result.error == Error::None) {
-        result.error = scan.error;
-        result.message = scan.message;
+    const ScanFindings &found = scan.findings();
+    result.archiveStart = found.start;
+    result.warning = found.warning;
+    if (found.error != Error::None && result.error == Error::None) {
+        result.error = found.error;
+        result.message = found.message;
     }
 }
 
@@ -59,7 +54,7 @@ struct OpenArchive {
 // Opens the archive and walks its headers; nullopt with failure set when it
 // cannot be read at all.
 std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure,
-                                       const Options &options) {
+                                       const RunOptions &options) {
     std::optional<Charset> charset;
     if (!options.charset.empty()) {
         charset = charsetNamed(options.charset);
@@ -83,7 +78,7 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Res
 // Opens the archive and hands it to run, guarded; an archive that cannot be
 // read at all is the result.
 template <typename Run>
-Result onArchive(const std::filesystem::path &archive, const Options &options, Run run) {
+Result onArchive(const std::filesystem::path &archive, const RunOptions &options, Run run) {
     return guarded([&] {
         Result result;
         auto opened = openArchive(archive, result, options);
@@ -93,44 +88,11 @@ Result onArchive(const std::filesystem::path &archive, const Options &options, R
     });
 }
 
-bool cancelled(const Options &options) {
-    return options.cancel && options.cancel->load(std::memory_order_relaxed);
-}
-
-// Hands each batch of the members the caller selected to work, in archive
-// order, until it returns false.
-template <typename Work> void forEachBatch(Scan &scan, const Options &options, Work work) {
-    scan.rewind();
-    for (auto entries = scan.next(kBatch, kBatchBytes); !entries.empty();
-         entries = scan.next(kBatch, kBatchBytes)) {
-        keepSelected(entries, options);
-        if (!work(entries))
-            return;
-    }
-}
-
-// The original bytes the run will decode, for progress; a walk of its own
-// only when progress is reported.
-template <typename Prepare>
-uint64_t decodedTotal(Scan &scan, const Options &options, bool includeRefused, Prepare prepare) {
-    uint64_t total = 0;
-    if (options.progress)
-        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
-            prepare(entries);
-            total += decodeJobs(entries, includeRefused).total;
-            return true;
-        });
-    return total;
-}
-
 // sink, when given, takes every decoded byte: that is how print() works.
-Result testScanned(const ArchiveSource &source, Scan &scan, const Options &options,
+Result testScanned(const ArchiveSource &source, Scan &scan, const TestOptions &options,
                    const ByteSink *sink = nullptr) {
-    const uint64_t total = decodedTotal(scan, options, true, [](std::vector<Entry> &) {});
-    Tester tester(source, options, sink, total);
-    forEachBatch(scan, options,
-                 [&](const std::vector<Entry> &entries) { return tester.test(entries); });
-    Result result = tester.finish();
+    MemberRun run(source, scan, options, Narrowing{options.select, false}, Purpose::Check);
+    Result result = Tester(run, options, sink).testAll();
     addScanFindings(result, scan);
     return result;
 }
@@ -142,15 +104,14 @@ bool isCharsetName(std::string_view name) {
 }
 
 Result list(const std::filesystem::path &archive,
-            const std::function<void(const MemberInfo &)> &each, const Options &options) {
+            const std::function<void(const MemberInfo &)> &each, const RunOptions &options) {
     return onArchive(archive, options, [&](OpenArchive &opened) {
         Result result;
         Scan &scan = *opened.scan;
-        forEachBatch(scan, Options{}, [&](const std::vector<Entry> &entries) {
+        Cursor cursor(scan, {});
+        for (auto entries = cursor.next(); !entries.empty(); entries = cursor.next())
             for (const auto &entry : entries)
                 each(entry.info);
-            return true;
-        });
         addScanFindings(result, scan);
         return result;
     });
@@ -161,19 +122,20 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
     return list(archive, [&members](const MemberInfo &m) { members.push_back(m); });
 }
 
-Result test(const std::filesystem::path &archive, const Options &options) {
+Result test(const std::filesystem::path &archive, const TestOptions &options) {
     return onArchive(archive, options, [&](OpenArchive &opened) {
         return testScanned(*opened.source, *opened.scan, options);
     });
 }
 
-Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink) {
+Result print(const std::filesystem::path &archive, const TestOptions &options,
+             const ByteSink &sink) {
     return onArchive(archive, options, [&](OpenArchive &opened) {
         return testScanned(*opened.source, *opened.scan, options, &sink);
     });
 }
 
-Result testMemory(const uint8_t *data, std::size_t size, const Options &options) {
+Result testMemory(const uint8_t *data, std::size_t size, const TestOptions &options) {
     return guarded([&] {
         MemorySource source(data, size);
         Scan scan(source);
@@ -182,39 +144,34 @@ Result testMemory(const uint8_t *data, std::size_t size, const Options &options)
 }
 
 Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
-    Options options;
+    TestOptions options;
     options.threads = threads;
     return testMemory(data, size, options);
 }
 
-Result dryRun(const std::filesystem::path &archive, const Options &options) {
+Result dryRun(const std::filesystem::path &archive, const DryRunOptions &options) {
     return onArchive(archive, options, [&](OpenArchive &opened) {
         Result result;
         Scan &scan = *opened.scan;
-        PathHashSet taken{kMostNamesWithoutFolders};
-        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
-            if (options.ignoreFolders)
-                dropStoredFolders(entries, taken);
+        Cursor cursor(scan, Narrowing{options.select, options.ignoreFolders});
+        for (auto entries = cursor.next(); !entries.empty(); entries = cursor.next())
             for (const Entry &e : entries) {
-                MemberOutcome outcome{e.info.name, Error::None, {}};
-                mayBeWritten(e, outcome);
+                MemberOutcome outcome = checkMember(e, Purpose::Write);
                 if (options.tested)
                     options.tested(e.info, outcome);
                 result.add(std::move(outcome));
             }
-            return true;
-        });
         addScanFindings(result, scan);
         return result;
     });
 }
 
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
-               const Options &options) {
+               const ExtractOptions &options) {
     return onArchive(archive, options, [&](OpenArchive &opened) {
         Result result;
         Scan &scan = *opened.scan;
-        if (!scan.hasMembers() && scan.error != Error::None) {
+        if (!scan.hasMembers() && scan.findings().error != Error::None) {
             addScanFindings(result, scan);
             return result;
         }
@@ -223,21 +180,9 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
         if (!target)
             return failed(Error::WriteFailed, "cannot open the destination " +
                                                   printable(destination.string()) + ": " + why);
-        // Names taken when folders are ignored, over the whole run.
-        PathHashSet taken{kMostNamesWithoutFolders};
-        auto prepare = [&](std::vector<Entry> &entries) {
-            if (options.ignoreFolders)
-                dropStoredFolders(entries, taken);
-        };
-        const uint64_t total = decodedTotal(scan, options, false, prepare);
-        taken = PathHashSet{kMostNamesWithoutFolders};
-        Extractor extractor(*opened.source, *target, options, total);
-        forEachBatch(scan, options, [&](std::vector<Entry> &entries) {
-            prepare(entries);
-            extractor.extract(std::move(entries));
-            return !cancelled(options);
-        });
-        result = extractor.finish();
+        MemberRun run(*opened.source, scan, options,
+                      Narrowing{options.select, options.ignoreFolders}, Purpose::Write);
+        result = Extractor(run, *target, options).extractAll();
         addScanFindings(result, scan);
         return result;
     });

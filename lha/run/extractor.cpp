@@ -13,40 +13,11 @@
 
 namespace lha {
 
-bool mayBeWritten(const Entry &e, MemberOutcome &outcome) {
-    std::string why;
-    if (!e.refusal.empty()) {
-        outcome.error = Error::UnsafeName;
-        outcome.message = e.refusal;
-    } else if (e.truncated) {
-        outcome.error = Error::Damaged;
-        outcome.message = kCutShort;
-    } else if (carriesData(e.info.kind) && !findMethod(e.info.method)) {
-        outcome.error = Error::UnsupportedMethod;
-        outcome.message = "unknown method " + printable(e.info.method);
-    } else if (e.info.kind == MemberKind::Symlink &&
-               !linkStaysInside(e.path, e.info.linkTarget, why)) {
-        outcome.error = Error::UnsafeName;
-        outcome.message = why;
-    }
-    return outcome.error == Error::None;
-}
-
-Extractor::Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
-                     uint64_t total)
-    : m_source(source), m_destination(destination), m_options(options), m_total(total) {}
-
-bool Extractor::cancelled() const {
-    return m_options.cancel && m_options.cancel->load(std::memory_order_relaxed);
-}
+Extractor::Extractor(MemberRun &run, Destination &destination, const ExtractOptions &options)
+    : m_run(run), m_destination(destination), m_options(options) {}
 
 bool Extractor::stopping() const {
-    return m_stopped || cancelled();
-}
-
-void Extractor::reportProgress(const std::string &name) {
-    if (m_options.progress)
-        m_options.progress(Progress{name, m_done, m_total});
+    return m_stopped || m_run.cancelled();
 }
 
 void Extractor::fail(MemberOutcome &outcome, const WriteFailure &failure) {
@@ -88,23 +59,11 @@ Extractor::Choice Extractor::askOverwrite(const MemberInfo &member) {
     return Choice::Cancel;
 }
 
-void Extractor::extract(std::vector<Entry> batch) {
-    m_entries = std::move(batch);
-    m_jobs = decodeJobs(m_entries, false);
-    m_pipeline.emplace(m_source, m_entries, m_jobs.entries, m_options.threads,
-                       DecodePipeline::CallerWork::Writes);
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        if (stopping())
-            notExtracted(i);
-        else
-            extractMember(i);
-    }
-    m_pipeline.reset();
-}
-
-Result Extractor::finish() {
+Result Extractor::extractAll() {
+    m_run.forEach([this](const Entry &e, std::size_t job) { return visit(e, job); });
+    m_run.context().finish();
     makeLinks();
-    if (!m_stopped && cancelled()) {
+    if (!m_stopped && m_run.cancelled()) {
         m_result.error = Error::Cancelled;
         m_result.message = "cancelled";
     }
@@ -152,10 +111,23 @@ void Extractor::makeLinksAt(const std::vector<std::string> &path) {
     }
 }
 
-void Extractor::extractMember(std::size_t index) {
-    const Entry &e = m_entries[index];
-    MemberOutcome outcome{e.info.name, Error::None, {}};
-    if (mayBeWritten(e, outcome)) {
+// After a cancel the members left are not reached; after the disk gave out
+// they are listed as not extracted.
+bool Extractor::visit(const Entry &e, std::size_t job) {
+    if (stopping())
+        notExtracted(e, job);
+    else
+        extractMember(e, job);
+    if (!stopping())
+        return true;
+    m_run.stop();
+    // Past a full disk the walk goes on, to list what was not extracted.
+    return m_diskGaveOut && !m_run.cancelled();
+}
+
+void Extractor::extractMember(const Entry &e, std::size_t job) {
+    MemberOutcome outcome = checkMember(e, Purpose::Write);
+    if (outcome.error == Error::None) {
         switch (e.info.kind) {
         case MemberKind::Directory:
             extractFolder(e, outcome);
@@ -168,10 +140,10 @@ void Extractor::extractMember(std::size_t index) {
         case MemberKind::File:
             makeLinksAt(e.path);
             if (stopping()) {
-                notExtracted(index);
+                notExtracted(e, job);
                 return;
             }
-            extractFile(e, m_jobs.jobOf[index], outcome);
+            extractFile(e, job, outcome);
             break;
         case MemberKind::Device:
             break; // never created: refused with the entry
@@ -182,12 +154,11 @@ void Extractor::extractMember(std::size_t index) {
 
 // After the disk gave out, every member left is listed, so that the report
 // says what is missing; after a cancel they are simply not reached.
-void Extractor::notExtracted(std::size_t index) {
-    if (m_jobs.jobOf[index] != DecodeJobs::kNone && m_pipeline)
-        m_pipeline->drop(m_jobs.jobOf[index]);
+void Extractor::notExtracted(const Entry &e, std::size_t job) {
+    if (job != MemberRun::kNoData)
+        m_run.drop(job);
     if (m_diskGaveOut)
-        m_result.add({m_entries[index].info.name, Error::WriteFailed,
-                      "not extracted: the run stopped before it"});
+        m_result.add({e.info.name, Error::WriteFailed, "not extracted: the run stopped before it"});
 }
 
 void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {
@@ -211,22 +182,21 @@ void Extractor::hold(std::size_t bytes) {
 }
 
 void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outcome) {
-    reportProgress(e.info.name);
     OutputFile out;
     WriteFailure failure;
     const int folder = m_destination.folderOf(e.path, failure);
     if (folder < 0 ||
         !out.create(folder, e.path.back(), fileMode(e), m_destination.fileCreation(), failure)) {
         fail(outcome, failure);
-        m_pipeline->drop(job);
+        m_run.drop(job);
         return;
     }
     if (!writeData(e, job, out, outcome)) {
         out.discard();
-        m_pipeline->drop(job);
+        m_run.drop(job);
         return;
     }
-    const DecodeOutcome decoded = m_pipeline->outcome(job);
+    const DecodeOutcome decoded = m_run.outcome(job);
     if (decoded.error != Error::None) {
         out.discard();
         outcome.error = decoded.error;
@@ -264,21 +234,18 @@ void Extractor::placeOverExisting(const Entry &e, OutputFile &out, MemberOutcome
 // caller cancelled, with outcome saying which.
 bool Extractor::writeData(const Entry &e, std::size_t job, OutputFile &out,
                           MemberOutcome &outcome) {
-    return m_pipeline->take(job, [&](const Chunk &chunk) {
+    const bool written = m_run.take(job, e.info.name, [&](const Chunk &chunk) {
         WriteFailure failure;
-        if (!out.write(chunk.data(), chunk.size(), failure)) {
-            fail(outcome, failure);
-            return false;
-        }
-        m_done += chunk.size();
-        if (cancelled()) {
-            outcome.error = Error::Cancelled;
-            outcome.message = "cancelled";
-            return false;
-        }
-        reportProgress(e.info.name);
-        return true;
+        if (out.write(chunk.data(), chunk.size(), failure))
+            return true;
+        fail(outcome, failure);
+        return false;
     });
+    if (!written && outcome.error == Error::None) {
+        outcome.error = Error::Cancelled;
+        outcome.message = "cancelled";
+    }
+    return written;
 }
 
 mode_t Extractor::fileMode(const Entry &e) const {

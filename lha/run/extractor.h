@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// One extraction run: writes the members of a scanned archive under a
-// destination, in archive order, while the pipeline decodes ahead.
-#include "decode_jobs.h"
+// The run strategy of extract(): writes each member under a destination, in
+// archive order, while the run decodes ahead.
 #include "destination.h"
-#include "pipeline.h"
-#include "scan.h"
+#include "member_run.h"
 
 #include <optional>
 #include <vector>
 
 namespace lha {
-
-// Whether anything may be written for the member, by what the archive says
-// of it: its name, its data not cut short, a method the engine knows, a link
-// that stays inside. False with outcome saying why not. What the destination
-// holds is met only when writing.
-bool mayBeWritten(const Entry &entry, MemberOutcome &outcome);
 
 class Extractor {
 public:
@@ -27,14 +19,11 @@ public:
     // time.
     static constexpr std::size_t kMostPendingBytes = 4 * 1024 * 1024;
 
-    // total: the original bytes of every member to be written, for progress.
-    Extractor(const ArchiveSource &source, Destination &destination, const Options &options,
-              uint64_t total);
-    // Writes the next members of the archive, in order; links, and the times
-    // and modes of folders, wait for finish() unless there are so many that
-    // holding them would cost more than kMostPendingBytes.
-    void extract(std::vector<Entry> batch);
-    Result finish();
+    Extractor(MemberRun &run, Destination &destination, const ExtractOptions &options);
+    // Writes every member of the run; links, and the times and modes of
+    // folders, wait for the end unless there are so many that holding them
+    // would cost more than kMostPendingBytes.
+    Result extractAll();
 
 private:
     static constexpr std::size_t kMostPendingLinks = kMostPendingBytes / sizeof(Entry) + 1;
@@ -52,7 +41,8 @@ private:
         bool made = false; // early, for a later file of the same name
     };
 
-    void extractMember(std::size_t index);
+    bool visit(const Entry &entry, std::size_t job);
+    void extractMember(const Entry &entry, std::size_t job);
     void extractFile(const Entry &entry, std::size_t job, MemberOutcome &outcome);
     void placeOverExisting(const Entry &entry, OutputFile &out, MemberOutcome &outcome);
     bool writeData(const Entry &entry, std::size_t job, OutputFile &out, MemberOutcome &outcome);
@@ -60,7 +50,7 @@ private:
     void extractFolder(const Entry &entry, MemberOutcome &outcome);
     void extractLink(const Entry &entry, MemberOutcome &outcome);
     bool replaceWithLink(int folder, const Entry &entry, MemberOutcome &outcome);
-    void notExtracted(std::size_t index);
+    void notExtracted(const Entry &entry, std::size_t job);
     // Counts what a waiting link or folder holds; past the budget, makes
     // what waits.
     void hold(std::size_t bytes);
@@ -70,16 +60,11 @@ private:
     Choice askOverwrite(const MemberInfo &member);
     void choseCancel(MemberOutcome &outcome);
     bool stopping() const;
-    bool cancelled() const;
     void fail(MemberOutcome &outcome, const WriteFailure &failure);
-    void reportProgress(const std::string &name);
 
-    const ArchiveSource &m_source;
-    std::vector<Entry> m_entries; // the batch being written
+    MemberRun &m_run;
     Destination &m_destination;
-    const Options &m_options;
-    DecodeJobs m_jobs;
-    std::optional<DecodePipeline> m_pipeline;
+    const ExtractOptions &m_options;
     Result m_result;
     std::vector<Folder> m_folders;
     std::vector<PendingLink> m_links;
@@ -90,7 +75,6 @@ private:
     bool m_skipAll = false;
     bool m_stopped = false;     // cancelled by the caller's answer, or the disk gave out
     bool m_diskGaveOut = false; // a failure that every later member would meet
-    uint64_t m_done = 0;
 };
 
 } // namespace lha

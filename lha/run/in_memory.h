@@ -9,7 +9,7 @@
 
 namespace lha {
 
-Result testMemory(const uint8_t *data, std::size_t size, const Options &options);
+Result testMemory(const uint8_t *data, std::size_t size, const TestOptions &options);
 Result testMemory(const uint8_t *data, std::size_t size, unsigned threads = 1);
 
 } // namespace lha

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline.h"
 
-#include "crc16.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -57,29 +56,10 @@ std::thread startThread(std::function<void()> work) {
 
 ThreadStarter startDecodingThread = startThread;
 
-DecodePipeline::DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
-                               std::vector<std::size_t> jobs, unsigned threads,
+DecodePipeline::DecodePipeline(const ArchiveSource &source, unsigned threads,
                                CallerWork callerWork)
-    : m_source(source), m_entries(entries), m_jobs(std::move(jobs)), m_slots(m_jobs.size()) {
-    for (std::size_t job = 0; job < m_jobs.size(); ++job) {
-        const Entry &entry = m_entries[m_jobs[job]];
-        m_slots[job].whole = entry.info.originalSize <= kWholeMember;
-        m_slots[job].crcByCaller =
-            crcCoversChunks(entry) && (!m_slots[job].whole || callerWork == CallerWork::Checks);
-    }
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, m_jobs.size()));
-    // Reserved first: a thread started must never be dropped unjoined.
-    m_workers.reserve(threads);
-    for (unsigned i = 0; i < threads; ++i) {
-        try {
-            m_workers.push_back(startDecodingThread([this, callerWork] { work(callerWork); }));
-        } catch (const std::exception &) {
-            break; // as many as the system gives; none, and the caller decodes
-        }
-    }
-}
+    : m_source(source), m_callerWork(callerWork),
+      m_threads(threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency())) {}
 
 DecodePipeline::~DecodePipeline() {
     stop();
@@ -87,63 +67,100 @@ DecodePipeline::~DecodePipeline() {
         worker.join();
 }
 
-void DecodePipeline::work(CallerWork callerWork) {
-    if (callerWork == CallerWork::Writes)
-        lowerPriority();
-    while (true) {
-        const std::size_t job = m_nextJob.fetch_add(1);
-        if (job >= m_jobs.size())
-            return;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stopped)
-                return;
-            if (m_slots[job].dropped) {
-                m_slots[job].finished = true;
-                m_produced.notify_all();
-                continue;
-            }
-        }
-        decodeJob(job);
+// As many workers as members waiting, up to the number wanted: an archive of
+// one member gets one.
+void DecodePipeline::startWorker() {
+    // Reserved first: a thread started must never be dropped unjoined.
+    m_workers.reserve(m_threads);
+    try {
+        m_workers.push_back(startDecodingThread([this] { work(); }));
+    } catch (const std::exception &) {
+        m_threads = static_cast<unsigned>(m_workers.size()); // as many as the system gives
     }
 }
 
-void DecodePipeline::decodeJob(std::size_t job) {
-    try {
-        if (m_slots[job].whole)
-            decodeWhole(job);
-        else
-            decodeStreamed(job);
-    } catch (const std::exception &e) {
-        DecodeOutcome outcome = failedBy(e);
+std::size_t DecodePipeline::add(const MemberData &data) {
+    std::size_t job = 0;
+    {
         std::lock_guard lock(m_mutex);
-        m_slots[job].outcome = std::move(outcome);
-        m_slots[job].finished = true;
+        job = m_base + m_slots.size();
+        Slot &slot = m_slots.emplace_back(data);
+        slot.whole = data.originalSize <= kWholeMember;
+        slot.verifiedByCaller = VerifiedStream::coversChunks(data) &&
+                                (!slot.whole || m_callerWork == CallerWork::Checks);
+    }
+    m_added.notify_one();
+    if (m_workers.size() < m_threads && m_workers.size() <= job)
+        startWorker();
+    return job;
+}
+
+void DecodePipeline::work() {
+    if (m_callerWork == CallerWork::Writes)
+        lowerPriority();
+    std::size_t job = 0;
+    Slot *slot = nullptr;
+    while (nextJob(job, slot))
+        decodeJob(job, *slot);
+}
+
+// The next job no worker has taken, waiting for the caller to add one;
+// false once the pipeline stopped.
+bool DecodePipeline::nextJob(std::size_t &job, Slot *&slot) {
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_added.wait(lock, [&] { return m_stopped || m_nextJob < m_base + m_slots.size(); });
+        if (m_stopped)
+            return false;
+        job = m_nextJob++;
+        slot = &slotOf(job);
+        if (!slot->dropped)
+            return true;
+        slot->finished = true;
+        releaseFront();
         m_produced.notify_all();
     }
 }
 
+void DecodePipeline::decodeJob(std::size_t job, Slot &slot) {
+    try {
+        if (slot.whole)
+            decodeWhole(job, slot);
+        else
+            decodeStreamed(job, slot);
+    } catch (const std::exception &e) {
+        finish(slot, failedBy(e));
+    }
+}
+
+// The worker is done with the slot; it never touches it again.
+void DecodePipeline::finish(Slot &slot, DecodeOutcome outcome) {
+    std::lock_guard lock(m_mutex);
+    slot.decoded = std::move(outcome);
+    slot.finished = true;
+    m_produced.notify_all();
+    releaseFront();
+}
+
 // Without decoding threads: the member is decoded as its bytes are taken,
 // so that a large one never waits whole in memory.
-void DecodePipeline::decodeHere(std::size_t job, const ChunkTaker &take) {
-    Slot &slot = m_slots[job];
+void DecodePipeline::decodeHere(Slot &slot, const ChunkTaker &take) {
     const ChunkSink sink = [&](Chunk &&chunk) {
-        if (slot.crcByCaller)
-            slot.crc = crc16(slot.crc, chunk.data(), chunk.size());
+        if (slot.verifiedByCaller)
+            slot.stream.add(chunk.data(), chunk.size());
         return take(chunk);
     };
-    const Entry &entry = m_entries[m_jobs[job]];
-    slot.outcome = slot.crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
-                                    : decodeEntry(m_source, entry, sink);
+    slot.decoded = decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller);
     slot.finished = true;
 }
 
 bool DecodePipeline::take(std::size_t job, const ChunkTaker &take) {
     if (m_workers.empty()) {
-        if (m_slots[job].finished)
+        Slot &slot = slotOf(job);
+        if (slot.finished)
             return true;
         bool taken = true;
-        decodeHere(job, [&](const Chunk &chunk) { return taken = take(chunk); });
+        decodeHere(slot, [&](const Chunk &chunk) { return taken = take(chunk); });
         return taken;
     }
     while (next(job, m_chunk))
@@ -152,29 +169,21 @@ bool DecodePipeline::take(std::size_t job, const ChunkTaker &take) {
     return true;
 }
 
-void DecodePipeline::decodeStreamed(std::size_t job) {
-    const ChunkSink sink = [this, job](Chunk &&chunk) { return push(job, std::move(chunk)); };
-    const Entry &entry = m_entries[m_jobs[job]];
-    auto outcome = m_slots[job].crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
-                                            : decodeEntry(m_source, entry, sink);
-    std::lock_guard lock(m_mutex);
-    m_slots[job].outcome = std::move(outcome);
-    m_slots[job].finished = true;
-    m_produced.notify_all();
+void DecodePipeline::decodeStreamed(std::size_t job, Slot &slot) {
+    const ChunkSink sink = [&](Chunk &&chunk) { return push(job, slot, std::move(chunk)); };
+    finish(slot, decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller));
 }
 
 // The member's chunk and outcome are handed over together, once there is
 // room for them; the member being written always has room.
-void DecodePipeline::decodeWhole(std::size_t job) {
-    Slot &slot = m_slots[job];
+void DecodePipeline::decodeWhole(std::size_t job, Slot &slot) {
     std::vector<Chunk> chunks;
     const ChunkSink sink = [&chunks](Chunk &&chunk) {
         chunks.push_back(std::move(chunk));
         return true;
     };
-    const Entry &entry = m_entries[m_jobs[job]];
-    DecodeOutcome outcome = slot.crcByCaller ? decodeEntryWithoutCrc(m_source, entry, sink)
-                                             : decodeEntry(m_source, entry, sink);
+    DecodeOutcome outcome =
+        decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller);
     std::size_t bytes = 0;
     for (const Chunk &chunk : chunks)
         bytes += chunk.size();
@@ -187,16 +196,16 @@ void DecodePipeline::decodeWhole(std::size_t job) {
         slot.bytes = bytes;
         m_queuedBytes += bytes;
     }
-    slot.outcome = std::move(outcome);
+    slot.decoded = std::move(outcome);
     slot.finished = true;
     // The calling thread only ever waits for the head member.
     if (job == m_head)
         m_produced.notify_all();
+    releaseFront();
 }
 
-bool DecodePipeline::push(std::size_t job, Chunk &&chunk) {
+bool DecodePipeline::push(std::size_t job, Slot &slot, Chunk &&chunk) {
     std::unique_lock lock(m_mutex);
-    Slot &slot = m_slots[job];
     m_consumed.wait(lock, [&] {
         if (m_stopped || slot.dropped)
             return true;
@@ -227,7 +236,7 @@ bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
     const Chunk previous = std::move(chunk);
     std::unique_lock lock(m_mutex);
     moveHead(job);
-    Slot &slot = m_slots[job];
+    Slot &slot = slotOf(job);
     const auto pending = [&] { return slot.taken < slot.chunks.size(); };
     m_produced.wait(lock, [&] { return pending() || slot.finished || m_stopped; });
     if (!pending())
@@ -245,42 +254,62 @@ bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
     if (headWasFull || (queueWasHigh && m_queuedBytes <= kResumeLevel))
         m_consumed.notify_all();
     lock.unlock();
-    if (slot.crcByCaller)
-        slot.crc = crc16(slot.crc, chunk.data(), chunk.size());
+    // The slot stays: only the caller releases it.
+    if (slot.verifiedByCaller)
+        slot.stream.add(chunk.data(), chunk.size());
     return true;
 }
 
 DecodeOutcome DecodePipeline::outcome(std::size_t job) {
-    if (m_workers.empty() && !m_slots[job].finished && !m_stopped)
-        decodeHere(job, [](const Chunk &) { return true; });
+    if (m_workers.empty()) {
+        Slot &slot = slotOf(job);
+        if (!slot.finished && !m_stopped)
+            decodeHere(slot, [](const Chunk &) { return true; });
+    }
     std::unique_lock lock(m_mutex);
     moveHead(job);
-    Slot &slot = m_slots[job];
+    Slot &slot = slotOf(job);
     m_produced.wait(lock, [&] { return slot.finished || m_stopped; });
     if (!slot.finished)
         return {Error::Cancelled, "stopped"};
-    if (slot.crcByCaller && slot.outcome.error == Error::None &&
-        slot.crc != m_entries[m_jobs[job]].info.crc)
-        return crcMismatch(slot.outcome);
-    return slot.outcome;
+    DecodeOutcome outcome = slot.stream.verdict(slot.decoded);
+    slot.released = true;
+    releaseFront();
+    return outcome;
 }
 
 void DecodePipeline::drop(std::size_t job) {
     std::lock_guard lock(m_mutex);
-    Slot &slot = m_slots[job];
+    if (job < m_base || slotOf(job).released)
+        return; // the caller is done with it already
+    Slot &slot = slotOf(job);
     slot.dropped = true;
     m_queuedBytes -= slot.bytes;
     slot.bytes = 0;
     slot.chunks.clear();
     slot.taken = 0;
-    if (job == m_head && job + 1 < m_slots.size())
+    if (job == m_head)
         m_head = job + 1;
     m_consumed.notify_all();
+    slot.released = true;
+    if (m_workers.empty())
+        slot.finished = true;
+    releaseFront();
+}
+
+// Lets go of the slots at the front that both sides are done with; called
+// under the lock whenever either side finishes with one.
+void DecodePipeline::releaseFront() {
+    while (!m_slots.empty() && m_slots.front().finished && m_slots.front().released) {
+        m_slots.pop_front();
+        ++m_base;
+    }
 }
 
 void DecodePipeline::stop() {
     std::lock_guard lock(m_mutex);
     m_stopped = true;
+    m_added.notify_all();
     m_consumed.notify_all();
     m_produced.notify_all();
 }

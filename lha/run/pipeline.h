@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Decodes members on worker threads while the calling thread takes their
-// bytes in archive order and checks their CRC-16. Memory stays bounded:
-// decoded bytes waiting for the calling thread are capped, and a large member
-// is passed on in chunks.
+// bytes in archive order. One pipeline serves a whole run: the run adds the
+// members to decode as it reads them, a batch or two ahead of the one it
+// takes, so the workers never wait for a batch boundary and start once.
+// Memory stays bounded: decoded bytes waiting for the calling thread are
+// capped, and a large member is passed on in chunks.
 //
 // Most members of a many-file archive are small: such a member is decoded
 // whole and handed over in one step, outcome included, so that it costs one
 // turn of the lock and at most one wake-up of the calling thread.
-#include "decode_entry.h"
+#include "member_data.h"
 
-#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -31,66 +33,80 @@ using ChunkTaker = std::function<bool(const Chunk &chunk)>;
 class DecodePipeline {
 public:
     // What the calling thread does with the bytes. Checking them (a test)
-    // leaves it little to do, so it also checks each small member's CRC-16
-    // (a large one's it always checks). Writing them (an extraction) is what
-    // the run waits for, so the decoding threads check the small members'
-    // CRC-16 and run at a lower priority than the caller, which then has a
-    // core whenever it has files to write.
+    // leaves it little to do, so it also verifies each small member's
+    // bytes (a large one's it always verifies). Writing them (an
+    // extraction) is what the run waits for, so the decoding threads verify
+    // the small members and run at a lower priority than the caller, which
+    // then has a core whenever it has files to write.
     enum class CallerWork { Checks, Writes };
 
-    // jobs: indexes into entries, in the order the caller will take them.
-    // Up to `threads` decoding threads (0: one per core); as many as the
-    // system gives, and when it gives none, each member is decoded on the
-    // calling thread as it takes the member's bytes.
-    DecodePipeline(const ArchiveSource &source, const std::vector<Entry> &entries,
-                   std::vector<std::size_t> jobs, unsigned threads,
-                   CallerWork callerWork = CallerWork::Checks);
+    // Up to `threads` decoding threads (0: one per core), started as members
+    // are added; as many as the system gives, and when it gives none, each
+    // member is decoded on the calling thread as it takes the member's bytes.
+    DecodePipeline(const ArchiveSource &source, unsigned threads, CallerWork callerWork);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline &) = delete;
     DecodePipeline &operator=(const DecodePipeline &) = delete;
 
-    // Hands the chunks of job `job` (jobs are taken in order) to take, in
-    // order, until the member ends or take returns false; false in that
-    // case. Once the member ended, outcome() tells how it went.
+    // Queues a member's data; its job number. Jobs count from 0 in the
+    // order they are added, and the caller takes them in that order.
+    std::size_t add(const MemberData &data);
+    // Hands the chunks of `job` to take, in order, until the member ends or
+    // take returns false; false in that case. Once the member ended,
+    // outcome() tells how it went.
     bool take(std::size_t job, const ChunkTaker &take);
+    // The member's outcome, verified; the caller is then done with the job.
     DecodeOutcome outcome(std::size_t job);
-    // The caller does not want this job's bytes: its worker stops early.
+    // The caller does not want this job's bytes (any more): its worker stops
+    // early. Nothing to do for a job the caller is done with.
     void drop(std::size_t job);
     // Stops every worker; used on cancel and on a fatal write error.
     void stop();
 
 private:
     struct Slot {
+        explicit Slot(const MemberData &member) : data(member), stream(member) {}
+        MemberData data;
+        VerifiedStream stream;
         // Chunks before `taken` were handed to the caller already. A plain
-        // vector: a deque would allocate for every slot of every batch.
+        // vector: a deque would allocate for every slot.
         std::vector<Chunk> chunks;
         std::size_t taken = 0;
         std::size_t bytes = 0;
-        bool finished = false;
+        bool finished = false; // the worker is done with the slot
         bool dropped = false;
-        bool whole = false; // small: decoded in one piece
-        // The CRC-16 checked here, on the calling thread, as it takes the
-        // chunks: for one large member that halves the decoding thread's work.
-        bool crcByCaller = false;
-        uint16_t crc = 0;
-        DecodeOutcome outcome;
+        bool released = false; // the caller is done with the slot
+        bool whole = false;    // small: decoded in one piece
+        // Verified here, on the calling thread, as it takes the chunks: for
+        // one large member that halves the decoding thread's work.
+        bool verifiedByCaller = false;
+        DecodeOutcome decoded;
     };
 
-    void work(CallerWork callerWork);
-    void decodeJob(std::size_t job);
-    void decodeHere(std::size_t job, const ChunkTaker &take);
+    Slot &slotOf(std::size_t job) { return m_slots[job - m_base]; }
+    void startWorker();
+    void work();
+    bool nextJob(std::size_t &job, Slot *&slot);
+    void decodeJob(std::size_t job, Slot &slot);
+    void decodeHere(Slot &slot, const ChunkTaker &take);
     bool next(std::size_t job, Chunk &chunk);
-    void decodeStreamed(std::size_t job);
-    void decodeWhole(std::size_t job);
-    bool push(std::size_t job, Chunk &&chunk);
+    void decodeStreamed(std::size_t job, Slot &slot);
+    void decodeWhole(std::size_t job, Slot &slot);
+    void finish(Slot &slot, DecodeOutcome outcome);
+    bool push(std::size_t job, Slot &slot, Chunk &&chunk);
     void moveHead(std::size_t job);
+    void releaseFront();
 
     const ArchiveSource &m_source;
-    const std::vector<Entry> &m_entries;
-    std::vector<std::size_t> m_jobs;
-    std::vector<Slot> m_slots;
-    std::atomic<std::size_t> m_nextJob{0};
+    const CallerWork m_callerWork;
+    unsigned m_threads = 0; // the most workers wanted
+    // Jobs from m_base on; the front ones go once both sides are done with
+    // them. A deque keeps every slot where it is while others come and go.
+    std::deque<Slot> m_slots;
+    std::size_t m_base = 0;
+    std::size_t m_nextJob = 0; // the next job a worker takes
     std::mutex m_mutex;
+    std::condition_variable m_added;
     std::condition_variable m_produced;
     std::condition_variable m_consumed;
     std::size_t m_queuedBytes = 0;

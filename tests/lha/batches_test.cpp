@@ -50,7 +50,7 @@ TEST(Batches, ReportOfManyMembersListsEveryFailureAndCountsTheRest) {
     lha::testing::writeFile(dir / "many.lzh", archive);
     // The members a test shows one by one: all of them, listed or not.
     std::size_t shown = 0;
-    lha::Options options;
+    lha::TestOptions options;
     options.threads = 2;
     options.tested = [&](const lha::MemberInfo &info, const lha::MemberOutcome &outcome) {
         EXPECT_EQ(info.name, lha::testing::numbered("f", shown));

@@ -79,7 +79,7 @@ TEST(Fixtures, ListingAndTestAgreeWithTheSources) {
         }
         // One thread or many, the outcome is the same.
         for (unsigned threads : {1u, 3u}) {
-            lha::Options options;
+            lha::TestOptions options;
             options.threads = threads;
             const auto result = lha::test(archive, options);
             EXPECT_TRUE(result.ok()) << archive.filename() << " threads " << threads;
@@ -107,7 +107,7 @@ TEST(Fixtures, TimeStampsOfEveryLevelAreRestored) {
 }
 
 TEST(Fixtures, ProgressCoversEveryByteOnce) {
-    lha::Options options;
+    lha::ExtractOptions options;
     uint64_t last = 0;
     uint64_t total = 0;
     bool monotonic = true;

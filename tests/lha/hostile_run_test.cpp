@@ -47,7 +47,7 @@ TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
         sandbox / "a.lzh",
         buildArchive({Member{"locked/x.txt", "x"}, Member{std::string(300, 'n') + ".txt", "n"},
                       Member{"big.bin", std::string(300000, 'b')}, Member{"free.txt", "free"}}));
-    lha::Options options;
+    lha::ExtractOptions options;
     options.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::ReplaceAll; };
     // A file size limit fails the large member alone.
     rlimit old{};
@@ -116,7 +116,7 @@ TEST(HostileRun, AFileTakesItsNameOnlyOnceItChecksOut) {
     TempDir sandbox;
     lha::testing::writeFile(sandbox / "a.lzh",
                             buildArchive({Member{"large.bin", std::string(3000000, 'z')}}));
-    lha::Options options;
+    lha::ExtractOptions options;
     int seenWhileWriting = 0;
     options.progress = [&](const lha::Progress &p) {
         if (p.done == 0 || p.done == p.total)

@@ -24,7 +24,7 @@ struct Extraction {
     fs::path dest = sandbox / "dest";
     lha::Result result;
 
-    explicit Extraction(const std::string &archive, const lha::Options &options = {}) {
+    explicit Extraction(const std::string &archive, const lha::ExtractOptions &options = {}) {
         fs::create_directory(dest);
         lha::testing::writeFile(sandbox / "a.lzh", archive);
         result = lha::extract(sandbox / "a.lzh", dest, options);
@@ -236,7 +236,7 @@ TEST(Hostile, NothingIsWrittenThroughASymbolicLink) {
     EXPECT_EQ(kept.error(0), lha::Error::None);
     EXPECT_EQ(kept.error(1), lha::Error::Exists);
     EXPECT_EQ(fs::read_symlink(kept.dest / "foo"), "bar.txt");
-    lha::Options replace;
+    lha::ExtractOptions replace;
     replace.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::ReplaceAll; };
     Extraction replaced(buildArchive({dup, file}), replace);
     EXPECT_TRUE(replaced.result.ok());
@@ -289,7 +289,7 @@ TEST(Hostile, ExistingFilesAreReplacedOnlyWhenTheCallerSaysSo) {
     EXPECT_EQ(result.firstError(), lha::Error::Exists);
     EXPECT_EQ(lha::testing::readFile(sandbox / "dest" / "a.txt"), "mine");
 
-    lha::Options options;
+    lha::ExtractOptions options;
     std::vector<std::string> asked;
     options.overwrite = [&](const lha::MemberInfo &member) {
         asked.push_back(member.name);
@@ -333,7 +333,7 @@ TEST(Hostile, ReplacingANameWithALinkRemovesNoOtherFile) {
         lha::testing::writeFile(sandbox / "dest" / "lnk", "replaced");
         lha::testing::writeFile(sandbox / "dest" / ".lnk.hokora-link", "the user's");
         lha::testing::writeFile(sandbox / "a.lzh", buildArchive(c.members));
-        lha::Options options;
+        lha::ExtractOptions options;
         options.overwrite = [](const lha::MemberInfo &) {
             return lha::OverwriteDecision::ReplaceAll;
         };
@@ -353,7 +353,7 @@ TEST(Hostile, CancellingRemovesThePartialFile) {
         buildArchive({Member{"first.txt", "1"}, Member{"large.bin", std::string(2000000, 'z')},
                       Member{"never.txt", "n"}}));
     std::atomic<bool> cancel{false};
-    lha::Options options;
+    lha::ExtractOptions options;
     options.cancel = &cancel;
     options.progress = [&](const lha::Progress &p) {
         if (p.member == "large.bin" && p.done > 500000)
@@ -432,7 +432,7 @@ TEST(Hostile, EveryWalkFindsTheSameMembersPastTwoSpotsOfDamage) {
                                 lyingPackedSize("d.txt", "ddd", 0x7FFFFFF0u) +
                                 buildArchive({Member{"e.txt", "eee"}});
     lha::Progress last;
-    lha::Options options;
+    lha::ExtractOptions options;
     options.progress = [&](const lha::Progress &p) { last = p; };
     Extraction run(archive, options);
     EXPECT_EQ(run.result.error, lha::Error::Damaged);
@@ -442,7 +442,7 @@ TEST(Hostile, EveryWalkFindsTheSameMembersPastTwoSpotsOfDamage) {
     EXPECT_EQ(last.done, 9u);
 
     last = {};
-    const auto tested = lha::test(run.sandbox / "a.lzh", options);
+    const auto tested = lha::test(run.sandbox / "a.lzh", lha::TestOptions{options, {}});
     std::vector<std::string> names;
     for (const auto &m : tested.members)
         names.push_back(m.name);

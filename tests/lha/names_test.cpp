@@ -43,7 +43,7 @@ TEST(Names, CharsetFollowsTheProducerAndExplicitHeadersWin) {
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表");
     h.codePage = 65001;
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "ɽ");
-    h.utf16_name = std::string("\x68\x88\x2E\x00\x63\x00", 6); // 表.c
+    h.utf16Name = std::string("\x68\x88\x2E\x00\x63\x00", 6); // 表.c
     EXPECT_EQ(lha::decodeStoredName(h, Charset::EucJp), "表.c");
 }
 

@@ -107,7 +107,7 @@ TEST(PipelineOrder, ManySmallMembersAroundLargeOnesComeOutInOrder) {
     lha::testing::writeFile(dir / "many.lzh", buildArchive(members));
     for (unsigned threads : {1u, 2u, 4u}) {
         std::string printed;
-        lha::Options options;
+        lha::TestOptions options;
         options.threads = threads;
         const auto result =
             lha::print(dir / "many.lzh", options, [&](const uint8_t *data, std::size_t size) {
@@ -154,14 +154,14 @@ TEST(PipelinePriority, DecodingThreadsYieldToTheCallerOnlyWhileItWrites) {
     const int own = ::getpriority(PRIO_PROCESS, 0);
     for (const bool extracting : {true, false}) {
         std::set<int> seen;
-        lha::Options options;
+        lha::ExtractOptions options;
         options.threads = 2;
         options.progress = [&](const lha::Progress &) {
             for (const int nice : otherThreadsNiceness())
                 seen.insert(nice);
         };
         const auto result = extracting ? lha::extract(dir / "a.lzh", dir / "out", options)
-                                       : lha::test(dir / "a.lzh", options);
+                                       : lha::test(dir / "a.lzh", lha::TestOptions{options, {}});
         EXPECT_TRUE(result.ok()) << result.message;
         // A thread may be seen before it lowered its priority.
         EXPECT_EQ(seen.count(std::min(own + 5, 19)), extracting ? 1u : 0u) << extracting;
@@ -193,9 +193,9 @@ struct ThreadLimit {
         g_threadsLeft = -1;
     }
     // Options for a run that asks for four threads.
-    lha::Options options() const {
+    lha::ExtractOptions options() const {
         g_threadsLeft = m_threads;
-        lha::Options options;
+        lha::ExtractOptions options;
         options.threads = 4;
         return options;
     }
@@ -229,7 +229,7 @@ TEST(PipelineThreads, RunsWithWhateverThreadsTheSystemGives) {
         const ThreadLimit limit(threads);
         std::string printed;
         const auto printedResult =
-            lha::print(dir / "a.lzh", limit.options(), [&](const uint8_t *data, std::size_t size) {
+            lha::print(dir / "a.lzh", lha::TestOptions{limit.options(), {}}, [&](const uint8_t *data, std::size_t size) {
                 printed.append(reinterpret_cast<const char *>(data), size);
                 return true;
             });
@@ -266,12 +266,12 @@ TEST(PipelineMemory, RunningOutOfMemoryIsReportedNotAborted) {
             const ThreadLimit limit(threads);
             const std::filesystem::path archive = dir / "a.lzh";
             const std::filesystem::path out = dir / "out";
-            const lha::Options options = limit.options();
+            const lha::ExtractOptions options = limit.options();
             lha::Result tested;
             lha::Result extracted;
             // Only the runs meet the failures.
             lha::testing::failAllocations(c.failingFrom, c.failingTo);
-            tested = lha::test(archive, options);
+            tested = lha::test(archive, lha::TestOptions{options, {}});
             g_threadsLeft = threads;
             extracted = lha::extract(archive, out, options);
             lha::testing::failAllocations(SIZE_MAX, SIZE_MAX);

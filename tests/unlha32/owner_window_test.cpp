@@ -64,7 +64,7 @@ TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
     // Cancel.
     std::atomic<bool> partWritten = false;
     unlha::QtSession session(&m_owner, [&](const fs::path &archive, const fs::path &destination,
-                                           const lha::Options &options) {
+                                           const lha::ExtractOptions &options) {
         auto held = options;
         held.progress = [&](const lha::Progress &p) {
             options.progress(p);

@@ -104,37 +104,54 @@ struct Result {
     Error firstError() const;
 };
 
-struct Options {
-    // Called now and then with the running totals.
+// What every entry point that walks the members takes.
+struct RunOptions {
+    // Called now and then with the running totals: at the start, at most
+    // every tenth of a second or mebibyte after that, and once at the end.
     std::function<void(const Progress &)> progress;
-    // Asked for each member whose file already exists, with the member's
-    // facts (its name is member.name); without it the member is skipped and
-    // reported as Error::Exists.
-    std::function<OverwriteDecision(const MemberInfo &member)> overwrite;
     // Polled between chunks; when it turns true the run stops, removes the
     // partial file and reports Error::Cancelled.
     const std::atomic<bool> *cancel = nullptr;
     // Members decoded at once; 0 means one per core.
     unsigned threads = 0;
     // When set, only the members it accepts take part in the run and appear
-    // in its Result; the others are passed over unread.
+    // in its Result; the others are passed over unread. It must give the
+    // same answer for a member each time it is asked.
     std::function<bool(const MemberInfo &)> select;
-    // test(), print() and dryRun(): called with each member's outcome as it
-    // is known, in archive order, for callers that show every member
-    // whatever the count.
-    std::function<void(const MemberInfo &, const MemberOutcome &)> tested;
-    // Extraction writes every member straight into the destination under the
-    // last component of its name, and makes no folders. A member whose name an
-    // earlier member of the run already took is refused (Error::UnsafeName),
-    // so that one member's file never replaces another's.
-    bool ignoreFolders = false;
     // The charset of names whose producer's own is not known (see
     // isCharsetName), read for every name stored in bytes; empty: guessed
     // from the names.
     std::string charset;
 };
 
-// Whether Options::charset takes this name: cp932 (shift-jis), euc-jp,
+// Called with each member's outcome as it is known, in archive order, for
+// callers that show every member whatever the count.
+using MemberReport = std::function<void(const MemberInfo &, const MemberOutcome &)>;
+
+// test() and print().
+struct TestOptions : RunOptions {
+    MemberReport tested;
+};
+
+// extract().
+struct ExtractOptions : RunOptions {
+    // Asked for each member whose file already exists, with the member's
+    // facts (its name is member.name); without it the member is skipped and
+    // reported as Error::Exists.
+    std::function<OverwriteDecision(const MemberInfo &member)> overwrite;
+    // Extraction writes every member straight into the destination under the
+    // last component of its name, and makes no folders. A member whose name an
+    // earlier member of the run already took is refused (Error::UnsafeName),
+    // so that one member's file never replaces another's.
+    bool ignoreFolders = false;
+};
+
+// dryRun(): what extract() would be given, and each member's outcome.
+struct DryRunOptions : ExtractOptions {
+    MemberReport tested;
+};
+
+// Whether RunOptions::charset takes this name: cp932 (shift-jis), euc-jp,
 // utf-8, latin-1, cp437, cp850, mac-roman, cp1252 (windows-1252), in any
 // letter case.
 bool isCharsetName(std::string_view name);
@@ -146,26 +163,27 @@ using ByteSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 // Lists the members without decoding them, handing each to `each` in
 // archive order as it is read; nothing is held for the whole archive.
 Result list(const std::filesystem::path &archive,
-            const std::function<void(const MemberInfo &)> &each, const Options &options = {});
+            const std::function<void(const MemberInfo &)> &each, const RunOptions &options = {});
 // The same, gathering them.
 Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &members);
 // Decodes every member and checks its size and CRC-16; writes nothing.
-Result test(const std::filesystem::path &archive, const Options &options = {});
+Result test(const std::filesystem::path &archive, const TestOptions &options = {});
 // Extracts every member under destination, restoring the archive's folders.
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
-               const Options &options = {});
+               const ExtractOptions &options = {});
 
 // What extract() would do, without decoding or writing anything: each member
 // goes through the checks made of it before it is written (its name, its
 // method, a link's target, names taken when folders are ignored), and its
 // outcome is handed to options.tested in archive order. What the
 // destination holds and whether the data checks out are not looked at.
-Result dryRun(const std::filesystem::path &archive, const Options &options = {});
+Result dryRun(const std::filesystem::path &archive, const DryRunOptions &options = {});
 
 // Decodes the members in archive order, handing each one's bytes to sink as
 // they come and checking them as test() does. A member that fails its check
 // has already been handed over up to the fault: its outcome says so.
-Result print(const std::filesystem::path &archive, const Options &options, const ByteSink &sink);
+Result print(const std::filesystem::path &archive, const TestOptions &options,
+             const ByteSink &sink);
 
 // A short English description of an error kind.
 const char *describe(Error error);

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "decode_entry.h"
+#include "member_data.h"
 
 #include "crc16.h"
-#include "decode_families.h"
-#include "decoder.h"
 
 #include <algorithm>
 #include <new>
@@ -81,30 +79,23 @@ bool keepFileBytes(Chunk &chunk, uint64_t start, const FileBytes &file) {
     return true;
 }
 
-// A stored member's packed bytes are its original bytes, no more.
-bool isStored(const Method &method) {
-    return method.create == makeStoredDecoder;
-}
-
-// Decodes the member's bytes into chunks for the sink, checking the CRC-16
-// when asked; throws DecodeError on a corrupt stream.
-DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entry &entry,
-                           const ChunkSink &sink, bool checkCrc) {
-    const MemberInfo &info = entry.info;
-    auto decoder = method.create(packed, info.originalSize);
-    uint16_t crc = 0;
+// Decodes the member's bytes into chunks for the sink, verifying them when
+// asked; throws DecodeError on a corrupt stream.
+DecodeOutcome decodeChunks(PackedBytes &packed, const MemberData &data, const ChunkSink &sink,
+                           VerifiedStream *verify) {
+    auto decoder = data.method->create(packed, data.originalSize);
     uint64_t produced = 0;
-    FileBytes file{0, info.originalSize};
-    while (produced < info.originalSize) {
+    FileBytes file{0, data.originalSize};
+    while (produced < data.originalSize) {
         Chunk chunk(
-            static_cast<std::size_t>(std::min<uint64_t>(kChunkSize, info.originalSize - produced)));
+            static_cast<std::size_t>(std::min<uint64_t>(kChunkSize, data.originalSize - produced)));
         fill(*decoder, chunk);
         if (chunk.empty())
             throw DecodeError("the data ends early");
-        if (checkCrc)
-            crc = crc16(crc, chunk.data(), chunk.size());
-        if (produced == 0 && entry.macbinaryCandidate) {
-            if (auto fork = macBinaryDataFork(chunk.data(), chunk.size(), info.originalSize))
+        if (verify)
+            verify->add(chunk.data(), chunk.size());
+        if (produced == 0 && data.macbinaryCandidate) {
+            if (auto fork = macBinaryDataFork(chunk.data(), chunk.size(), data.originalSize))
                 file = {kMacBinaryHeader, kMacBinaryHeader + *fork};
         }
         const uint64_t start = produced;
@@ -112,57 +103,65 @@ DecodeOutcome decodeChunks(const Method &method, PackedBytes &packed, const Entr
         if (keepFileBytes(chunk, start, file) && !sink(std::move(chunk)))
             return {Error::Cancelled, "stopped"};
     }
-    if (checkCrc && info.crcStored && crc != info.crc)
-        throw DecodeError("CRC mismatch");
-    if (isStored(method) && packed.unread() > 0)
+    if (data.method->stored && packed.unread() > 0)
         throw DecodeError("the packed data runs on past the file's end");
     return {};
 }
 
-DecodeOutcome decodeMember(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink,
-                           bool checkCrc) {
-    const MemberInfo &info = entry.info;
-    const Method *method = findMethod(info.method);
-    if (!method)
-        return {Error::UnsupportedMethod, "unknown method " + info.method};
-    PackedBytes packed(source, entry.data_offset, info.packedSize);
-    std::string what;
-    try {
-        DecodeOutcome outcome = decodeChunks(*method, packed, entry, sink, checkCrc);
-        if (outcome.error == Error::None && !checkCrc)
-            outcome.truncated = packed.truncated() || entry.truncated;
-        return outcome;
-    } catch (const DecodeError &e) {
-        what = e.what();
-    } catch (const std::bad_alloc &) {
-        return {Error::OutOfMemory, describe(Error::OutOfMemory)};
-    } catch (const std::exception &e) {
-        what = std::string("cannot decode: ") + e.what();
-    }
-    if (packed.truncated() || entry.truncated)
-        return {Error::Damaged, "the archive ends inside this member"};
-    return {Error::Damaged, what};
-}
-
 } // namespace
 
-DecodeOutcome decodeEntry(const ArchiveSource &source, const Entry &entry, const ChunkSink &sink) {
-    return decodeMember(source, entry, sink, true);
+MemberData memberData(const Entry &entry) {
+    const MemberInfo &info = entry.info;
+    MemberData data;
+    data.method = findMethod(info.method);
+    data.offset = entry.dataOffset;
+    data.packedSize = info.packedSize;
+    data.originalSize = info.originalSize;
+    if (info.crcStored)
+        data.crc = info.crc;
+    data.truncated = entry.truncated;
+    data.macbinaryCandidate = entry.macbinaryCandidate;
+    return data;
 }
 
-bool crcCoversChunks(const Entry &entry) {
-    return entry.info.crcStored && !entry.macbinaryCandidate;
+void VerifiedStream::add(const uint8_t *bytes, std::size_t size) {
+    m_crc = crc16(m_crc, bytes, size);
 }
 
-DecodeOutcome decodeEntryWithoutCrc(const ArchiveSource &source, const Entry &entry,
-                                    const ChunkSink &sink) {
-    return decodeMember(source, entry, sink, false);
+DecodeOutcome VerifiedStream::verdict(const DecodeOutcome &decoded) const {
+    if (decoded.error != Error::None || !m_expected || m_crc == *m_expected)
+        return decoded;
+    return {Error::Damaged, m_endedShort ? kCutShort : "CRC mismatch"};
 }
 
-DecodeOutcome crcMismatch(const DecodeOutcome &decoded) {
-    return {Error::Damaged,
-            decoded.truncated ? "the archive ends inside this member" : "CRC mismatch",
-            decoded.truncated};
+DecodeOutcome decodeMember(const ArchiveSource &source, const MemberData &data,
+                           const ChunkSink &sink, VerifiedStream &stream, bool verifyHere) {
+    if (!data.method)
+        return {Error::UnsupportedMethod, "unknown method"};
+    PackedBytes packed(source, data.offset, data.packedSize);
+    DecodeOutcome outcome;
+    try {
+        outcome = decodeChunks(packed, data, sink, verifyHere ? &stream : nullptr);
+    } catch (const DecodeError &e) {
+        outcome = {Error::Damaged, e.what()};
+    } catch (const std::bad_alloc &) {
+        outcome = {Error::OutOfMemory, describe(Error::OutOfMemory)};
+    } catch (const std::exception &e) {
+        outcome = {Error::Damaged, std::string("cannot decode: ") + e.what()};
+    }
+    const bool endedShort = packed.truncated() || data.truncated;
+    if (endedShort) {
+        stream.endedShort();
+        if (outcome.error == Error::Damaged)
+            outcome.message = kCutShort;
+    }
+    return outcome;
+}
+
+DecodeOutcome decodeVerified(const ArchiveSource &source, const MemberData &data,
+                             const ChunkSink &sink) {
+    VerifiedStream stream(data);
+    return stream.verdict(decodeMember(source, data, sink, stream, true));
 }
 
 } // namespace lha

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#include "member_run.h"
+
+namespace lha {
+namespace {
+
+DecodePipeline::CallerWork callerWork(Purpose purpose) {
+    return purpose == Purpose::Write ? DecodePipeline::CallerWork::Writes
+                                     : DecodePipeline::CallerWork::Checks;
+}
+
+} // namespace
+
+MemberRun::MemberRun(const ArchiveSource &source, Scan &scan, const RunOptions &options,
+                     Narrowing narrowing, Purpose purpose)
+    : m_scan(scan), m_narrowing(std::move(narrowing)), m_purpose(purpose),
+      m_pipeline(source, options.threads, callerWork(purpose)),
+      m_context(options, options.progress ? decodedTotal() : 0) {}
+
+// The original bytes the run will decode, for progress: a walk of its own,
+// made only when progress is reported.
+uint64_t MemberRun::decodedTotal() {
+    uint64_t total = 0;
+    Cursor cursor(m_scan, m_narrowing);
+    for (auto entries = cursor.next(); !entries.empty(); entries = cursor.next())
+        for (const Entry &e : entries)
+            if (decodesData(e, m_purpose))
+                total += e.info.originalSize;
+    return total;
+}
+
+MemberRun::Batch MemberRun::read(Cursor &cursor) {
+    Batch batch{cursor.next(), {}};
+    batch.jobs.reserve(batch.entries.size());
+    for (const Entry &e : batch.entries)
+        batch.jobs.push_back(decodesData(e, m_purpose) ? m_pipeline.add(memberData(e)) : kNoData);
+    return batch;
+}
+
+void MemberRun::forEach(const std::function<bool(const Entry &, std::size_t job)> &visit) {
+    Cursor cursor(m_scan, m_narrowing);
+    Batch current = read(cursor);
+    while (!current.entries.empty()) {
+        // The next batch is queued before this one is visited, so the
+        // decoding threads always have members ahead of the caller.
+        Batch following = read(cursor);
+        for (std::size_t i = 0; i < current.entries.size(); ++i) {
+            const bool goOn = visit(current.entries[i], current.jobs[i]);
+            if (current.jobs[i] != kNoData)
+                m_pipeline.drop(current.jobs[i]);
+            if (!goOn)
+                return;
+        }
+        current = std::move(following);
+    }
+}
+
+bool MemberRun::take(std::size_t job, const std::string &name, const ChunkTaker &take) {
+    m_context.advance(name);
+    return m_pipeline.take(job, [&](const Chunk &chunk) {
+        if (m_context.cancelled() || !take(chunk))
+            return false;
+        m_context.advance(name, chunk.size());
+        return !m_context.cancelled();
+    });
+}
+
+} // namespace lha

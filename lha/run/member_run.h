@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The run core under extract, test and print. It walks the members a run
+// takes part in, in archive order, while one pipeline decodes their data a
+// batch or two ahead; a strategy (the Extractor writes, the Tester checks or
+// hands the bytes to a sink) decides what becomes of each member and of its
+// bytes. What every run shares lives here: the checks made of a member
+// before its data is decoded, the progress total, cancel, and passing the
+// bytes on.
+#include "cursor.h"
+#include "member_checks.h"
+#include "pipeline.h"
+#include "run_context.h"
+#include "scan.h"
+
+#include <functional>
+
+namespace lha {
+
+class MemberRun {
+public:
+    // The job of a member whose data is not decoded.
+    static constexpr std::size_t kNoData = SIZE_MAX;
+
+    MemberRun(const ArchiveSource &source, Scan &scan, const RunOptions &options,
+              Narrowing narrowing, Purpose purpose);
+
+    // Hands each member to visit in archive order, with the job of its data
+    // (kNoData when it is not decoded), until visit returns false. A job
+    // visit did not finish with outcome() is dropped after it.
+    void forEach(const std::function<bool(const Entry &, std::size_t job)> &visit);
+
+    // Passes the member's bytes to take in order, counting them for
+    // progress; false when take refused one or the run was cancelled.
+    bool take(std::size_t job, const std::string &name, const ChunkTaker &take);
+    // How the member's data checked out; the job is then finished.
+    DecodeOutcome outcome(std::size_t job) { return m_pipeline.outcome(job); }
+    void drop(std::size_t job) { m_pipeline.drop(job); }
+    // Stops the decoding ahead; on cancel and when the run cannot go on.
+    void stop() { m_pipeline.stop(); }
+
+    RunContext &context() { return m_context; }
+    bool cancelled() const { return m_context.cancelled(); }
+
+private:
+    struct Batch {
+        std::vector<Entry> entries;
+        std::vector<std::size_t> jobs; // of each entry
+    };
+    Batch read(Cursor &cursor);
+    uint64_t decodedTotal();
+
+    Scan &m_scan;
+    Narrowing m_narrowing;
+    Purpose m_purpose;
+    DecodePipeline m_pipeline;
+    RunContext m_context;
+};
+
+} // namespace lha
