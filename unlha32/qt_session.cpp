@@ -14,6 +14,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -51,6 +52,27 @@ lha::OverwriteDecision askOnUserInterface(ProgressWindow &window, const std::str
     return query->wait();
 }
 
+// The latest progress report, waiting for the user-interface thread.
+class LatestProgress {
+public:
+    // Keeps the report; true when no post for it is queued yet.
+    bool keep(const lha::Progress &progress) {
+        std::lock_guard lock(m_mutex);
+        m_progress = progress;
+        return !std::exchange(m_queued, true);
+    }
+    lha::Progress take() {
+        std::lock_guard lock(m_mutex);
+        m_queued = false;
+        return m_progress;
+    }
+
+private:
+    std::mutex m_mutex;
+    lha::Progress m_progress;
+    bool m_queued = false;
+};
+
 } // namespace
 
 QtSession::QtSession(QWidget *owner, Engine engine) : m_owner(owner), m_engine(std::move(engine)) {}
@@ -63,11 +85,15 @@ lha::Result QtSession::extract(const unlha::Command &command) {
 
     lha::ExtractOptions options;
     options.cancel = &cancel;
-    options.progress = [&window](const lha::Progress &p) {
+    LatestProgress latest;
+    options.progress = [&window, &latest](const lha::Progress &p) {
+        if (!latest.keep(p))
+            return;
         QMetaObject::invokeMethod(
             &window,
-            [&window, member = QString::fromStdString(p.member), done = p.done, total = p.total] {
-                window.showProgress(member, done, total);
+            [&window, &latest] {
+                const lha::Progress shown = latest.take();
+                window.showProgress(QString::fromStdString(shown.member), shown.done, shown.total);
             },
             Qt::QueuedConnection);
     };

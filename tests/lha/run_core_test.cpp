@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+// What every run shares, over archives larger than one batch of members:
+// one set of decoding threads for the whole run, progress reports few
+// enough for a window to follow, and a walk that goes on past batches
+// narrowed down to nothing.
+#include "archive_builder.h"
+#include "lha/lha.h"
+#include "pipeline.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+namespace {
+
+using lha::testing::buildArchive;
+using lha::testing::Member;
+using lha::testing::TempDir;
+
+// Several batches of members, each with a little data to decode.
+constexpr std::size_t kMembers = 3000;
+
+std::string smallMembers() {
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < kMembers; ++i)
+        members.emplace_back(lha::testing::numbered("m", i), "0123456789");
+    return buildArchive(members);
+}
+
+std::atomic<int> g_threadsStarted{0};
+
+struct CountedThreads {
+    CountedThreads() {
+        g_threadsStarted = 0;
+        lha::startDecodingThread = [](std::function<void()> work) {
+            ++g_threadsStarted;
+            return lha::startThread(std::move(work));
+        };
+    }
+    ~CountedThreads() { lha::startDecodingThread = lha::startThread; }
+};
+
+TEST(RunCore, ARunStartsItsDecodingThreadsOnceWhateverTheBatches) {
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", smallMembers());
+    const CountedThreads counted;
+    lha::ExtractOptions options;
+    options.threads = 2;
+    EXPECT_TRUE(lha::extract(dir / "a.lzh", dir / "out", options).ok());
+    EXPECT_EQ(g_threadsStarted, 2);
+    g_threadsStarted = 0;
+    EXPECT_TRUE(lha::test(dir / "a.lzh", lha::TestOptions{options, {}}).ok());
+    EXPECT_EQ(g_threadsStarted, 2);
+}
+
+TEST(RunCore, ProgressIsThrottledAndEndsAtTheTotal) {
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", smallMembers());
+    for (const bool extracting : {true, false}) {
+        int reports = 0;
+        lha::Progress last;
+        lha::ExtractOptions options;
+        options.progress = [&](const lha::Progress &p) {
+            ++reports;
+            EXPECT_GE(p.done, last.done);
+            last = p;
+        };
+        const auto start = std::chrono::steady_clock::now();
+        const auto result = extracting ? lha::extract(dir / "a.lzh", dir / "out", options)
+                                       : lha::test(dir / "a.lzh", lha::TestOptions{options, {}});
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_TRUE(result.ok()) << result.message;
+        // The first, one a tenth of a second at most, and the last.
+        EXPECT_LE(reports, 2 + took / std::chrono::milliseconds(100)) << extracting;
+        EXPECT_EQ(last.total, 10 * kMembers);
+        EXPECT_EQ(last.done, last.total);
+    }
+}
+
+TEST(RunCore, ABatchNarrowedToNothingIsNotTheEndOfTheWalk) {
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < kMembers; ++i) {
+        Member folder(lha::testing::numbered("d", i), "");
+        folder.method = "-lhd-";
+        members.push_back(folder);
+    }
+    members.emplace_back("last.txt", "end");
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+
+    lha::ExtractOptions flat;
+    flat.ignoreFolders = true;
+    EXPECT_TRUE(lha::extract(dir / "a.lzh", dir / "out", flat).ok());
+    EXPECT_EQ(lha::testing::treeOf(dir / "out"), std::vector<std::string>{"last.txt"});
+
+    lha::TestOptions chosen;
+    chosen.select = [](const lha::MemberInfo &m) { return m.name == "last.txt"; };
+    const auto tested = lha::test(dir / "a.lzh", chosen);
+    ASSERT_EQ(tested.members.size(), 1u);
+    EXPECT_EQ(tested.members[0].name, "last.txt");
+    EXPECT_EQ(tested.members[0].error, lha::Error::None);
+}
+
+} // namespace
