@@ -73,19 +73,14 @@ private:
     bool m_queued = false;
 };
 
-} // namespace
-
-QtSession::QtSession(QWidget *owner, Engine engine) : m_owner(owner), m_engine(std::move(engine)) {}
-
-lha::Result QtSession::extract(const unlha::Command &command) {
-    m_archiveName = QFile::decodeName(command.archive.filename().c_str());
-    ProgressWindow window(m_owner, m_archiveName);
-    std::atomic<bool> cancel{false};
-    QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
-
+// Options whose callbacks, called on the worker, reach the windows only
+// through posts: progress through `latest`, the overwrite question through a
+// query the worker waits on.
+lha::ExtractOptions windowOptions(ProgressWindow &window, LatestProgress &latest,
+                                  std::atomic<bool> &cancel,
+                                  const std::filesystem::path &destination) {
     lha::ExtractOptions options;
     options.cancel = &cancel;
-    LatestProgress latest;
     options.progress = [&window, &latest](const lha::Progress &p) {
         if (!latest.keep(p))
             return;
@@ -98,14 +93,27 @@ lha::Result QtSession::extract(const unlha::Command &command) {
             Qt::QueuedConnection);
     };
     // The engine itself stops asking after "all" answers.
-    options.overwrite = [&window, &cancel, &command](const lha::MemberInfo &member) {
-        const auto decision =
-            askOnUserInterface(window, member.name, factsOnDisk(command.destination / member.name),
-                               factsOfMember(member));
+    options.overwrite = [&window, &cancel, destination](const lha::MemberInfo &member) {
+        const auto decision = askOnUserInterface(
+            window, member.name, factsOnDisk(destination / member.name), factsOfMember(member));
         if (decision == lha::OverwriteDecision::Cancel)
             cancel = true;
         return decision;
     };
+    return options;
+}
+
+} // namespace
+
+QtSession::QtSession(QWidget *owner, Engine engine) : m_owner(owner), m_engine(std::move(engine)) {}
+
+lha::Result QtSession::extract(const unlha::Command &command) {
+    m_archiveName = QFile::decodeName(command.archive.filename().c_str());
+    ProgressWindow window(m_owner, m_archiveName);
+    std::atomic<bool> cancel{false};
+    QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
+    LatestProgress latest;
+    const lha::ExtractOptions options = windowOptions(window, latest, cancel, command.destination);
 
     QEventLoop loop;
     lha::Result result;

@@ -216,9 +216,9 @@ std::optional<uint64_t> findHeader(Window &window, uint64_t size, uint64_t from,
 
 // Cuts an over-long stored name to what the report shows; true when it was.
 bool cutLongName(Header &header) {
-    const std::size_t stored = std::max(header.name.size() + header.directory.size(),
-                                        header.utf16Name.value_or("").size() +
-                                            header.utf16Directory.value_or("").size());
+    const std::size_t stored =
+        std::max(header.name.size() + header.directory.size(),
+                 header.utf16Name.value_or("").size() + header.utf16Directory.value_or("").size());
     if (stored <= kLongestName)
         return false;
     // A copy rather than resize, which would keep the long name's memory.
@@ -318,59 +318,71 @@ Scan::Scan(const ArchiveSource &source, std::optional<Charset> charset)
     : m_source(source), m_window(std::make_unique<HeaderWindow>(source)),
       m_checkBudget(kCheckBudgetBase + kCheckBudgetPerByte * source.size()),
       m_reading(charset.value_or(Charset::Detect), charset.has_value()) {
+    if (!findFirstMember())
+        return;
+    SampledNames sample = sampleNames();
+    m_hasMembers = !sample.headers.empty();
+    if (!m_reading.forced)
+        m_reading.charset = guessCharset(sample.headers);
+    learnFolders(std::move(sample));
+    rewind();
+}
+
+bool Scan::findFirstMember() {
     std::string why;
     bool badStart = false;
-    m_first = findFirstHeader(source, *m_window, badStart, why);
+    m_first = findFirstHeader(m_source, *m_window, badStart, why);
     // Said even when members follow.
     if (badStart)
         damaged("bad header at offset 0: " + why);
-    if (!m_first) {
-        if (source.ioError()) {
-            m_findings.error = Error::ArchiveUnreadable;
-            m_findings.message = "read error";
-        } else if (m_findings.error == Error::None) {
-            m_findings.error = Error::NotAnArchive;
-            m_findings.message = "no LHA header found";
-        }
-        return;
+    if (m_first) {
+        m_findings.start = *m_first;
+        return true;
     }
-    m_findings.start = *m_first;
-    // The names of the first members are enough to guess the charset.
-    std::vector<Header> sample;
-    struct Place {
-        uint64_t offset;
-        bool longName;
-    };
-    std::vector<Place> places;
+    if (m_source.ioError()) {
+        m_findings.error = Error::ArchiveUnreadable;
+        m_findings.message = "read error";
+    } else if (m_findings.error == Error::None) {
+        m_findings.error = Error::NotAnArchive;
+        m_findings.message = "no LHA header found";
+    }
+    return false;
+}
+
+// The names of the first members, which are enough to guess the charset.
+Scan::SampledNames Scan::sampleNames() {
+    SampledNames sample;
     std::size_t sampleBytes = 0;
     Header header;
     uint64_t offset = 0;
-    bool walkedAll = false;
     rewind();
-    while (sampleBytes < kCharsetSample && sample.size() < kCharsetSampleHeaders) {
+    while (sampleBytes < kCharsetSample && sample.headers.size() < kCharsetSampleHeaders) {
         if (!nextHeader(header, offset)) {
-            walkedAll = true;
+            sample.wholeArchive = true;
             break;
         }
-        places.push_back({offset, cutLongName(header)});
+        sample.places.push_back({offset, cutLongName(header)});
         sampleBytes += header.name.size() + header.directory.size();
-        sample.push_back(std::move(header));
+        sample.headers.push_back(std::move(header));
     }
-    m_hasMembers = !sample.empty();
-    if (!m_reading.forced)
-        m_reading.charset = guessCharset(sample);
-    // Most archives are wholly in the sample, and need no second walk.
-    if (walkedAll) {
-        for (std::size_t i = 0; i < sample.size(); ++i)
-            m_attributes.learn(entryOf(sample[i], places[i].offset, places[i].longName));
-    } else {
-        sample = {};
-        places = {};
-        rewind();
-        while (nextHeader(header, offset))
-            m_attributes.learn(entryOf(header, offset));
+    return sample;
+}
+
+// Once the charset is known: which folders OS/2 attribute data must give way
+// to. Most archives are wholly in the sample, and need no second walk.
+void Scan::learnFolders(SampledNames sample) {
+    if (sample.wholeArchive) {
+        for (std::size_t i = 0; i < sample.headers.size(); ++i)
+            m_attributes.learn(
+                entryOf(sample.headers[i], sample.places[i].offset, sample.places[i].longName));
+        return;
     }
+    sample = {};
+    Header header;
+    uint64_t offset = 0;
     rewind();
+    while (nextHeader(header, offset))
+        m_attributes.learn(entryOf(header, offset));
 }
 
 Scan::~Scan() = default;
@@ -429,7 +441,7 @@ void Scan::noteMembersAfterEnd(uint64_t mark) {
     m_checkedAfterEnd = true;
     if (const auto next = memberAfterEnd(*m_window, m_source.size(), mark))
         m_findings.warning = "data after the end of the archive: a member header at offset " +
-                  std::to_string(*next) + " is passed over";
+                             std::to_string(*next) + " is passed over";
 }
 
 void Scan::damaged(std::string why) {

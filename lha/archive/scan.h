@@ -46,6 +46,21 @@ public:
 
 private:
     friend class Cursor;
+    struct SampledNames {
+        struct Place {
+            uint64_t offset;
+            bool longName;
+        };
+        std::vector<Header> headers;
+        std::vector<Place> places; // of each header
+        bool wholeArchive = false; // the sample holds every member
+    };
+
+    // The survey's steps.
+    bool findFirstMember();
+    SampledNames sampleNames();
+    void learnFolders(SampledNames sample);
+
     // Starts the walk over from the first member.
     void rewind();
     // The entries of the next `count` members, in archive order, or fewer
