@@ -34,6 +34,7 @@ MemberRun::Batch MemberRun::read(Cursor &cursor) {
     batch.jobs.reserve(batch.entries.size());
     for (const Entry &e : batch.entries)
         batch.jobs.push_back(decodesData(e, m_purpose) ? m_pipeline.add(memberData(e)) : kNoData);
+    m_pipeline.startWorkers();
     return batch;
 }
 
@@ -46,7 +47,7 @@ void MemberRun::forEach(const std::function<bool(const Entry &, std::size_t job)
         Batch following = read(cursor);
         for (std::size_t i = 0; i < current.entries.size(); ++i) {
             const bool goOn = visit(current.entries[i], current.jobs[i]);
-            if (current.jobs[i] != kNoData)
+            if (current.jobs[i] != kNoData && current.jobs[i] != m_finished)
                 m_pipeline.drop(current.jobs[i]);
             if (!goOn)
                 return;

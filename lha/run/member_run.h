@@ -34,7 +34,10 @@ public:
     // progress; false when take refused one or the run was cancelled.
     bool take(std::size_t job, const std::string &name, const ChunkTaker &take);
     // How the member's data checked out; the job is then finished.
-    DecodeOutcome outcome(std::size_t job) { return m_pipeline.outcome(job); }
+    DecodeOutcome outcome(std::size_t job) {
+        m_finished = job;
+        return m_pipeline.outcome(job);
+    }
     void drop(std::size_t job) { m_pipeline.drop(job); }
     // Stops the decoding ahead; on cancel and when the run cannot go on.
     void stop() { m_pipeline.stop(); }
@@ -53,6 +56,7 @@ private:
     Scan &m_scan;
     Narrowing m_narrowing;
     Purpose m_purpose;
+    std::size_t m_finished = kNoData; // the last job outcome() was asked for
     DecodePipeline m_pipeline;
     RunContext m_context;
 };

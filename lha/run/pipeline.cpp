@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <new>
@@ -56,8 +55,7 @@ std::thread startThread(std::function<void()> work) {
 
 ThreadStarter startDecodingThread = startThread;
 
-DecodePipeline::DecodePipeline(const ArchiveSource &source, unsigned threads,
-                               CallerWork callerWork)
+DecodePipeline::DecodePipeline(const ArchiveSource &source, unsigned threads, CallerWork callerWork)
     : m_source(source), m_callerWork(callerWork),
       m_threads(threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency())) {}
 
@@ -67,15 +65,17 @@ DecodePipeline::~DecodePipeline() {
         worker.join();
 }
 
-// As many workers as members waiting, up to the number wanted: an archive of
+// As many workers as members added, up to the number wanted: an archive of
 // one member gets one.
-void DecodePipeline::startWorker() {
+void DecodePipeline::startWorkers() {
     // Reserved first: a thread started must never be dropped unjoined.
     m_workers.reserve(m_threads);
-    try {
-        m_workers.push_back(startDecodingThread([this] { work(); }));
-    } catch (const std::exception &) {
-        m_threads = static_cast<unsigned>(m_workers.size()); // as many as the system gives
+    while (m_workers.size() < m_threads && m_workers.size() < m_base + m_slots.size()) {
+        try {
+            m_workers.push_back(startDecodingThread([this] { work(); }));
+        } catch (const std::exception &) {
+            m_threads = static_cast<unsigned>(m_workers.size()); // as many as the system gives
+        }
     }
 }
 
@@ -90,8 +90,6 @@ std::size_t DecodePipeline::add(const MemberData &data) {
                                 (!slot.whole || m_callerWork == CallerWork::Checks);
     }
     m_added.notify_one();
-    if (m_workers.size() < m_threads && m_workers.size() <= job)
-        startWorker();
     return job;
 }
 

@@ -51,6 +51,10 @@ public:
     // Queues a member's data; its job number. Jobs count from 0 in the
     // order they are added, and the caller takes them in that order.
     std::size_t add(const MemberData &data);
+    // Starts the workers the jobs added so far call for; called once a batch
+    // of them is queued, so that the walk over the headers is not slowed by
+    // threads decoding beside it.
+    void startWorkers();
     // Hands the chunks of `job` to take, in order, until the member ends or
     // take returns false; false in that case. Once the member ended,
     // outcome() tells how it went.
@@ -84,7 +88,6 @@ private:
     };
 
     Slot &slotOf(std::size_t job) { return m_slots[job - m_base]; }
-    void startWorker();
     void work();
     bool nextJob(std::size_t &job, Slot *&slot);
     void decodeJob(std::size_t job, Slot &slot);
