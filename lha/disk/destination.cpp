@@ -193,6 +193,43 @@ bool OutputFile::create(int folder, const std::string &name, mode_t mode,
     return createNamed(mode, failure);
 }
 
+OutputFile::Committed OutputFile::createWhole(int folder, const std::string &name, mode_t mode,
+                                              const std::vector<std::span<const uint8_t>> &content,
+                                              const std::optional<timespec> &mtime,
+                                              const std::optional<timespec> &atime,
+                                              WriteFailure &failure) {
+    OutputFile file;
+    file.m_fd.reset(
+        ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!file.m_fd) {
+        if (errno == EEXIST)
+            return Committed::Exists;
+        failure = writeFailure(errno, "cannot create the file");
+        return Committed::Failed;
+    }
+    bool written = true;
+    for (const auto &piece : content)
+        written = written && file.write(piece.data(), piece.size(), failure);
+    file.setTimes(mtime, atime);
+    if (written && file.close(failure))
+        return Committed::Ok;
+    file.m_fd.reset();
+    ::unlinkat(folder, name.c_str(), 0);
+    return Committed::Failed;
+}
+
+void OutputFile::setTimes(const std::optional<timespec> &mtime,
+                          const std::optional<timespec> &atime) {
+    if (!mtime && !atime)
+        return;
+    timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+    if (atime)
+        times[0] = *atime;
+    if (mtime)
+        times[1] = *mtime;
+    ::futimens(m_fd.get(), times);
+}
+
 bool OutputFile::createNamed(mode_t mode, WriteFailure &failure) {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     for (int attempt = 0; attempt < kTempNameAttempts && !m_fd; ++attempt) {
@@ -227,14 +264,7 @@ bool OutputFile::write(const uint8_t *data, std::size_t size, WriteFailure &fail
 OutputFile::Committed OutputFile::commit(const std::optional<timespec> &mtime,
                                          const std::optional<timespec> &atime,
                                          WriteFailure &failure) {
-    if (mtime || atime) {
-        timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-        if (atime)
-            times[0] = *atime;
-        if (mtime)
-            times[1] = *mtime;
-        ::futimens(m_fd.get(), times);
-    }
+    setTimes(mtime, atime);
     Committed done;
     if (m_tempName.empty()) {
         done = linkUnnamed(m_name.c_str(), failure);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -87,8 +88,17 @@ public:
     // Creates the file with its final permission bits.
     bool create(int folder, const std::string &name, mode_t mode, Destination::FileCreation &how,
                 WriteFailure &failure);
-    bool write(const uint8_t *data, std::size_t size, WriteFailure &failure);
     enum class Committed { Ok, Exists, Failed };
+    // A file whose whole content is in hand and checked out already: it is
+    // created under its name at once (exclusively, so never through a link
+    // or over another file), written and given its times, and removed again
+    // when writing fails. Exists when the name is taken, with nothing
+    // written; one call that learns it and takes the name, as commit() does.
+    static Committed createWhole(int folder, const std::string &name, mode_t mode,
+                                 const std::vector<std::span<const uint8_t>> &content,
+                                 const std::optional<timespec> &mtime,
+                                 const std::optional<timespec> &atime, WriteFailure &failure);
+    bool write(const uint8_t *data, std::size_t size, WriteFailure &failure);
     // Sets the times and gives the file its name; Exists when the name is
     // taken, leaving the file ready for replace() or discard().
     Committed commit(const std::optional<timespec> &mtime, const std::optional<timespec> &atime,
@@ -100,6 +110,7 @@ public:
 
 private:
     bool createNamed(mode_t mode, WriteFailure &failure);
+    void setTimes(const std::optional<timespec> &mtime, const std::optional<timespec> &atime);
     Committed linkUnnamed(const char *name, WriteFailure &failure);
     bool close(WriteFailure &failure);
     Committed moveIntoPlace(WriteFailure &failure);

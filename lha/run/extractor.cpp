@@ -182,6 +182,10 @@ void Extractor::hold(std::size_t bytes) {
 }
 
 void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outcome) {
+    if (auto whole = m_run.takeWhole(job, e.info.name)) {
+        writeWhole(e, *whole, outcome);
+        return;
+    }
     OutputFile out;
     WriteFailure failure;
     const int folder = m_destination.folderOf(e.path, failure);
@@ -203,6 +207,55 @@ void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outc
         outcome.message = decoded.message;
         return;
     }
+    const OutputFile::Committed committed = out.commit(e.mtime, e.atime, failure);
+    if (committed == OutputFile::Committed::Exists)
+        placeOverExisting(e, out, outcome);
+    else if (committed == OutputFile::Committed::Failed)
+        fail(outcome, failure);
+}
+
+// A small member whose bytes checked out before anything is written: the
+// file is created under its name at once. One that failed its check leaves
+// nothing behind, not even its folder.
+void Extractor::writeWhole(const Entry &e, const DecodePipeline::WholeMember &member,
+                           MemberOutcome &outcome) {
+    if (member.outcome.error != Error::None) {
+        outcome.error = member.outcome.error;
+        outcome.message = member.outcome.message;
+        return;
+    }
+    std::vector<std::span<const uint8_t>> content;
+    for (const Chunk &chunk : member.chunks)
+        content.emplace_back(chunk.data(), chunk.size());
+    WriteFailure failure;
+    const int folder = m_destination.folderOf(e.path, failure);
+    if (folder < 0) {
+        fail(outcome, failure);
+        return;
+    }
+    switch (OutputFile::createWhole(folder, e.path.back(), fileMode(e), content, e.mtime, e.atime,
+                                    failure)) {
+    case OutputFile::Committed::Ok:
+        return;
+    case OutputFile::Committed::Failed:
+        fail(outcome, failure);
+        return;
+    case OutputFile::Committed::Exists:
+        break;
+    }
+    // The name is taken: written beside it first, as a large member is, then
+    // put in its place if the caller says so.
+    OutputFile out;
+    if (!out.create(folder, e.path.back(), fileMode(e), m_destination.fileCreation(), failure)) {
+        fail(outcome, failure);
+        return;
+    }
+    for (const auto &piece : content)
+        if (!out.write(piece.data(), piece.size(), failure)) {
+            out.discard();
+            fail(outcome, failure);
+            return;
+        }
     const OutputFile::Committed committed = out.commit(e.mtime, e.atime, failure);
     if (committed == OutputFile::Committed::Exists)
         placeOverExisting(e, out, outcome);

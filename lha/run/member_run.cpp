@@ -56,6 +56,22 @@ void MemberRun::forEach(const std::function<bool(const Entry &, std::size_t job)
     }
 }
 
+std::optional<DecodePipeline::WholeMember> MemberRun::takeWhole(std::size_t job,
+                                                                const std::string &name) {
+    m_context.advance(name);
+    auto member = m_pipeline.takeWhole(job);
+    if (!member)
+        return member;
+    m_finished = job;
+    if (m_context.cancelled())
+        return DecodePipeline::WholeMember{{}, {Error::Cancelled, "cancelled"}};
+    std::size_t bytes = 0;
+    for (const Chunk &chunk : member->chunks)
+        bytes += chunk.size();
+    m_context.advance(name, bytes);
+    return member;
+}
+
 bool MemberRun::take(std::size_t job, const std::string &name, const ChunkTaker &take) {
     m_context.advance(name);
     return m_pipeline.take(job, [&](const Chunk &chunk) {

@@ -39,6 +39,10 @@ public:
         return m_pipeline.outcome(job);
     }
     void drop(std::size_t job) { m_pipeline.drop(job); }
+    // A small member's bytes with its verified outcome, counted for
+    // progress; the job is then finished. Nothing for a large member, whose
+    // bytes take() passes on as they come.
+    std::optional<DecodePipeline::WholeMember> takeWhole(std::size_t job, const std::string &name);
     // Stops the decoding ahead; on cancel and when the run cannot go on.
     void stop() { m_pipeline.stop(); }
 

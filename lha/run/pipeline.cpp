@@ -276,6 +276,47 @@ DecodeOutcome DecodePipeline::outcome(std::size_t job) {
     return outcome;
 }
 
+std::optional<DecodePipeline::WholeMember> DecodePipeline::takeWhole(std::size_t job) {
+    WholeMember member;
+    if (m_workers.empty()) {
+        Slot &slot = slotOf(job);
+        if (!slot.whole)
+            return std::nullopt;
+        decodeHere(slot, [&](const Chunk &chunk) {
+            member.chunks.push_back(chunk);
+            return true;
+        });
+        member.outcome = slot.stream.verdict(slot.decoded);
+        slot.released = true;
+        releaseFront();
+        return member;
+    }
+    std::unique_lock lock(m_mutex);
+    Slot &slot = slotOf(job);
+    if (!slot.whole)
+        return std::nullopt;
+    moveHead(job);
+    m_produced.wait(lock, [&] { return slot.finished || m_stopped; });
+    if (!slot.finished)
+        return WholeMember{{}, {Error::Cancelled, "stopped"}};
+    member.chunks = std::move(slot.chunks);
+    const bool queueWasHigh = m_queuedBytes > kResumeLevel;
+    m_queuedBytes -= slot.bytes;
+    if (queueWasHigh && m_queuedBytes <= kResumeLevel)
+        m_consumed.notify_all();
+    VerifiedStream stream = slot.stream;
+    const bool verifyHere = slot.verifiedByCaller;
+    const DecodeOutcome decoded = slot.decoded;
+    slot.released = true;
+    releaseFront();
+    lock.unlock();
+    if (verifyHere)
+        for (const Chunk &chunk : member.chunks)
+            stream.add(chunk.data(), chunk.size());
+    member.outcome = stream.verdict(decoded);
+    return member;
+}
+
 void DecodePipeline::drop(std::size_t job) {
     std::lock_guard lock(m_mutex);
     if (job < m_base || slotOf(job).released)

@@ -16,6 +16,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,15 @@ public:
     bool take(std::size_t job, const ChunkTaker &take);
     // The member's outcome, verified; the caller is then done with the job.
     DecodeOutcome outcome(std::size_t job);
+    // A small member is decoded whole: its bytes come with its verified
+    // outcome, so that a file can be written knowing it checks out. The
+    // caller is then done with the job. Nothing for a member decoded in a
+    // stream, which take() and outcome() serve.
+    struct WholeMember {
+        std::vector<Chunk> chunks;
+        DecodeOutcome outcome;
+    };
+    std::optional<WholeMember> takeWhole(std::size_t job);
     // The caller does not want this job's bytes (any more): its worker stops
     // early. Nothing to do for a job the caller is done with.
     void drop(std::size_t job);

@@ -71,6 +71,33 @@ TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
               (std::vector<std::string>{"big.bin", "free.txt", "locked"}));
 }
 
+// A small member is decoded and checked before its file is made, then made
+// under its name at once: one that fails its check leaves no file and no
+// folder, and one whose writing fails leaves no partial file behind.
+TEST(HostileRun, ASmallMemberIsWrittenOnlyOnceCheckedAndWhollyOrNotAtAll) {
+    TempDir sandbox;
+    Member damaged{"sub/bad.txt", "bad"};
+    damaged.crc = 1;
+    lha::testing::writeFile(sandbox / "a.lzh",
+                            buildArchive({damaged, Member{"over.bin", std::string(150000, 'o')},
+                                          Member{"fine.txt", "fine"}}));
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 100000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(result.members.size(), 3u);
+    EXPECT_EQ(result.members[0].error, lha::Error::Damaged);
+    EXPECT_EQ(result.members[1].error, lha::Error::WriteFailed);
+    EXPECT_EQ(result.members[2].error, lha::Error::None);
+    EXPECT_EQ(lha::testing::treeOf(sandbox / "dest"), std::vector<std::string>{"fine.txt"});
+}
+
 // A full disk stops the run, and every member not extracted is named. A
 // small tmpfs in a mount namespace of a child process is the full disk;
 // without the right to mount, the test is skipped.
