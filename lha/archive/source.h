@@ -3,6 +3,7 @@
 // Where an archive's bytes come from: a file read with pread, or memory (for
 // the fuzzer). Reads at an offset so that several threads can share one.
 #include "decoder.h"
+#include "uninitialised.h"
 #include "unique_fd.h"
 
 #include <atomic>
@@ -22,6 +23,11 @@ public:
     // Reads up to n bytes at offset; fewer only at the end or on an I/O error
     // (then ioError() tells).
     virtual std::size_t readAt(uint64_t offset, uint8_t *buf, std::size_t n) const = 0;
+    // The same, for a small read that the next ones on this thread are likely
+    // to follow closely: the packed data of small members, one after another.
+    virtual std::size_t readNear(uint64_t offset, uint8_t *buf, std::size_t n) const {
+        return readAt(offset, buf, n);
+    }
     virtual bool ioError() const { return false; }
 };
 
@@ -31,12 +37,19 @@ public:
     static std::unique_ptr<FileSource> open(const std::filesystem::path &path, std::string &why);
     uint64_t size() const override { return m_size; }
     std::size_t readAt(uint64_t offset, uint8_t *buf, std::size_t n) const override;
+    // Served from a block read ahead on the calling thread, so that thousands
+    // of small members cost a system call per block rather than one each.
+    std::size_t readNear(uint64_t offset, uint8_t *buf, std::size_t n) const override;
     bool ioError() const override { return m_ioError.load(std::memory_order_relaxed); }
 
+    static constexpr std::size_t kReadAhead = 256 * 1024;
+
 private:
-    FileSource(UniqueFd fd, uint64_t size) : m_fd(std::move(fd)), m_size(size) {}
+    FileSource(UniqueFd fd, uint64_t size);
+    std::size_t readAll(uint64_t offset, uint8_t *buf, std::size_t n, bool &failed) const;
     UniqueFd m_fd;
     uint64_t m_size = 0;
+    uint64_t m_id; // tells this file's blocks read ahead from another's
     // Set by whichever thread's read failed.
     mutable std::atomic<bool> m_ioError{false};
 };

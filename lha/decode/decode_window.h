@@ -7,6 +7,7 @@
 // masking. The base owns the bit reader and the one rule for a stream that
 // ends early.
 #include "bit_reader.h"
+#include "uninitialised.h"
 
 #include <algorithm>
 #include <vector>
@@ -36,7 +37,7 @@ protected:
     // `window` is the farthest a match may reach back; `maxMatch` the longest
     // match the format can express.
     WindowedDecoder(ByteSource &in, uint64_t originalSize, std::size_t window, std::size_t maxMatch)
-        : m_window(window), m_buf(window + batchFor(originalSize) + maxMatch + kSlack, 0),
+        : m_window(window), m_buf(window + batchFor(originalSize) + maxMatch + kSlack),
           m_source(in), m_in(m_source), m_remaining(originalSize), m_maxMatch(maxMatch) {}
 
     // For formats whose history starts out with known contents: the window's
@@ -92,7 +93,11 @@ protected:
     }
 
     const std::size_t m_window;
-    std::vector<OutByte> m_buf;
+    // Left unset: every match is checked to reach back only over bytes
+    // already decoded (or prefilled), so no byte is read before it is
+    // written, and zeroing a window per member costs more than decoding a
+    // small member does.
+    std::vector<OutByte, UninitialisedAllocator<OutByte>> m_buf;
     std::size_t m_pos = 0;
 
 private:
@@ -110,7 +115,7 @@ private:
     static constexpr std::size_t kSlack = 16;
 
     // A small member is decoded in one batch of its own size: most members
-    // of an archive are small, and the buffer is zeroed when it is made.
+    // of an archive are small.
     static std::size_t batchFor(uint64_t originalSize) {
         return static_cast<std::size_t>(std::min<uint64_t>(kBatch, originalSize));
     }

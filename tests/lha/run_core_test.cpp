@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <system_error>
 
 namespace {
 
@@ -101,6 +102,32 @@ TEST(RunCore, ABatchNarrowedToNothingIsNotTheEndOfTheWalk) {
     ASSERT_EQ(tested.members.size(), 1u);
     EXPECT_EQ(tested.members[0].name, "last.txt");
     EXPECT_EQ(tested.members[0].error, lha::Error::None);
+}
+
+// Small members' packed bytes are read a block ahead on each thread: a run
+// over another archive, or over the same file rewritten, on that same thread
+// must never be served the blocks of the one before.
+TEST(RunCore, ABlockReadAheadServesOnlyTheFileItWasReadFrom) {
+    lha::startDecodingThread = [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    TempDir dir;
+    for (const char fill : {'a', 'b', 'c'}) {
+        const std::string first(3000, fill);
+        const std::string second(5000, static_cast<char>(fill + 16));
+        lha::testing::writeFile(dir / (fill == 'c' ? "a.lzh" : std::string(1, fill) + ".lzh"),
+                                buildArchive({Member{"one", first}, Member{"two", second}}));
+        std::string printed;
+        const auto result =
+            lha::print(dir / (fill == 'c' ? "a.lzh" : std::string(1, fill) + ".lzh"), {},
+                       [&](const uint8_t *data, std::size_t size) {
+                           printed.append(reinterpret_cast<const char *>(data), size);
+                           return true;
+                       });
+        EXPECT_TRUE(result.ok()) << fill << ": " << result.message;
+        EXPECT_TRUE(printed == first + second) << fill;
+    }
+    lha::startDecodingThread = lha::startThread;
 }
 
 } // namespace
