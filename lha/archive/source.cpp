@@ -89,7 +89,7 @@ std::size_t FileSource::readNear(uint64_t offset, uint8_t *buf, std::size_t n) c
     const bool held =
         ahead.source == m_id && offset >= ahead.start && offset - ahead.start + n <= ahead.length;
     if (!held) {
-        if (n > kReadAhead / 4 || !makeRoom(ahead))
+        if (n >= kReadAhead / 4 || !makeRoom(ahead))
             return readAt(offset, buf, n);
         ahead.source = m_id;
         ahead.start = offset;
