@@ -75,9 +75,8 @@ lha::RunOptions nameOptions(const Invocation &invocation) {
 
 // Sets what every run takes: the names' charset, cancel, the members the
 // patterns choose, and reports to the progress line when there is one shown.
-void setRunOptions(lha::RunOptions &options, const Invocation &invocation,
-                   MemberPatterns &patterns, ProgressLine *progress,
-                   const std::atomic<bool> *cancel) {
+void setRunOptions(lha::RunOptions &options, const Invocation &invocation, MemberPatterns &patterns,
+                   ProgressLine *progress, const std::atomic<bool> *cancel) {
     options = nameOptions(invocation);
     options.cancel = cancel;
     if (!patterns.empty())

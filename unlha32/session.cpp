@@ -7,7 +7,9 @@ namespace unlha {
 
 Engine defaultEngine() {
     return [](const std::filesystem::path &archive, const std::filesystem::path &destination,
-              const lha::ExtractOptions &options) { return lha::extract(archive, destination, options); };
+              const lha::ExtractOptions &options) {
+        return lha::extract(archive, destination, options);
+    };
 }
 
 SilentSession::SilentSession(Engine engine) : m_engine(std::move(engine)) {}

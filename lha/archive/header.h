@@ -17,12 +17,12 @@ struct Header {
     std::string method;      // five characters, "-lh5-"
     uint64_t packedSize = 0; // bytes of data after the header
     uint64_t originalSize = 0;
-    uint16_t crc = 0;                      // CRC-16 of the original data
-    bool crcStored = true;                 // false when the header has no CRC field
-    char osId = 0;                         // 0 when the header names none
-    std::string name;                      // raw bytes; '\' separators for levels 0 and 1
-    std::string directory;                 // raw bytes of the directory header; 0xFF separators
-    std::optional<std::string> utf16Name; // little-endian UTF-16 bytes
+    uint16_t crc = 0;                          // CRC-16 of the original data
+    bool crcStored = true;                     // false when the header has no CRC field
+    char osId = 0;                             // 0 when the header names none
+    std::string name;                          // raw bytes; '\' separators for levels 0 and 1
+    std::string directory;                     // raw bytes of the directory header; 0xFF separators
+    std::optional<std::string> utf16Name;      // little-endian UTF-16 bytes
     std::optional<std::string> utf16Directory; // likewise
     std::optional<uint32_t> codePage;
     std::string comment;       // raw bytes: the comment header, or a note after the name

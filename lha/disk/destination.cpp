@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "destination.h"
 
+#include <array>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,16 @@
 
 namespace lha {
 namespace {
+
+// The access and modification times to give, a missing one left as it is;
+// none when both are missing.
+std::optional<std::array<timespec, 2>> timesToSet(const std::optional<timespec> &mtime,
+                                                  const std::optional<timespec> &atime) {
+    if (!mtime && !atime)
+        return std::nullopt;
+    return std::array<timespec, 2>{atime.value_or(timespec{0, UTIME_OMIT}),
+                                   mtime.value_or(timespec{0, UTIME_OMIT})};
+}
 
 // Longest part of a member's name kept in its temporary name, which must
 // stay within the file system's limit on a name's length.
@@ -111,14 +123,8 @@ bool replaceWithSymlink(int folder, const std::string &name, const std::string &
 
 void setTimes(int folder, const std::string &name, const std::optional<timespec> &mtime,
               const std::optional<timespec> &atime) {
-    if (!mtime && !atime)
-        return;
-    timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-    if (atime)
-        times[0] = *atime;
-    if (mtime)
-        times[1] = *mtime;
-    ::utimensat(folder, name.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    if (const auto times = timesToSet(mtime, atime))
+        ::utimensat(folder, name.c_str(), times->data(), AT_SYMLINK_NOFOLLOW);
 }
 
 Destination::Destination(UniqueFd root) : m_root(std::move(root)), m_umask(currentUmask()) {}
@@ -220,14 +226,8 @@ OutputFile::Committed OutputFile::createWhole(int folder, const std::string &nam
 
 void OutputFile::setTimes(const std::optional<timespec> &mtime,
                           const std::optional<timespec> &atime) {
-    if (!mtime && !atime)
-        return;
-    timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-    if (atime)
-        times[0] = *atime;
-    if (mtime)
-        times[1] = *mtime;
-    ::futimens(m_fd.get(), times);
+    if (const auto times = timesToSet(mtime, atime))
+        ::futimens(m_fd.get(), times->data());
 }
 
 bool OutputFile::createNamed(mode_t mode, WriteFailure &failure) {

@@ -207,11 +207,7 @@ void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outc
         outcome.message = decoded.message;
         return;
     }
-    const OutputFile::Committed committed = out.commit(e.mtime, e.atime, failure);
-    if (committed == OutputFile::Committed::Exists)
-        placeOverExisting(e, out, outcome);
-    else if (committed == OutputFile::Committed::Failed)
-        fail(outcome, failure);
+    commit(e, out, outcome);
 }
 
 // A small member whose bytes checked out before anything is written: the
@@ -256,6 +252,12 @@ void Extractor::writeWhole(const Entry &e, const DecodePipeline::WholeMember &me
             fail(outcome, failure);
             return;
         }
+    commit(e, out, outcome);
+}
+
+// Gives the checked file its name, or asks what to do when the name is taken.
+void Extractor::commit(const Entry &e, OutputFile &out, MemberOutcome &outcome) {
+    WriteFailure failure;
     const OutputFile::Committed committed = out.commit(e.mtime, e.atime, failure);
     if (committed == OutputFile::Committed::Exists)
         placeOverExisting(e, out, outcome);

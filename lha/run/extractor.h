@@ -46,6 +46,7 @@ private:
     void extractFile(const Entry &entry, std::size_t job, MemberOutcome &outcome);
     void writeWhole(const Entry &entry, const DecodePipeline::WholeMember &member,
                     MemberOutcome &outcome);
+    void commit(const Entry &entry, OutputFile &out, MemberOutcome &outcome);
     void placeOverExisting(const Entry &entry, OutputFile &out, MemberOutcome &outcome);
     bool writeData(const Entry &entry, std::size_t job, OutputFile &out, MemberOutcome &outcome);
     mode_t fileMode(const Entry &entry) const;

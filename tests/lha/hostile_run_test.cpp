@@ -27,6 +27,26 @@ using lha::testing::buildArchive;
 using lha::testing::Member;
 using lha::testing::TempDir;
 
+// Files may grow no larger than `bytes` while it lives, and a write past
+// that fails (EFBIG) instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
 TEST(HostileRun, OnlyAFullDiskAQuotaOrAReadOnlyFileSystemStopTheRun) {
     const struct {
         int error;
@@ -50,15 +70,10 @@ TEST(HostileRun, AFailureThatConcernsOneMemberFailsThatMemberOnly) {
     lha::ExtractOptions options;
     options.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::ReplaceAll; };
     // A file size limit fails the large member alone.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = 100000;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const auto result = [&] {
+        const FileSizeLimit limit(100000);
+        return lha::extract(sandbox / "a.lzh", sandbox / "dest", options);
+    }();
 
     EXPECT_EQ(result.error, lha::Error::None) << result.message;
     ASSERT_EQ(result.members.size(), 4u);
@@ -81,15 +96,10 @@ TEST(HostileRun, ASmallMemberIsWrittenOnlyOnceCheckedAndWhollyOrNotAtAll) {
     lha::testing::writeFile(sandbox / "a.lzh",
                             buildArchive({damaged, Member{"over.bin", std::string(150000, 'o')},
                                           Member{"fine.txt", "fine"}}));
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = 100000;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const auto result = lha::extract(sandbox / "a.lzh", sandbox / "dest");
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const auto result = [&] {
+        const FileSizeLimit limit(100000);
+        return lha::extract(sandbox / "a.lzh", sandbox / "dest");
+    }();
 
     ASSERT_EQ(result.members.size(), 3u);
     EXPECT_EQ(result.members[0].error, lha::Error::Damaged);

@@ -229,10 +229,11 @@ TEST(PipelineThreads, RunsWithWhateverThreadsTheSystemGives) {
         const ThreadLimit limit(threads);
         std::string printed;
         const auto printedResult =
-            lha::print(dir / "a.lzh", lha::TestOptions{limit.options(), {}}, [&](const uint8_t *data, std::size_t size) {
-                printed.append(reinterpret_cast<const char *>(data), size);
-                return true;
-            });
+            lha::print(dir / "a.lzh", lha::TestOptions{limit.options(), {}},
+                       [&](const uint8_t *data, std::size_t size) {
+                           printed.append(reinterpret_cast<const char *>(data), size);
+                           return true;
+                       });
         EXPECT_EQ(errorsOf(printedResult), expected) << threads << " threads";
         EXPECT_TRUE(printed ==
                     members[0].data + members[1].data + "fine" + "wrong" + members[4].data)

@@ -70,7 +70,8 @@ TEST(Report, TheCommandIsQuotedBackEscaped) {
 // the header promises for it.
 TEST(Report, LackOfMemoryIsCodeTen) {
     TempDir dir;
-    unlha::SilentSession session([](const fs::path &, const fs::path &, const lha::ExtractOptions &) {
+    unlha::SilentSession session([](const fs::path &, const fs::path &,
+                                    const lha::ExtractOptions &) {
         lha::Result result;
         result.add({"big.bin", lha::Error::OutOfMemory, lha::describe(lha::Error::OutOfMemory)});
         return result;
