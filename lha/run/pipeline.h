@@ -41,9 +41,9 @@ public:
     // then has a core whenever it has files to write.
     enum class CallerWork { Checks, Writes };
 
-    // Up to `threads` decoding threads (0: one per core), started as members
-    // are added; as many as the system gives, and when it gives none, each
-    // member is decoded on the calling thread as it takes the member's bytes.
+    // Up to `threads` decoding threads (0: one per core), started by
+    // startWorkers(); as many as the system gives, and when it gives none,
+    // each member is decoded on the calling thread as it takes its bytes.
     DecodePipeline(const ArchiveSource &source, unsigned threads, CallerWork callerWork);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline &) = delete;
