@@ -16,6 +16,10 @@
 namespace lha {
 namespace {
 
+// A new file under a name nothing has: never through a link, never over
+// another file.
+constexpr int kCreateExclusively = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
 // The access and modification times to give, a missing one left as it is;
 // none when both are missing.
 std::optional<std::array<timespec, 2>> timesToSet(const std::optional<timespec> &mtime,
@@ -205,8 +209,7 @@ OutputFile::Committed OutputFile::createWhole(int folder, const std::string &nam
                                               const std::optional<timespec> &atime,
                                               WriteFailure &failure) {
     OutputFile file;
-    file.m_fd.reset(
-        ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    file.m_fd.reset(::openat(folder, name.c_str(), kCreateExclusively, mode));
     if (!file.m_fd) {
         if (errno == EEXIST)
             return Committed::Exists;
@@ -231,10 +234,9 @@ void OutputFile::setTimes(const std::optional<timespec> &mtime,
 }
 
 bool OutputFile::createNamed(mode_t mode, WriteFailure &failure) {
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     for (int attempt = 0; attempt < kTempNameAttempts && !m_fd; ++attempt) {
         m_tempName = tempNameFor(m_name);
-        m_fd.reset(::openat(m_folder, m_tempName.c_str(), flags, mode));
+        m_fd.reset(::openat(m_folder, m_tempName.c_str(), kCreateExclusively, mode));
         if (!m_fd && errno != EEXIST)
             break;
     }
