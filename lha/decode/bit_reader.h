@@ -61,6 +61,8 @@ public:
     // Whether refillFast() may be used: eight more packed bytes are at hand.
     // While they are, no bit of padding has been read.
     bool canRefillFast() const { return m_end - m_next >= 8; }
+    // The packed bytes at hand past those buffered, in part or whole.
+    std::size_t bytesAhead() const { return static_cast<std::size_t>(m_end - m_next); }
 
     // As refill(), without branches; needs canRefillFast(). Bytes it buffers
     // beyond the 57 bits are buffered again by the next call, unchanged.

@@ -23,6 +23,10 @@ constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's l
 // serves only the longer codes and the edges, so a small root will do.
 constexpr unsigned kSymbolRootBits = 9;
 constexpr unsigned kDistanceRootBits = DistanceLookup::kBits;
+// The most packed bits one item takes: a symbol code, a distance code and
+// the largest window's extra bits.
+constexpr unsigned kMostItemBits = 2 * HuffmanTable::kMaxLength + 15;
+constexpr std::size_t kRefillBytes = 8;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
 public:
@@ -43,29 +47,38 @@ private:
         }
     }
 
-    // The bulk of a block: runs while a longest match fits below the end,
-    // the block holds two more items and eight more packed bytes are at
-    // hand, so that it needs no checks for any edge. The reader is a plain
-    // local copy, kept in registers: an error here is never the stream's
-    // end, so the copy need not be written back when one is thrown.
+    // The bulk of a block, in rounds of items that surely meet no edge:
+    // each item writes at most a longest match below the end, takes at most
+    // two of the block's items and at most kMostItemBits packed bits, so a
+    // round needs no check but its count. The reader is a plain local copy,
+    // kept in registers: an error here is never the stream's end, so the
+    // copy need not be written back when one is thrown.
     [[gnu::noinline]] void decodeFast(std::size_t stop, std::size_t end) {
         const std::size_t fastStop = std::min(stop, end - std::min<std::size_t>(end, kMaxMatch));
         OutByte *out = m_buf.data();
         std::size_t pos = m_pos;
         unsigned remaining = m_blockRemaining;
         BitReader in = m_in;
-        // Each round has one refill, which this check allows.
-        const auto mayGoOn = [&] { return pos < fastStop && remaining >= 2 && in.canRefillFast(); };
-        if (!mayGoOn())
+        const auto safeItems = [&]() -> std::size_t {
+            // The reader stays within the bits it took and the at most 63
+            // it holds, and each refill reads eight bytes there.
+            const std::size_t ahead = in.bytesAhead();
+            if (pos >= fastStop || ahead < 2 * kRefillBytes)
+                return 0;
+            const std::size_t byInput = (ahead - 2 * kRefillBytes) * 8 / kMostItemBits;
+            const std::size_t byOutput = (fastStop - pos + kMaxMatch - 1) / kMaxMatch;
+            return std::min({byInput, byOutput, std::size_t{remaining / 2}});
+        };
+        std::size_t round = safeItems();
+        if (round == 0)
             return;
-        // A round starts with at least 57 bits buffered and the next item
-        // looked up: its symbol (<= 16 bits), distance code (<= 16) and
-        // extra bits (<= 15) are all there.
+        // An item starts with at least 57 bits buffered and looked up: its
+        // symbol (<= 16 bits), distance code (<= 16) and extra bits (<= 15)
+        // are all there.
         in.refillFast();
         uint32_t item = m_items[in.peek(ItemLookup::kBits)];
         while (true) {
             const unsigned kind = ItemLookup::kindOf(item);
-            unsigned length;
             if (kind == ItemLookup::kOneLiteral || kind == ItemLookup::kTwoLiterals) {
                 // Both bytes are stored either way.
                 const auto pair = static_cast<uint16_t>(ItemLookup::valueOf(item));
@@ -73,46 +86,43 @@ private:
                 in.skip(ItemLookup::bitsOf(item));
                 pos += kind;
                 remaining -= kind;
-                if (!mayGoOn())
-                    break;
                 // The next lookup needs no refill yet, so it need not wait
                 // for one.
                 item = m_items[in.peek(ItemLookup::kBits)];
                 in.refillFast();
-                continue;
-            }
-            if (kind == ItemLookup::kMatch) {
-                in.skip(ItemLookup::bitsOf(item));
-                length = ItemLookup::valueOf(item);
             } else {
-                const auto [symbol, bits] =
-                    m_symbols.lookUp<kSymbolRootBits>(in.peek(HuffmanTable::kMaxLength));
-                in.skip(bits);
-                if (symbol < kFirstMatchSymbol) {
-                    out[pos++] = static_cast<OutByte>(symbol);
-                    --remaining;
-                    if (!mayGoOn())
-                        break;
-                    in.refillFast();
-                    item = m_items[in.peek(ItemLookup::kBits)];
-                    continue;
+                unsigned length;
+                if (kind == ItemLookup::kMatch) {
+                    in.skip(ItemLookup::bitsOf(item));
+                    length = ItemLookup::valueOf(item);
+                } else {
+                    const auto [symbol, bits] =
+                        m_symbols.lookUp<kSymbolRootBits>(in.peek(HuffmanTable::kMaxLength));
+                    in.skip(bits);
+                    length = symbol < kFirstMatchSymbol ? 0 : matchLength(symbol);
+                    if (length == 0) {
+                        out[pos++] = static_cast<OutByte>(symbol);
+                        --remaining;
+                        in.refillFast();
+                        item = m_items[in.peek(ItemLookup::kBits)];
+                        if (--round == 0 && (round = safeItems()) == 0)
+                            break;
+                        continue;
+                    }
                 }
-                length = matchLength(symbol);
-            }
-            --remaining;
-            const std::size_t distance = lookUpDistance(in);
-            // The next item is looked up before the copy, which does not
-            // touch what the lookup reads.
-            checkDistance(pos, distance);
-            OutByte *const to = out + pos;
-            pos += length;
-            if (!mayGoOn()) {
+                --remaining;
+                const std::size_t distance = lookUpDistance(in);
+                checkDistance(pos, distance);
+                OutByte *const to = out + pos;
+                pos += length;
+                // The next item is looked up before the copy, which does
+                // not touch what the lookup reads.
+                in.refillFast();
+                item = m_items[in.peek(ItemLookup::kBits)];
                 copyBytes(to, distance, length);
-                break;
             }
-            in.refillFast();
-            item = m_items[in.peek(ItemLookup::kBits)];
-            copyBytes(to, distance, length);
+            if (--round == 0 && (round = safeItems()) == 0)
+                break;
         }
         m_in = in;
         m_blockRemaining = remaining;

@@ -65,7 +65,8 @@ protected:
 
     // Throws when a match at pos would reach before the start of the history.
     void checkDistance(std::size_t pos, std::size_t distance) const {
-        if (distance > pos || distance > m_window || distance == 0) [[unlikely]]
+        // One comparison for all three: a distance of 0 wraps to the top.
+        if (distance - 1 >= std::min(pos, m_window)) [[unlikely]]
             throwDistanceBeforeStart();
     }
 
