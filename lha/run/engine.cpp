@@ -91,7 +91,8 @@ Result onArchive(const std::filesystem::path &archive, const RunOptions &options
 // sink, when given, takes every decoded byte: that is how print() works.
 Result testScanned(const ArchiveSource &source, Scan &scan, const TestOptions &options,
                    const ByteSink *sink = nullptr) {
-    MemberRun run(source, scan, options, Narrowing{options.select, false}, Purpose::Check);
+    MemberRun run(source, scan, options, Narrowing{options.select, false}, Purpose::Check,
+                  sink != nullptr);
     Result result = Tester(run, options, sink).testAll();
     addScanFindings(result, scan);
     return result;

@@ -4,17 +4,18 @@
 namespace lha {
 namespace {
 
-DecodePipeline::CallerWork callerWork(Purpose purpose) {
-    return purpose == Purpose::Write ? DecodePipeline::CallerWork::Writes
-                                     : DecodePipeline::CallerWork::Checks;
+DecodePipeline::CallerWork callerWork(Purpose purpose, bool bytesWanted) {
+    if (purpose == Purpose::Write)
+        return DecodePipeline::CallerWork::Writes;
+    return bytesWanted ? DecodePipeline::CallerWork::Checks : DecodePipeline::CallerWork::Verdicts;
 }
 
 } // namespace
 
 MemberRun::MemberRun(const ArchiveSource &source, Scan &scan, const RunOptions &options,
-                     Narrowing narrowing, Purpose purpose)
+                     Narrowing narrowing, Purpose purpose, bool bytesWanted)
     : m_scan(scan), m_narrowing(std::move(narrowing)), m_purpose(purpose),
-      m_pipeline(source, options.threads, callerWork(purpose)),
+      m_pipeline(source, options.threads, callerWork(purpose, bytesWanted)),
       m_context(options, options.progress ? decodedTotal() : 0) {}
 
 // The original bytes the run will decode, for progress: a walk of its own,
@@ -78,6 +79,14 @@ bool MemberRun::take(std::size_t job, const std::string &name, const ChunkTaker 
         if (m_context.cancelled() || !take(chunk))
             return false;
         m_context.advance(name, chunk.size());
+        return !m_context.cancelled();
+    });
+}
+
+bool MemberRun::follow(std::size_t job, const std::string &name) {
+    m_context.advance(name);
+    return m_pipeline.follow(job, [&](std::size_t bytes) {
+        m_context.advance(name, bytes);
         return !m_context.cancelled();
     });
 }

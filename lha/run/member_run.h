@@ -22,8 +22,10 @@ public:
     // The job of a member whose data is not decoded.
     static constexpr std::size_t kNoData = SIZE_MAX;
 
+    // A check whose bytes go nowhere (bytesWanted false) is given none:
+    // only their count, through follow().
     MemberRun(const ArchiveSource &source, Scan &scan, const RunOptions &options,
-              Narrowing narrowing, Purpose purpose);
+              Narrowing narrowing, Purpose purpose, bool bytesWanted = true);
 
     // Hands each member to visit in archive order, with the job of its data
     // (kNoData when it is not decoded), until visit returns false. A job
@@ -33,6 +35,9 @@ public:
     // Passes the member's bytes to take in order, counting them for
     // progress; false when take refused one or the run was cancelled.
     bool take(std::size_t job, const std::string &name, const ChunkTaker &take);
+    // As take() for a run that wants no bytes: counts them for progress
+    // as they are decoded; false when the run was cancelled.
+    bool follow(std::size_t job, const std::string &name);
     // How the member's data checked out; the job is then finished.
     DecodeOutcome outcome(std::size_t job) {
         m_finished = job;

@@ -20,6 +20,10 @@ constexpr std::size_t kHeadBudget = 4 * kChunkSize;
 constexpr std::size_t kResumeLevel = kQueueBudget / 2;
 // Members up to this size are decoded whole: one chunk at most.
 constexpr uint64_t kWholeMember = kChunkSize;
+// A member this large is worth starting early, when no decoded byte waits
+// for the caller: its long decoding then runs beside the small members
+// before it instead of alone after them.
+constexpr uint64_t kStartsEarly = 1024 * 1024;
 // Chunks taken from a member still being decoded are let go of in groups,
 // so that a long member's list neither grows with it nor shifts every time.
 constexpr std::size_t kTakenKept = 16;
@@ -77,6 +81,8 @@ void DecodePipeline::startWorkers() {
             m_threads = static_cast<unsigned>(m_workers.size()); // as many as the system gives
         }
     }
+    std::lock_guard lock(m_mutex);
+    m_running = m_workers.size();
 }
 
 std::size_t DecodePipeline::add(const MemberData &data) {
@@ -85,9 +91,14 @@ std::size_t DecodePipeline::add(const MemberData &data) {
         std::lock_guard lock(m_mutex);
         job = m_base + m_slots.size();
         Slot &slot = m_slots.emplace_back(data);
-        slot.whole = data.originalSize <= kWholeMember;
-        slot.verifiedByCaller = VerifiedStream::coversChunks(data) &&
-                                (!slot.whole || m_callerWork == CallerWork::Checks);
+        if (m_callerWork == CallerWork::Verdicts) {
+            if (data.originalSize >= kStartsEarly)
+                m_large.push_back(job);
+        } else {
+            slot.whole = data.originalSize <= kWholeMember;
+            slot.verifiedByCaller = VerifiedStream::coversChunks(data) &&
+                                    (!slot.whole || m_callerWork == CallerWork::Checks);
+        }
     }
     m_added.notify_one();
     return job;
@@ -107,11 +118,12 @@ void DecodePipeline::work() {
 bool DecodePipeline::nextJob(std::size_t &job, Slot *&slot) {
     std::unique_lock lock(m_mutex);
     while (true) {
-        m_added.wait(lock, [&] { return m_stopped || m_nextJob < m_base + m_slots.size(); });
+        m_added.wait(lock, [&] { return m_stopped || hasJob(); });
         if (m_stopped)
             return false;
-        job = m_nextJob++;
+        job = pickJob();
         slot = &slotOf(job);
+        slot->started = true;
         if (!slot->dropped)
             return true;
         slot->finished = true;
@@ -120,9 +132,35 @@ bool DecodePipeline::nextJob(std::size_t &job, Slot *&slot) {
     }
 }
 
+// Whether a job is left to start; moves the next job in order past those
+// started early.
+bool DecodePipeline::hasJob() {
+    m_nextJob = std::max(m_nextJob, m_base);
+    while (m_nextJob < m_base + m_slots.size() && slotOf(m_nextJob).started)
+        ++m_nextJob;
+    return m_nextJob < m_base + m_slots.size();
+}
+
+// The next job in order, or a large member ahead of it when none is being
+// decoded early and another worker is left for the members in order.
+std::size_t DecodePipeline::pickJob() {
+    while (!m_large.empty() && (m_large.front() < m_nextJob || slotOf(m_large.front()).started))
+        m_large.pop_front();
+    if (m_running >= 2 && !m_earlyBusy && !m_large.empty() && m_large.front() != m_nextJob) {
+        const std::size_t job = m_large.front();
+        m_large.pop_front();
+        slotOf(job).early = true;
+        m_earlyBusy = true;
+        return job;
+    }
+    return m_nextJob++;
+}
+
 void DecodePipeline::decodeJob(std::size_t job, Slot &slot) {
     try {
-        if (slot.whole)
+        if (m_callerWork == CallerWork::Verdicts)
+            decodeCounted(job, slot);
+        else if (slot.whole)
             decodeWhole(job, slot);
         else
             decodeStreamed(job, slot);
@@ -134,6 +172,8 @@ void DecodePipeline::decodeJob(std::size_t job, Slot &slot) {
 // The worker is done with the slot; it never touches it again.
 void DecodePipeline::finish(Slot &slot, DecodeOutcome outcome) {
     std::lock_guard lock(m_mutex);
+    if (slot.early)
+        m_earlyBusy = false;
     slot.decoded = std::move(outcome);
     slot.finished = true;
     m_produced.notify_all();
@@ -170,6 +210,18 @@ bool DecodePipeline::take(std::size_t job, const ChunkTaker &take) {
 void DecodePipeline::decodeStreamed(std::size_t job, Slot &slot) {
     const ChunkSink sink = [&](Chunk &&chunk) { return push(job, slot, std::move(chunk)); };
     finish(slot, decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller));
+}
+
+// Verified here and let go of; the caller hears how many bytes there were.
+void DecodePipeline::decodeCounted(std::size_t job, Slot &slot) {
+    const ChunkSink sink = [&](Chunk &&chunk) {
+        std::lock_guard lock(m_mutex);
+        slot.decodedBytes += chunk.size();
+        if (job == m_head)
+            m_produced.notify_all();
+        return !m_stopped && !slot.dropped;
+    };
+    finish(slot, decodeMember(m_source, slot.data, sink, slot.stream, true));
 }
 
 // The member's chunk and outcome are handed over together, once there is
@@ -256,6 +308,28 @@ bool DecodePipeline::next(std::size_t job, Chunk &chunk) {
     if (slot.verifiedByCaller)
         slot.stream.add(chunk.data(), chunk.size());
     return true;
+}
+
+bool DecodePipeline::follow(std::size_t job,
+                            const std::function<bool(std::size_t bytes)> &decoded) {
+    if (m_workers.empty())
+        return take(job, [&](const Chunk &chunk) { return decoded(chunk.size()); });
+    std::unique_lock lock(m_mutex);
+    moveHead(job);
+    Slot &slot = slotOf(job);
+    while (true) {
+        m_produced.wait(lock, [&] {
+            return slot.decodedBytes > slot.followedBytes || slot.finished || m_stopped;
+        });
+        const auto bytes = static_cast<std::size_t>(slot.decodedBytes - slot.followedBytes);
+        if (bytes == 0)
+            return true;
+        slot.followedBytes = slot.decodedBytes;
+        lock.unlock();
+        if (!decoded(bytes))
+            return false;
+        lock.lock();
+    }
 }
 
 DecodeOutcome DecodePipeline::outcome(std::size_t job) {

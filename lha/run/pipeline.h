@@ -38,8 +38,12 @@ public:
     // bytes (a large one's it always verifies). Writing them (an
     // extraction) is what the run waits for, so the decoding threads verify
     // the small members and run at a lower priority than the caller, which
-    // then has a core whenever it has files to write.
-    enum class CallerWork { Checks, Writes };
+    // then has a core whenever it has files to write. Wanting only the
+    // verdicts (a test that passes the bytes nowhere), the caller gets no
+    // bytes: the decoding threads verify every member and say how many bytes
+    // they decoded, so that no decoded byte waits in memory, and one large
+    // member at a time is started early, beside the small ones before it.
+    enum class CallerWork { Checks, Writes, Verdicts };
 
     // Up to `threads` decoding threads (0: one per core), started by
     // startWorkers(); as many as the system gives, and when it gives none,
@@ -60,6 +64,10 @@ public:
     // take returns false; false in that case. Once the member ended,
     // outcome() tells how it went.
     bool take(std::size_t job, const ChunkTaker &take);
+    // For CallerWork::Verdicts, in place of take(): hands the count of each
+    // batch of bytes decoded of `job` to `decoded` until the member ends or
+    // decoded returns false; false in that case.
+    bool follow(std::size_t job, const std::function<bool(std::size_t bytes)> &decoded);
     // The member's outcome, verified; the caller is then done with the job.
     DecodeOutcome outcome(std::size_t job);
     // A small member is decoded whole: its bytes come with its verified
@@ -87,10 +95,16 @@ private:
         std::vector<Chunk> chunks;
         std::size_t taken = 0;
         std::size_t bytes = 0;
+        // Verdicts only: bytes decoded, and how many of them the caller
+        // was told of.
+        uint64_t decodedBytes = 0;
+        uint64_t followedBytes = 0;
         bool finished = false; // the worker is done with the slot
         bool dropped = false;
         bool released = false; // the caller is done with the slot
         bool whole = false;    // small: decoded in one piece
+        bool started = false;  // a worker took it
+        bool early = false;    // started before the members ahead of it
         // Verified here, on the calling thread, as it takes the chunks: for
         // one large member that halves the decoding thread's work.
         bool verifiedByCaller = false;
@@ -100,11 +114,14 @@ private:
     Slot &slotOf(std::size_t job) { return m_slots[job - m_base]; }
     void work();
     bool nextJob(std::size_t &job, Slot *&slot);
+    bool hasJob();
+    std::size_t pickJob();
     void decodeJob(std::size_t job, Slot &slot);
     void decodeHere(Slot &slot, const ChunkTaker &take);
     bool next(std::size_t job, Chunk &chunk);
     void decodeStreamed(std::size_t job, Slot &slot);
     void decodeWhole(std::size_t job, Slot &slot);
+    void decodeCounted(std::size_t job, Slot &slot);
     void finish(Slot &slot, DecodeOutcome outcome);
     bool push(std::size_t job, Slot &slot, Chunk &&chunk);
     void moveHead(std::size_t job);
@@ -118,6 +135,10 @@ private:
     std::deque<Slot> m_slots;
     std::size_t m_base = 0;
     std::size_t m_nextJob = 0; // the next job a worker takes
+    // Large members not yet started, for CallerWork::Verdicts.
+    std::deque<std::size_t> m_large;
+    bool m_earlyBusy = false;
+    std::size_t m_running = 0; // workers started
     std::mutex m_mutex;
     std::condition_variable m_added;
     std::condition_variable m_produced;

@@ -48,9 +48,10 @@ bool Tester::testMember(const Entry &e, std::size_t job) {
 // Takes the member's bytes, handing them to the sink; false when the sink
 // refused them or the run was cancelled.
 bool Tester::passBytes(const Entry &e, std::size_t job) {
-    return m_run.take(job, e.info.name, [&](const Chunk &chunk) {
-        return !m_sink || (*m_sink)(chunk.data(), chunk.size());
-    });
+    if (!m_sink)
+        return m_run.follow(job, e.info.name);
+    return m_run.take(job, e.info.name,
+                      [&](const Chunk &chunk) { return (*m_sink)(chunk.data(), chunk.size()); });
 }
 
 } // namespace lha

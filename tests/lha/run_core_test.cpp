@@ -130,4 +130,51 @@ TEST(RunCore, ABlockReadAheadServesOnlyTheFileItWasReadFrom) {
     lha::startDecodingThread = lha::startThread;
 }
 
+// A test that passes the bytes nowhere hands the caller only their count,
+// and starts large members early: the verdicts must still come in archive
+// order and belong to their own members, with any number of threads, and a
+// cancel inside a large member must end the run.
+TEST(RunCore, ATestStartingLargeMembersEarlyKeepsEachVerdictWithItsMember) {
+    constexpr std::size_t kLarge = 3 * 1024 * 1024 / 2;
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < 300; ++i) {
+        members.emplace_back(lha::testing::numbered("s", i), std::string(100 + i, 'x'));
+        if (i % 100 == 50) {
+            Member large(lha::testing::numbered("large", i), std::string(kLarge, 'L'));
+            if (i == 150)
+                large.crc = 0x1234; // not the data's
+            members.push_back(large);
+        }
+    }
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        lha::TestOptions options;
+        options.threads = threads;
+        std::vector<std::string> seen;
+        options.tested = [&](const lha::MemberInfo &m, const lha::MemberOutcome &) {
+            seen.push_back(m.name);
+        };
+        const auto result = lha::test(dir / "a.lzh", options);
+        ASSERT_EQ(result.members.size(), members.size()) << threads;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            EXPECT_EQ(seen[i], members[i].name) << threads;
+            const bool bad = members[i].name == lha::testing::numbered("large", 150);
+            EXPECT_EQ(result.members[i].error, bad ? lha::Error::Damaged : lha::Error::None)
+                << threads << " " << members[i].name << ": " << result.members[i].message;
+        }
+    }
+
+    lha::TestOptions cancelling;
+    cancelling.threads = 2;
+    std::atomic<bool> cancel{false};
+    cancelling.cancel = &cancel;
+    cancelling.progress = [&](const lha::Progress &p) {
+        if (p.done > kLarge / 2)
+            cancel = true;
+    };
+    EXPECT_EQ(lha::test(dir / "a.lzh", cancelling).error, lha::Error::Cancelled);
+}
+
 } // namespace
