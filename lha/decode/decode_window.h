@@ -65,8 +65,7 @@ protected:
 
     // Throws when a match at pos would reach before the start of the history.
     void checkDistance(std::size_t pos, std::size_t distance) const {
-        // One comparison for all three: a distance of 0 wraps to the top.
-        if (distance - 1 >= std::min(pos, m_window)) [[unlikely]]
+        if (distance > pos || distance > m_window || distance == 0) [[unlikely]]
             throwDistanceBeforeStart();
     }
 
