@@ -10,7 +10,9 @@
 #include <fstream>
 #include <random>
 #include <stdio.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace lha {
@@ -133,6 +135,16 @@ void setTimes(int folder, const std::string &name, const std::optional<timespec>
 
 Destination::Destination(UniqueFd root) : m_root(std::move(root)), m_umask(currentUmask()) {}
 
+bool Destination::hasRoomFor(uint64_t bytes) const {
+    // Room that others' writes meanwhile, and the file system's own
+    // bookkeeping, may take.
+    constexpr uint64_t kSpare = 64 * 1024 * 1024;
+    struct statvfs fs {};
+    if (::fstatvfs(m_root.get(), &fs) != 0)
+        return false;
+    return static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize >= bytes + kSpare;
+}
+
 std::unique_ptr<Destination> Destination::open(const std::filesystem::path &path,
                                                std::string &why) {
     if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -201,6 +213,54 @@ bool OutputFile::create(int folder, const std::string &name, mode_t mode,
         how.unnamed = false;
     }
     return createNamed(mode, failure);
+}
+
+bool OutputFile::spool(int folder, WriteFailure &failure) {
+    // Readable too, for the copy place() may have to make.
+    m_fd.reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (m_fd)
+        return true;
+    failure = writeFailure(errno, "cannot create the file");
+    return false;
+}
+
+bool OutputFile::place(int folder, const std::string &name, mode_t mode,
+                       Destination::FileCreation &how, WriteFailure &failure) {
+    struct stat spooled {};
+    struct stat target {};
+    if (::fstat(m_fd.get(), &spooled) != 0 || ::fstat(folder, &target) != 0) {
+        failure = writeFailure(errno, "cannot create the file");
+        return false;
+    }
+    if (spooled.st_dev == target.st_dev) {
+        m_folder = folder;
+        m_name = name;
+        m_how = &how;
+        if (::fchmod(m_fd.get(), mode) == 0)
+            return true;
+        failure = writeFailure(errno, "cannot create the file");
+        return false;
+    }
+    OutputFile copy;
+    if (!copy.create(folder, name, mode, how, failure))
+        return false;
+    off_t from = 0;
+    while (from < spooled.st_size) {
+        const ssize_t done = ::sendfile(copy.m_fd.get(), m_fd.get(), &from,
+                                        static_cast<std::size_t>(spooled.st_size - from));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            failure = writeFailure(done < 0 ? errno : ENOSPC, "cannot write the file");
+            return false;
+        }
+    }
+    std::swap(m_folder, copy.m_folder);
+    std::swap(m_fd, copy.m_fd);
+    std::swap(m_name, copy.m_name);
+    std::swap(m_tempName, copy.m_tempName);
+    std::swap(m_how, copy.m_how);
+    return true;
 }
 
 OutputFile::Committed OutputFile::createWhole(int folder, const std::string &name, mode_t mode,

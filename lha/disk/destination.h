@@ -51,6 +51,11 @@ public:
     // without setuid, setgid and sticky.
     mode_t permissions(uint32_t mode) const { return mode & 0777 & ~m_umask; }
     mode_t umask() const { return m_umask; }
+    // The destination folder itself, for files that have no place yet.
+    int root() const { return m_root.get(); }
+    // Whether the destination's file system has room for `bytes` and some
+    // to spare, as far as it can tell; safe from any thread.
+    bool hasRoomFor(uint64_t bytes) const;
 
     // How files are created here: unnamed (O_TMPFILE) and linked under
     // their name once checked, or under a temporary name and renamed.
@@ -89,6 +94,15 @@ public:
     bool create(int folder, const std::string &name, mode_t mode, Destination::FileCreation &how,
                 WriteFailure &failure);
     enum class Committed { Ok, Exists, Failed };
+    // An unnamed file in `folder`, written before its member's place is
+    // known (a large member decoded ahead of its turn); false where the
+    // file system has no unnamed files.
+    bool spool(int folder, WriteFailure &failure);
+    // Gives a spooled file the folder, name and permission bits commit()
+    // then uses. Where the folder lies on another file system, the content
+    // is copied into a new file there.
+    bool place(int folder, const std::string &name, mode_t mode, Destination::FileCreation &how,
+               WriteFailure &failure);
     // A file whose whole content is in hand and checked out already: it is
     // created under its name at once (exclusively, so never through a link
     // or over another file), written and given its times, and removed again

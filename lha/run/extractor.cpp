@@ -14,7 +14,17 @@
 namespace lha {
 
 Extractor::Extractor(MemberRun &run, Destination &destination, const ExtractOptions &options)
-    : m_run(run), m_destination(destination), m_options(options) {}
+    : m_run(run), m_destination(destination), m_options(options) {
+    // A large member decoded ahead of its turn waits in an unnamed file in
+    // the destination rather than in memory.
+    m_run.spoolWith([&destination](uint64_t bytes) -> std::unique_ptr<OutputFile> {
+        if (!destination.hasRoomFor(bytes))
+            return nullptr;
+        auto file = std::make_unique<OutputFile>();
+        WriteFailure failure;
+        return file->spool(destination.root(), failure) ? std::move(file) : nullptr;
+    });
+}
 
 bool Extractor::stopping() const {
     return m_stopped || m_run.cancelled();
@@ -186,6 +196,10 @@ void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outc
         writeWhole(e, *whole, outcome);
         return;
     }
+    if (m_run.spooled(job)) {
+        extractSpooled(e, job, outcome);
+        return;
+    }
     OutputFile out;
     WriteFailure failure;
     const int folder = m_destination.folderOf(e.path, failure);
@@ -208,6 +222,35 @@ void Extractor::extractFile(const Entry &e, std::size_t job, MemberOutcome &outc
         return;
     }
     commit(e, out, outcome);
+}
+
+// A member decoded early into an unnamed file: once it checks out, the file
+// takes its place and name. One that failed its check leaves nothing.
+void Extractor::extractSpooled(const Entry &e, std::size_t job, MemberOutcome &outcome) {
+    if (!m_run.follow(job, e.info.name)) {
+        m_run.drop(job);
+        outcome.error = Error::Cancelled;
+        outcome.message = "cancelled";
+        return;
+    }
+    DecodePipeline::Spooled spooled = m_run.takeSpooled(job);
+    if (spooled.failure) {
+        fail(outcome, *spooled.failure);
+        return;
+    }
+    if (spooled.outcome.error != Error::None) {
+        outcome.error = spooled.outcome.error;
+        outcome.message = spooled.outcome.message;
+        return;
+    }
+    WriteFailure failure;
+    const int folder = m_destination.folderOf(e.path, failure);
+    if (folder < 0 || !spooled.file->place(folder, e.path.back(), fileMode(e),
+                                           m_destination.fileCreation(), failure)) {
+        fail(outcome, failure);
+        return;
+    }
+    commit(e, *spooled.file, outcome);
 }
 
 // A small member whose bytes checked out before anything is written: the

@@ -44,6 +44,7 @@ private:
     bool visit(const Entry &entry, std::size_t job);
     void extractMember(const Entry &entry, std::size_t job);
     void extractFile(const Entry &entry, std::size_t job, MemberOutcome &outcome);
+    void extractSpooled(const Entry &entry, std::size_t job, MemberOutcome &outcome);
     void writeWhole(const Entry &entry, const DecodePipeline::WholeMember &member,
                     MemberOutcome &outcome);
     void commit(const Entry &entry, OutputFile &out, MemberOutcome &outcome);

@@ -44,6 +44,16 @@ public:
         return m_pipeline.outcome(job);
     }
     void drop(std::size_t job) { m_pipeline.drop(job); }
+    // Large members of an extraction may be decoded early into files made
+    // by `make`; see DecodePipeline::spoolWith.
+    void spoolWith(DecodePipeline::SpoolMaker make) { m_pipeline.spoolWith(std::move(make)); }
+    bool spooled(std::size_t job) { return m_pipeline.spooled(job); }
+    // The member's spooled file and verified outcome; the job is then
+    // finished.
+    DecodePipeline::Spooled takeSpooled(std::size_t job) {
+        m_finished = job;
+        return m_pipeline.takeSpooled(job);
+    }
     // A small member's bytes with its verified outcome, counted for
     // progress; the job is then finished. Nothing for a large member, whose
     // bytes take() passes on as they come.

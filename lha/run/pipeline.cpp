@@ -91,10 +91,11 @@ std::size_t DecodePipeline::add(const MemberData &data) {
         std::lock_guard lock(m_mutex);
         job = m_base + m_slots.size();
         Slot &slot = m_slots.emplace_back(data);
-        if (m_callerWork == CallerWork::Verdicts) {
-            if (data.originalSize >= kStartsEarly)
-                m_large.push_back(job);
-        } else {
+        const bool startsEarly = m_callerWork == CallerWork::Verdicts ||
+                                 (m_callerWork == CallerWork::Writes && m_makeSpool);
+        if (startsEarly && data.originalSize >= kStartsEarly)
+            m_large.push_back(job);
+        if (m_callerWork != CallerWork::Verdicts) {
             slot.whole = data.originalSize <= kWholeMember;
             slot.verifiedByCaller = VerifiedStream::coversChunks(data) &&
                                     (!slot.whole || m_callerWork == CallerWork::Checks);
@@ -142,24 +143,35 @@ bool DecodePipeline::hasJob() {
 }
 
 // The next job in order, or a large member ahead of it when none is being
-// decoded early and another worker is left for the members in order.
+// decoded early and another worker is left for the members in order. The
+// member the caller waits for is never started early: it is taken as it
+// was told.
 std::size_t DecodePipeline::pickJob() {
-    while (!m_large.empty() && (m_large.front() < m_nextJob || slotOf(m_large.front()).started))
+    while (!m_large.empty() &&
+           (m_large.front() <= std::max(m_nextJob, m_head) || slotOf(m_large.front()).started))
         m_large.pop_front();
-    if (m_running >= 2 && !m_earlyBusy && !m_large.empty() && m_large.front() != m_nextJob) {
-        const std::size_t job = m_large.front();
-        m_large.pop_front();
-        slotOf(job).early = true;
-        m_earlyBusy = true;
-        return job;
+    if (m_running < 2 || m_earlyBusy || m_large.empty())
+        return m_nextJob++;
+    Slot &slot = slotOf(m_large.front());
+    if (m_callerWork == CallerWork::Writes) {
+        uint64_t bytes = 0;
+        for (std::size_t job = std::max(m_head, m_base); job <= m_large.front(); ++job)
+            bytes += slotOf(job).data.originalSize;
+        slot.spool = m_makeSpool(bytes);
+        if (!slot.spool)
+            return m_nextJob++;
     }
-    return m_nextJob++;
+    const std::size_t job = m_large.front();
+    m_large.pop_front();
+    slot.early = true;
+    m_earlyBusy = true;
+    return job;
 }
 
 void DecodePipeline::decodeJob(std::size_t job, Slot &slot) {
     try {
-        if (m_callerWork == CallerWork::Verdicts)
-            decodeCounted(job, slot);
+        if (m_callerWork == CallerWork::Verdicts || slot.spool)
+            decodeCounted(job, slot, slot.spool.get());
         else if (slot.whole)
             decodeWhole(job, slot);
         else
@@ -212,9 +224,15 @@ void DecodePipeline::decodeStreamed(std::size_t job, Slot &slot) {
     finish(slot, decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller));
 }
 
-// Verified here and let go of; the caller hears how many bytes there were.
-void DecodePipeline::decodeCounted(std::size_t job, Slot &slot) {
+// Verified here and let go of, or written to the spooled file; the caller
+// hears how many bytes there were.
+void DecodePipeline::decodeCounted(std::size_t job, Slot &slot, OutputFile *spool) {
     const ChunkSink sink = [&](Chunk &&chunk) {
+        WriteFailure failure;
+        if (spool && !spool->write(chunk.data(), chunk.size(), failure)) {
+            slot.spoolFailure = failure;
+            return false;
+        }
         std::lock_guard lock(m_mutex);
         slot.decodedBytes += chunk.size();
         if (job == m_head)
@@ -330,6 +348,30 @@ bool DecodePipeline::follow(std::size_t job,
             return false;
         lock.lock();
     }
+}
+
+bool DecodePipeline::spooled(std::size_t job) {
+    std::lock_guard lock(m_mutex);
+    moveHead(job);
+    return slotOf(job).spool != nullptr;
+}
+
+DecodePipeline::Spooled DecodePipeline::takeSpooled(std::size_t job) {
+    std::unique_lock lock(m_mutex);
+    moveHead(job);
+    Slot &slot = slotOf(job);
+    m_produced.wait(lock, [&] { return slot.finished || m_stopped; });
+    Spooled spooled;
+    if (!slot.finished) {
+        spooled.outcome = {Error::Cancelled, "stopped"};
+        return spooled;
+    }
+    spooled.file = std::move(slot.spool);
+    spooled.failure = slot.spoolFailure;
+    spooled.outcome = slot.stream.verdict(slot.decoded);
+    slot.released = true;
+    releaseFront();
+    return spooled;
 }
 
 DecodeOutcome DecodePipeline::outcome(std::size_t job) {

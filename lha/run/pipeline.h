@@ -10,6 +10,7 @@
 // Most members of a many-file archive are small: such a member is decoded
 // whole and handed over in one step, outcome included, so that it costs one
 // turn of the lock and at most one wake-up of the calling thread.
+#include "destination.h"
 #include "member_data.h"
 
 #include <condition_variable>
@@ -43,6 +44,8 @@ public:
     // bytes: the decoding threads verify every member and say how many bytes
     // they decoded, so that no decoded byte waits in memory, and one large
     // member at a time is started early, beside the small ones before it.
+    // Writing, a large member is started early only into a file of its own
+    // (see spoolWith).
     enum class CallerWork { Checks, Writes, Verdicts };
 
     // Up to `threads` decoding threads (0: one per core), started by
@@ -56,6 +59,27 @@ public:
     // Queues a member's data; its job number. Jobs count from 0 in the
     // order they are added, and the caller takes them in that order.
     std::size_t add(const MemberData &data);
+    // For CallerWork::Writes, before the first add(): makes the unnamed file
+    // a large member started early is written to, so that none of its bytes
+    // wait in memory; nullptr when none can be made, or when the destination
+    // has no room for `bytes` (the member's and those of the members before
+    // it that are still to be written), so that decoding ahead never takes
+    // the room an earlier member needs. Called under the pipeline's lock, on
+    // a decoding thread.
+    using SpoolMaker = std::function<std::unique_ptr<OutputFile>(uint64_t bytes)>;
+    void spoolWith(SpoolMaker make) { m_makeSpool = std::move(make); }
+    // Whether the job's bytes went to a spooled file, which takeSpooled()
+    // then hands over, rather than to take(); follow() tells of them as
+    // they are decoded. The caller waits for this job from now on.
+    bool spooled(std::size_t job);
+    struct Spooled {
+        std::unique_ptr<OutputFile> file;
+        std::optional<WriteFailure> failure; // writing the spooled file failed
+        DecodeOutcome outcome;
+    };
+    // The spooled file with the member's verified outcome; the caller is
+    // then done with the job.
+    Spooled takeSpooled(std::size_t job);
     // Starts the workers the jobs added so far call for; called once a batch
     // of them is queued, so that the walk over the headers is not slowed by
     // threads decoding beside it.
@@ -99,6 +123,9 @@ private:
         // was told of.
         uint64_t decodedBytes = 0;
         uint64_t followedBytes = 0;
+        // Writes only: the file a member started early is written to.
+        std::unique_ptr<OutputFile> spool;
+        std::optional<WriteFailure> spoolFailure;
         bool finished = false; // the worker is done with the slot
         bool dropped = false;
         bool released = false; // the caller is done with the slot
@@ -121,7 +148,7 @@ private:
     bool next(std::size_t job, Chunk &chunk);
     void decodeStreamed(std::size_t job, Slot &slot);
     void decodeWhole(std::size_t job, Slot &slot);
-    void decodeCounted(std::size_t job, Slot &slot);
+    void decodeCounted(std::size_t job, Slot &slot, OutputFile *spool);
     void finish(Slot &slot, DecodeOutcome outcome);
     bool push(std::size_t job, Slot &slot, Chunk &&chunk);
     void moveHead(std::size_t job);
@@ -135,10 +162,11 @@ private:
     std::deque<Slot> m_slots;
     std::size_t m_base = 0;
     std::size_t m_nextJob = 0; // the next job a worker takes
-    // Large members not yet started, for CallerWork::Verdicts.
+    // Large members not yet started, to start early.
     std::deque<std::size_t> m_large;
     bool m_earlyBusy = false;
     std::size_t m_running = 0; // workers started
+    SpoolMaker m_makeSpool;
     std::mutex m_mutex;
     std::condition_variable m_added;
     std::condition_variable m_produced;

@@ -95,4 +95,53 @@ TEST(OutputFile, EveryWayOfCreatingLeavesTheSameResult) {
     }
 }
 
+// A large member decoded ahead of its turn is written to an unnamed file in
+// the destination before its folder is known. Placed in a folder of the
+// same file system it is linked there; on another one (here tmpfs against
+// the test's folder, when they differ) it is copied. Either way the member
+// gets its content, mode and time under its name, and a spooled file never
+// placed leaves nothing.
+TEST(OutputFile, ASpooledFileTakesItsPlaceOnThisOrAnotherFileSystem) {
+    TempDir dir;
+    std::string why;
+    auto destination = lha::Destination::open(dir.path(), why);
+    ASSERT_TRUE(destination) << why;
+    fs::create_directory(dir / "sub");
+    const std::string content(300 * 1024, 'q');
+    lha::WriteFailure failure;
+    const int sub = destination->folderOf({"sub", "x"}, failure);
+    ASSERT_GE(sub, 0) << failure.message;
+
+    // tmpfs, where there is one: another file system than the test's folder.
+    TempDir elsewhere(fs::is_directory("/dev/shm") ? fs::path("/dev/shm")
+                                                   : fs::temp_directory_path());
+    auto other = lha::Destination::open(elsewhere.path(), why);
+    ASSERT_TRUE(other) << why;
+    for (const int spoolFolder : {destination->root(), other->root()}) {
+        const std::string name = spoolFolder == destination->root() ? "same" : "other";
+        OutputFile out;
+        if (!out.spool(spoolFolder, failure))
+            GTEST_SKIP() << "no unnamed files here: " << failure.message;
+        ASSERT_TRUE(
+            out.write(reinterpret_cast<const uint8_t *>(content.data()), content.size(), failure));
+        ASSERT_TRUE(out.place(sub, name, 0640, destination->fileCreation(), failure))
+            << failure.message;
+        ASSERT_EQ(out.commit(timespec{981173106, 0}, std::nullopt, failure),
+                  OutputFile::Committed::Ok)
+            << failure.message;
+        EXPECT_EQ(readFile(dir / "sub" / name), content) << name;
+        struct stat st {};
+        ASSERT_EQ(stat((dir / "sub" / name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+        EXPECT_EQ(st.st_mtim.tv_sec, 981173106) << name;
+    }
+    {
+        OutputFile unplaced;
+        ASSERT_TRUE(unplaced.spool(destination->root(), failure));
+        ASSERT_TRUE(unplaced.write(reinterpret_cast<const uint8_t *>("x"), 1, failure));
+    }
+    EXPECT_EQ(treeOf(dir.path()), (std::vector<std::string>{"sub", "sub/other", "sub/same"}));
+    EXPECT_TRUE(treeOf(elsewhere.path()).empty());
+}
+
 } // namespace

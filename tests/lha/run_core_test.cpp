@@ -16,6 +16,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using lha::testing::buildArchive;
 using lha::testing::Member;
 using lha::testing::TempDir;
@@ -134,18 +135,26 @@ TEST(RunCore, ABlockReadAheadServesOnlyTheFileItWasReadFrom) {
 // and starts large members early: the verdicts must still come in archive
 // order and belong to their own members, with any number of threads, and a
 // cancel inside a large member must end the run.
-TEST(RunCore, ATestStartingLargeMembersEarlyKeepsEachVerdictWithItsMember) {
-    constexpr std::size_t kLarge = 3 * 1024 * 1024 / 2;
+// Small members with three large ones among them, `damaged` with a CRC
+// that is not its data's.
+std::vector<Member> smallAndLargeMembers(std::size_t largeSize, const std::string &damaged) {
     std::vector<Member> members;
     for (std::size_t i = 0; i < 300; ++i) {
         members.emplace_back(lha::testing::numbered("s", i), std::string(100 + i, 'x'));
         if (i % 100 == 50) {
-            Member large(lha::testing::numbered("large", i), std::string(kLarge, 'L'));
-            if (i == 150)
+            Member large(lha::testing::numbered("large", i), std::string(largeSize, 'L'));
+            if (large.name == damaged)
                 large.crc = 0x1234; // not the data's
             members.push_back(large);
         }
     }
+    return members;
+}
+
+TEST(RunCore, ATestStartingLargeMembersEarlyKeepsEachVerdictWithItsMember) {
+    constexpr std::size_t kLarge = 3 * 1024 * 1024 / 2;
+    const std::vector<Member> members =
+        smallAndLargeMembers(kLarge, lha::testing::numbered("large", 150));
     TempDir dir;
     lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
 
@@ -175,6 +184,45 @@ TEST(RunCore, ATestStartingLargeMembersEarlyKeepsEachVerdictWithItsMember) {
             cancel = true;
     };
     EXPECT_EQ(lha::test(dir / "a.lzh", cancelling).error, lha::Error::Cancelled);
+}
+
+// An extraction starts large members early into unnamed files of their own:
+// each must still end under its own name with its own bytes, a damaged one
+// must leave nothing, and one whose name is taken must follow the
+// overwrite answer, with any number of threads.
+TEST(RunCore, AnExtractionStartingLargeMembersEarlyWritesEachWhereItBelongs) {
+    constexpr std::size_t kLarge = 3 * 1024 * 1024 / 2;
+    std::vector<Member> members =
+        smallAndLargeMembers(kLarge, lha::testing::numbered("large", 150));
+    for (Member &m : members)
+        m.name = "sub/" + m.name;
+    const std::string bad = "sub/" + lha::testing::numbered("large", 150);
+    const std::string taken = "sub/" + lha::testing::numbered("large", 250);
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        const fs::path out = dir / ("out" + std::to_string(threads));
+        fs::create_directories(out / "sub");
+        lha::testing::writeFile(out / taken, "theirs");
+        lha::ExtractOptions options;
+        options.threads = threads;
+        options.overwrite = [](const lha::MemberInfo &) { return lha::OverwriteDecision::Skip; };
+        const auto result = lha::extract(dir / "a.lzh", out, options);
+        ASSERT_EQ(result.members.size(), members.size()) << threads;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            const Member &m = members[i];
+            const lha::Error expected = m.name == bad     ? lha::Error::Damaged
+                                        : m.name == taken ? lha::Error::Exists
+                                                          : lha::Error::None;
+            EXPECT_EQ(result.members[i].error, expected) << threads << " " << m.name;
+            if (m.name == bad)
+                EXPECT_FALSE(fs::exists(out / m.name)) << threads;
+            else if (m.name == taken)
+                EXPECT_EQ(lha::testing::readFile(out / m.name), "theirs") << threads;
+            else
+                EXPECT_TRUE(lha::testing::readFile(out / m.name) == m.data) << threads << m.name;
+        }
+    }
 }
 
 } // namespace
