@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 namespace lha {
 
@@ -31,6 +32,12 @@ public:
             m_readSize = near ? std::min(2 * m_readSize, kLargestRead) : kFirstRead;
             const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(
                 std::max(length, m_readSize), offset < size ? size - offset : 0));
+            // Room for the largest read at once: growing step by step
+            // would copy the bytes about to be read over.
+            if (m_bytes.capacity() < want) {
+                m_bytes.clear();
+                m_bytes.reserve(std::max(want, kLargestRead));
+            }
             m_bytes.resize(want);
             m_bytes.resize(m_source.readAt(offset, m_bytes.data(), want));
             m_start = offset;
@@ -352,6 +359,7 @@ bool Scan::findFirstMember() {
 // The names of the first members, which are enough to guess the charset.
 Scan::SampledNames Scan::sampleNames() {
     SampledNames sample;
+    sample.headers.reserve(kCharsetSampleHeaders);
     std::size_t sampleBytes = 0;
     Header header;
     uint64_t offset = 0;
@@ -372,9 +380,12 @@ Scan::SampledNames Scan::sampleNames() {
 // to. Most archives are wholly in the sample, and need no second walk.
 void Scan::learnFolders(SampledNames sample) {
     if (sample.wholeArchive) {
-        for (std::size_t i = 0; i < sample.headers.size(); ++i)
-            m_attributes.learn(
+        m_surveyed.reserve(sample.headers.size());
+        for (std::size_t i = 0; i < sample.headers.size(); ++i) {
+            m_surveyed.push_back(
                 entryOf(sample.headers[i], sample.places[i].offset, sample.places[i].longName));
+            m_attributes.learn(m_surveyed.back());
+        }
         return;
     }
     sample = {};
@@ -391,6 +402,7 @@ void Scan::rewind() {
     m_offset = m_first;
     m_searchAt.reset();
     m_nextSearch = 0;
+    m_servedNext = m_surveyed.empty() ? kNotServing : 0;
 }
 
 std::optional<uint64_t> Scan::searchFrom(uint64_t from) {
@@ -514,6 +526,8 @@ Entry Scan::entryOf(const Header &header, uint64_t offset, bool longName) const 
 }
 
 std::vector<Entry> Scan::next(std::size_t count, std::size_t mostBytes) {
+    if (m_servedNext != kNotServing)
+        return nextSurveyed(count, mostBytes);
     std::vector<Entry> batch;
     batch.reserve(count);
     std::size_t bytes = 0;
@@ -524,6 +538,33 @@ std::vector<Entry> Scan::next(std::size_t count, std::size_t mostBytes) {
         m_attributes.keepApart(entry);
         bytes += heldBytes(entry);
         batch.push_back(std::move(entry));
+    }
+    return batch;
+}
+
+// As next(), from the survey's entries, which go to the walk: a later walk
+// reads the headers. An archive that fits one batch is handed over whole.
+std::vector<Entry> Scan::nextSurveyed(std::size_t count, std::size_t mostBytes) {
+    const std::size_t surveyed = m_surveyed.size();
+    std::size_t end = m_servedNext;
+    std::size_t bytes = 0;
+    for (; end < surveyed && end - m_servedNext < count && bytes < mostBytes; ++end) {
+        m_attributes.keepApart(m_surveyed[end]);
+        bytes += heldBytes(m_surveyed[end]);
+    }
+    std::vector<Entry> batch;
+    if (m_servedNext == 0 && end == surveyed)
+        batch = std::move(m_surveyed);
+    else
+        batch.assign(
+            std::make_move_iterator(m_surveyed.begin() + static_cast<std::ptrdiff_t>(m_servedNext)),
+            std::make_move_iterator(m_surveyed.begin() + static_cast<std::ptrdiff_t>(end)));
+    m_servedNext = end;
+    if (end == surveyed) {
+        // The walk ends here, as the survey's did.
+        m_offset.reset();
+        m_servedNext = kNotServing;
+        m_surveyed = {};
     }
     return batch;
 }

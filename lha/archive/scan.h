@@ -24,8 +24,9 @@ struct ScanFindings {
 };
 
 // An archive's headers, surveyed once and then walked by a Cursor as often
-// as a run needs, keeping nothing per member: an archive of millions of
-// members costs what one batch does.
+// as a run needs, keeping nothing per member beyond the survey's sample: an
+// archive of millions of members costs what one batch does. An archive the
+// sample holds whole is walked from the entries the survey made of it.
 //
 // The survey (the constructor) finds the first header, guesses the names'
 // charset from the first ones, and learns which folders OS/2 attribute data
@@ -67,6 +68,7 @@ private:
     // when they would hold more than mostBytes (long names and deep paths);
     // empty once the walk has passed the last one.
     std::vector<Entry> next(std::size_t count, std::size_t mostBytes);
+    std::vector<Entry> nextSurveyed(std::size_t count, std::size_t mostBytes);
     bool nextHeader(Header &header, uint64_t &offset);
     std::optional<uint64_t> searchFrom(uint64_t from);
     std::optional<uint64_t> checkedHeader(uint64_t from);
@@ -96,6 +98,13 @@ private:
     uint64_t m_checkBudget; // bytes the checks of found headers may still cost
     NameReading m_reading;
     FolderAttributes m_attributes;
+    // When the survey read every member, the entries it made of them, which
+    // each walk from the start hands out in place of reading the headers
+    // again; the walk ends with them, as the survey's did. m_servedNext is
+    // the next one to hand out, kNotServing on a walk of the headers.
+    std::vector<Entry> m_surveyed;
+    static constexpr std::size_t kNotServing = SIZE_MAX;
+    std::size_t m_servedNext = kNotServing;
 };
 
 } // namespace lha
