@@ -24,6 +24,8 @@ constexpr uint64_t kWholeMember = kChunkSize;
 // for the caller: its long decoding then runs beside the small members
 // before it instead of alone after them.
 constexpr uint64_t kStartsEarly = 1024 * 1024;
+// Small members whose verdicts the caller takes in one turn.
+constexpr std::size_t kWakeBatch = 32;
 // Chunks taken from a member still being decoded are let go of in groups,
 // so that a long member's list neither grows with it nor shifts every time.
 constexpr std::size_t kTakenKept = 16;
@@ -177,18 +179,21 @@ void DecodePipeline::decodeJob(std::size_t job, Slot &slot) {
         else
             decodeStreamed(job, slot);
     } catch (const std::exception &e) {
-        finish(slot, failedBy(e));
+        finish(job, slot, failedBy(e));
     }
 }
 
 // The worker is done with the slot; it never touches it again.
-void DecodePipeline::finish(Slot &slot, DecodeOutcome outcome) {
+void DecodePipeline::finish(std::size_t job, Slot &slot, DecodeOutcome outcome) {
     std::lock_guard lock(m_mutex);
     if (slot.early)
         m_earlyBusy = false;
     slot.decoded = std::move(outcome);
     slot.finished = true;
-    m_produced.notify_all();
+    // The calling thread only ever waits for the head member, and maybe a
+    // few after it.
+    if (job == m_head || job == m_wakeAt)
+        m_produced.notify_all();
     releaseFront();
 }
 
@@ -221,7 +226,7 @@ bool DecodePipeline::take(std::size_t job, const ChunkTaker &take) {
 
 void DecodePipeline::decodeStreamed(std::size_t job, Slot &slot) {
     const ChunkSink sink = [&](Chunk &&chunk) { return push(job, slot, std::move(chunk)); };
-    finish(slot, decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller));
+    finish(job, slot, decodeMember(m_source, slot.data, sink, slot.stream, !slot.verifiedByCaller));
 }
 
 // Verified here and let go of, or written to the spooled file; the caller
@@ -235,11 +240,12 @@ void DecodePipeline::decodeCounted(std::size_t job, Slot &slot, OutputFile *spoo
         }
         std::lock_guard lock(m_mutex);
         slot.decodedBytes += chunk.size();
-        if (job == m_head)
+        // A small member's one chunk is told of by finish().
+        if (job == m_head && slot.data.originalSize > kChunkSize)
             m_produced.notify_all();
         return !m_stopped && !slot.dropped;
     };
-    finish(slot, decodeMember(m_source, slot.data, sink, slot.stream, true));
+    finish(job, slot, decodeMember(m_source, slot.data, sink, slot.stream, true));
 }
 
 // The member's chunk and outcome are handed over together, once there is
@@ -335,9 +341,16 @@ bool DecodePipeline::follow(std::size_t job,
     std::unique_lock lock(m_mutex);
     moveHead(job);
     Slot &slot = slotOf(job);
+    const bool small = slot.data.originalSize <= kChunkSize;
+    if (small)
+        m_wakeAt = slot.finished ? job : wakeTarget(job);
     while (true) {
         m_produced.wait(lock, [&] {
-            return slot.decodedBytes > slot.followedBytes || slot.finished || m_stopped;
+            if (m_stopped)
+                return true;
+            if (small)
+                return slot.finished && slotOf(m_wakeAt).finished;
+            return slot.decodedBytes > slot.followedBytes || slot.finished;
         });
         const auto bytes = static_cast<std::size_t>(slot.decodedBytes - slot.followedBytes);
         if (bytes == 0)
@@ -348,6 +361,18 @@ bool DecodePipeline::follow(std::size_t job,
             return false;
         lock.lock();
     }
+}
+
+// Small members follow one another quickly, and the caller has little to do
+// with a verdict: woken for each it would sleep again at once. It is woken
+// once the small members up to kWakeBatch on are decoded as well, and takes
+// their verdicts in one turn.
+std::size_t DecodePipeline::wakeTarget(std::size_t job) {
+    const std::size_t end = std::min(job + kWakeBatch, m_base + m_slots.size());
+    std::size_t target = job;
+    while (target + 1 < end && slotOf(target + 1).data.originalSize <= kChunkSize)
+        ++target;
+    return target;
 }
 
 bool DecodePipeline::spooled(std::size_t job) {

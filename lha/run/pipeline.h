@@ -149,7 +149,8 @@ private:
     void decodeStreamed(std::size_t job, Slot &slot);
     void decodeWhole(std::size_t job, Slot &slot);
     void decodeCounted(std::size_t job, Slot &slot, OutputFile *spool);
-    void finish(Slot &slot, DecodeOutcome outcome);
+    void finish(std::size_t job, Slot &slot, DecodeOutcome outcome);
+    std::size_t wakeTarget(std::size_t job);
     bool push(std::size_t job, Slot &slot, Chunk &&chunk);
     void moveHead(std::size_t job);
     void releaseFront();
@@ -173,6 +174,9 @@ private:
     std::condition_variable m_consumed;
     std::size_t m_queuedBytes = 0;
     std::size_t m_head = 0;
+    // Waiting for a small member's verdict, the caller is woken once this
+    // one is decoded too: see wakeTarget().
+    std::size_t m_wakeAt = 0;
     bool m_stopped = false;
     std::vector<std::thread> m_workers;
     Chunk m_chunk; // the chunk the caller holds

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <sys/resource.h>
 #include <system_error>
 
 namespace {
@@ -55,6 +56,27 @@ TEST(RunCore, ARunStartsItsDecodingThreadsOnceWhateverTheBatches) {
     g_threadsStarted = 0;
     EXPECT_TRUE(lha::test(dir / "a.lzh", lha::TestOptions{options, {}}).ok());
     EXPECT_EQ(g_threadsStarted, 2);
+}
+
+// A test hands the caller verdicts only, and it has little to do with each:
+// woken for every small member it would sleep again at once, thousands of
+// times a run. It is woken for a group of them instead.
+TEST(RunCore, ATestWakesItsCallerForGroupsOfSmallMembers) {
+    // Large enough that decoding them keeps the caller waiting.
+    constexpr std::size_t kCount = 1000;
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < kCount; ++i)
+        members.emplace_back(lha::testing::numbered("m", i), std::string(24 * 1024, 'w'));
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", buildArchive(members));
+    lha::TestOptions options;
+    options.threads = 2;
+    rusage before{};
+    getrusage(RUSAGE_THREAD, &before);
+    EXPECT_TRUE(lha::test(dir / "a.lzh", options).ok());
+    rusage after{};
+    getrusage(RUSAGE_THREAD, &after);
+    EXPECT_LT(after.ru_nvcsw - before.ru_nvcsw, static_cast<long>(kCount / 4));
 }
 
 TEST(RunCore, ProgressIsThrottledAndEndsAtTheTotal) {
