@@ -413,9 +413,9 @@ void FolderAttributes::keepApart(Entry &e) {
     auto path = e.path;
     path.back() += kAttributesSuffix;
     const uint64_t renamed = pathHash(path, path.size());
-    if (holds(m_taken, renamed))
+    if (holds(m_taken, renamed) || holds(m_renamed, renamed))
         return;
-    m_taken.insert(std::lower_bound(m_taken.begin(), m_taken.end(), renamed), renamed);
+    m_renamed.insert(std::lower_bound(m_renamed.begin(), m_renamed.end(), renamed), renamed);
     e.path = std::move(path);
     e.info.name += kAttributesSuffix;
 }

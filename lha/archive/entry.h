@@ -58,6 +58,9 @@ Entry makeEntry(const Header &header, uint64_t dataOffset, NameReading reading);
 class FolderAttributes {
 public:
     void learn(const Entry &entry);
+    // Every walk over the members starts with this, so that each walk
+    // renames the same members.
+    void startWalk() { m_renamed.clear(); }
     void keepApart(Entry &entry);
 
 private:
@@ -65,6 +68,7 @@ private:
 
     std::vector<uint64_t> m_folders;
     std::vector<uint64_t> m_taken;
+    std::vector<uint64_t> m_renamed; // names given by keepApart in this walk, sorted
     std::size_t m_tidySize = 0;
     bool m_tidy = true;
     bool m_gaveUp = false;

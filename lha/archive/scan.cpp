@@ -403,6 +403,7 @@ void Scan::rewind() {
     m_searchAt.reset();
     m_nextSearch = 0;
     m_servedNext = m_surveyed.empty() ? kNotServing : 0;
+    m_attributes.startWalk();
 }
 
 std::optional<uint64_t> Scan::searchFrom(uint64_t from) {
