@@ -12,6 +12,7 @@
 
 #include <array>
 #include <optional>
+#include <stdexcept>
 
 namespace lha {
 namespace {
@@ -23,9 +24,12 @@ constexpr unsigned kLengthCodes = 19; // the code that sends the symbol code's l
 // serves only the longer codes and the edges, so a small root will do.
 constexpr unsigned kSymbolRootBits = 9;
 constexpr unsigned kDistanceRootBits = DistanceLookup::kBits;
+// -lh7-'s 64 KiB, the largest window; a distance takes one extra bit fewer
+// than the window's.
+constexpr unsigned kLargestWindowBits = 16;
 // The most packed bits one item takes: a symbol code, a distance code and
 // the largest window's extra bits.
-constexpr unsigned kMostItemBits = 2 * HuffmanTable::kMaxLength + 15;
+constexpr unsigned kMostItemBits = 2 * HuffmanTable::kMaxLength + kLargestWindowBits - 1;
 constexpr std::size_t kRefillBytes = 8;
 
 class StaticHuffmanDecoder final : public WindowedDecoder {
@@ -215,6 +219,9 @@ private:
 
 std::unique_ptr<Decoder> makeStaticHuffmanDecoder(ByteSource &in, uint64_t originalSize,
                                                   unsigned windowBits) {
+    // The fast loop's bound on the bits of an item holds up to this window.
+    if (windowBits > kLargestWindowBits)
+        throw std::invalid_argument("window too large for the static-Huffman decoder");
     return std::make_unique<StaticHuffmanDecoder>(in, originalSize, windowBits);
 }
 
