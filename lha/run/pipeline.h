@@ -88,9 +88,10 @@ public:
     // take returns false; false in that case. Once the member ended,
     // outcome() tells how it went.
     bool take(std::size_t job, const ChunkTaker &take);
-    // For CallerWork::Verdicts, in place of take(): hands the count of each
-    // batch of bytes decoded of `job` to `decoded` until the member ends or
-    // decoded returns false; false in that case.
+    // For CallerWork::Verdicts and for a spooled member, in place of
+    // take(): hands the count of each batch of bytes decoded of `job` to
+    // `decoded` until the member ends or decoded returns false; false in
+    // that case.
     bool follow(std::size_t job, const std::function<bool(std::size_t bytes)> &decoded);
     // The member's outcome, verified; the caller is then done with the job.
     DecodeOutcome outcome(std::size_t job);
@@ -119,8 +120,8 @@ private:
         std::vector<Chunk> chunks;
         std::size_t taken = 0;
         std::size_t bytes = 0;
-        // Verdicts only: bytes decoded, and how many of them the caller
-        // was told of.
+        // Verdicts and spooled members: bytes decoded, and how many of
+        // them the caller was told of.
         uint64_t decodedBytes = 0;
         uint64_t followedBytes = 0;
         // Writes only: the file a member started early is written to.
