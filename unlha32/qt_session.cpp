@@ -10,11 +10,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -52,46 +55,42 @@ lha::OverwriteDecision askOnUserInterface(ProgressWindow &window, const std::str
     return query->wait();
 }
 
+// How often the progress window takes the latest report. The engine
+// reports every mebibyte as well, and each showing repaints the window (and
+// the display server with it) on the cores the decoding needs.
+constexpr std::chrono::milliseconds kShowInterval{100};
+
 // The latest progress report, waiting for the user-interface thread.
 class LatestProgress {
 public:
-    // Keeps the report; true when no post for it is queued yet.
-    bool keep(const lha::Progress &progress) {
+    void keep(const lha::Progress &progress) {
         std::lock_guard lock(m_mutex);
         m_progress = progress;
-        return !std::exchange(m_queued, true);
+        m_fresh = true;
     }
-    lha::Progress take() {
+    // The report kept since the last take, if any.
+    std::optional<lha::Progress> takeFresh() {
         std::lock_guard lock(m_mutex);
-        m_queued = false;
+        if (!std::exchange(m_fresh, false))
+            return std::nullopt;
         return m_progress;
     }
 
 private:
     std::mutex m_mutex;
     lha::Progress m_progress;
-    bool m_queued = false;
+    bool m_fresh = false;
 };
 
-// Options whose callbacks, called on the worker, reach the windows only
-// through posts: progress through `latest`, the overwrite question through a
-// query the worker waits on.
+// Options whose callbacks, called on the worker, never touch a window:
+// progress is left in `latest`, the overwrite question is posted as a query
+// the worker waits on.
 lha::ExtractOptions windowOptions(ProgressWindow &window, LatestProgress &latest,
                                   std::atomic<bool> &cancel,
                                   const std::filesystem::path &destination) {
     lha::ExtractOptions options;
     options.cancel = &cancel;
-    options.progress = [&window, &latest](const lha::Progress &p) {
-        if (!latest.keep(p))
-            return;
-        QMetaObject::invokeMethod(
-            &window,
-            [&window, &latest] {
-                const lha::Progress shown = latest.take();
-                window.showProgress(QString::fromStdString(shown.member), shown.done, shown.total);
-            },
-            Qt::QueuedConnection);
-    };
+    options.progress = [&latest](const lha::Progress &p) { latest.keep(p); };
     // The engine itself stops asking after "all" answers.
     options.overwrite = [&window, &cancel, destination](const lha::MemberInfo &member) {
         const auto decision = askOnUserInterface(
@@ -114,6 +113,13 @@ lha::Result QtSession::extract(const unlha::Command &command) {
     QObject::connect(&window, &ProgressWindow::cancelRequested, [&cancel] { cancel = true; });
     LatestProgress latest;
     const lha::ExtractOptions options = windowOptions(window, latest, cancel, command.destination);
+
+    QTimer shower;
+    QObject::connect(&shower, &QTimer::timeout, &window, [&window, &latest] {
+        if (const auto shown = latest.takeFresh())
+            window.showProgress(QString::fromStdString(shown->member), shown->done, shown->total);
+    });
+    shower.start(kShowInterval);
 
     QEventLoop loop;
     lha::Result result;

@@ -7,9 +7,9 @@
 // What may happen while the call runs, since it runs inside the caller's
 // user-interface thread:
 // - The engine's callbacks run on the worker and never touch a widget. A
-//   progress report (throttled by the engine to about ten a second) is left
-//   for the user-interface thread with at most one post queued, so the
-//   request that ends the local loop never waits behind a backlog of them.
+//   progress report is only kept: a timer of the user-interface thread shows
+//   the latest one ten times a second, so the worker posts nothing for it
+//   and the request that ends the local loop never waits behind a backlog.
 //   An overwrite question is posted, and the worker waits for its answer.
 // - The local loop delivers every event of the application, the caller's own
 //   windows' included: the owner stays usable only as far as the caller

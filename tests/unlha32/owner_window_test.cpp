@@ -24,6 +24,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <set>
+#include <string>
 #include <thread>
 
 namespace {
@@ -94,6 +96,36 @@ TEST_F(OwnerWindow, CancelLeavesNoPartialFile) {
     EXPECT_EQ(reports, 0) << "the user's own cancel is no failure to report";
     EXPECT_EQ(callUnlha(extractCommand(dir / "big.lzh", dir / "out")).code, UNLHA_OK);
     EXPECT_EQ(readFile(dir / "out/big.bin"), big);
+}
+
+// Reports come faster than a person reads them; the window shows them at
+// most ten times a second, and the latest one always reaches it.
+TEST_F(OwnerWindow, ProgressIsShownAtAReadablePaceEndingWithTheLatest) {
+    TempDir dir;
+    std::chrono::steady_clock::duration reporting{};
+    unlha::QtSession session(
+        &m_owner, [&](const fs::path &, const fs::path &, const lha::ExtractOptions &options) {
+            const auto start = std::chrono::steady_clock::now();
+            constexpr uint64_t kReports = 300;
+            for (uint64_t i = 0; i < kReports; ++i) {
+                options.progress({"member" + std::to_string(i), i, kReports + 1});
+                std::this_thread::sleep_for(1ms);
+            }
+            options.progress({"last", kReports, kReports + 1});
+            reporting = std::chrono::steady_clock::now() - start;
+            std::this_thread::sleep_for(400ms);
+            return lha::Result{};
+        });
+    std::set<QString> shown;
+    whenShown<unlha::ProgressWindow>([&](unlha::ProgressWindow &w) {
+        shown.insert(w.findChild<QLabel *>(QStringLiteral("member"))->toolTip());
+    });
+    const auto outcome = unlha::run(extractCommand(dir / "any.lzh", dir.path()), session);
+    EXPECT_EQ(outcome.code, UNLHA_OK) << outcome.report;
+    EXPECT_TRUE(shown.count(QStringLiteral("last")));
+    // One showing a tenth of a second, give or take the first and the last;
+    // the observer, every 5 ms, would see some sixty names without the pace.
+    EXPECT_LE(shown.size(), static_cast<std::size_t>(reporting / 100ms) + 4) << shown.size();
 }
 
 TEST_F(OwnerWindow, OverwriteQuestionAnswers) {
