@@ -10,6 +10,7 @@
 #include "lh_code_lengths.h"
 #include "static_huffman_lookup.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <stdexcept>
@@ -150,31 +151,46 @@ private:
         return distanceBase(code) + in.take(distanceExtraBits(code));
     }
 
-    // One item, its match cut at end.
+    // One item, its match cut at end: looked up as the fast loop does, but
+    // taking only the first of two literals.
     void decodeItem(std::size_t end) {
         LocalBitReader in(m_in);
         --m_blockRemaining;
         in.refill();
-        const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
-        if (symbol < kFirstMatchSymbol) {
-            m_buf[m_pos++] = static_cast<OutByte>(symbol);
+        const uint32_t item = m_items[in.peek(ItemLookup::kBits)];
+        unsigned length = 0;
+        switch (ItemLookup::kindOf(item)) {
+        case ItemLookup::kOneLiteral:
+        case ItemLookup::kTwoLiterals:
+            in.skip(ItemLookup::firstBitsOf(item));
+            m_buf[m_pos++] = static_cast<OutByte>(ItemLookup::valueOf(item) & 0xFF);
             return;
+        case ItemLookup::kMatch:
+            in.skip(ItemLookup::bitsOf(item));
+            length = ItemLookup::valueOf(item);
+            break;
+        default: {
+            const unsigned symbol = m_symbols.decode<kSymbolRootBits>(in);
+            if (symbol < kFirstMatchSymbol) {
+                m_buf[m_pos++] = static_cast<OutByte>(symbol);
+                return;
+            }
+            length = matchLength(symbol);
         }
-        const std::size_t distance = decodeDistance(in);
-        m_pos = copyMatch(m_buf.data(), m_pos, distance, matchLength(symbol), end);
+        }
+        const std::size_t distance = lookUpDistance(in);
+        m_pos = copyMatch(m_buf.data(), m_pos, distance, length, end);
     }
 
-    // A distance: its code gives the bit length of distance - 1, whose top 1
-    // bit is implied and the bits below follow the code.
-    std::size_t decodeDistance(BitReader &in) const {
-        const unsigned code = m_distances.decode<kDistanceRootBits>(in);
-        return distanceBase(code) + in.take(distanceExtraBits(code));
-    }
     static unsigned distanceBase(unsigned code) {
         return code <= 1 ? code + 1 : (1u << (code - 1)) + 1;
     }
     static unsigned distanceExtraBits(unsigned code) { return code <= 1 ? 0 : code - 1; }
 
+    // The symbol and distance tables serve only the codes longer than the
+    // lookups' roots: a block without such codes (most blocks of a small
+    // member) gets tables that refuse every code, since the lookups send
+    // them only the unused ones. The lengths are checked all the same.
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
         SmallCodeLengths lengths{};
@@ -188,10 +204,12 @@ private:
                 readSmallCodeLengths(m_in, lengths, m_distanceCodes, m_distanceCountBits, -1)) {
             m_distances.buildSingle(*single);
             m_distanceItems.buildSingle(*single, distanceBase, distanceExtraBits);
-        } else {
-            m_distances.build(lengths.data(), m_distanceCodes);
-            m_distanceItems.build(lengths.data(), m_distanceCodes, distanceBase, distanceExtraBits);
+            return;
         }
+        const auto first = HuffmanTable::checkedFirstCodes(lengths.data(), m_distanceCodes);
+        m_distanceItems.build(lengths.data(), m_distanceCodes, first, distanceBase,
+                              distanceExtraBits);
+        buildForLongCodes(m_distances, lengths.data(), m_distanceCodes, DistanceLookup::kBits);
     }
 
     void readSymbolLengths() {
@@ -201,8 +219,17 @@ private:
             m_items.buildSingle(*single);
             return;
         }
-        m_symbols.build(lengths.data(), kSymbols);
-        m_items.build(lengths.data(), kSymbols);
+        const auto first = HuffmanTable::checkedFirstCodes(lengths.data(), kSymbols);
+        m_items.build(lengths.data(), kSymbols, first);
+        buildForLongCodes(m_symbols, lengths.data(), kSymbols, ItemLookup::kBits);
+    }
+
+    static void buildForLongCodes(HuffmanTable &table, const uint8_t *lengths, unsigned count,
+                                  unsigned lookupBits) {
+        if (*std::max_element(lengths, lengths + count) > lookupBits)
+            table.build(lengths, count);
+        else
+            table.buildRefusingAll();
     }
 
     const unsigned m_distanceCodes;

@@ -21,6 +21,10 @@ void HuffmanTable::buildSingle(unsigned symbol) {
     m_entries.assign(std::size_t{1} << m_rootBits, kLeaf | symbol);
 }
 
+void HuffmanTable::buildRefusingAll() {
+    m_entries.assign(std::size_t{1} << m_rootBits, 0);
+}
+
 // The first code of each length. Throws for a length over kMaxLength, or
 // for more codes of a length than the shorter ones leave room for (the
 // Kraft sum), which would make two symbols share a code.

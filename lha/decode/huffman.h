@@ -24,6 +24,8 @@ public:
     void build(const uint8_t *lengths, unsigned count);
     // A table whose every code is `symbol`, taking no bits.
     void buildSingle(unsigned symbol);
+    // A table that finds no code at all.
+    void buildRefusingAll();
 
     // The first canonical code of each length (indexed by length), for
     // tables derived from the same lengths. Throws as build() does.

@@ -20,19 +20,23 @@ public:
 
     enum Kind : unsigned { kLongCode = 0, kOneLiteral = 1, kTwoLiterals = 2, kMatch = 3 };
 
-    // An entry: bits taken (bits 0-7), kind (8-9), then the literal bytes,
-    // first one lowest, or the match length (16-31).
+    // An entry: bits taken (bits 0-7), kind (8-9), the bits of its first
+    // literal alone (10-15), then the literal bytes, first one lowest, or
+    // the match length (16-31).
     static unsigned bitsOf(uint32_t e) { return e & 0xFF; }
     static unsigned kindOf(uint32_t e) { return (e >> 8) & 3; }
+    static unsigned firstBitsOf(uint32_t e) { return (e >> 10) & 0x3F; }
     static unsigned valueOf(uint32_t e) { return e >> 16; }
 
-    // From the code lengths of the literal/length symbols, already checked
-    // by HuffmanTable::build.
-    void build(const uint8_t *lengths, unsigned count) {
-        m_entries.fill(kLongCode << 8);
-        // Canonical codes, and the short literals in code order: by length,
-        // then by symbol.
-        HuffmanTable::FirstCodes nextCode = HuffmanTable::checkedFirstCodes(lengths, count);
+    // From the code lengths of the literal/length symbols and their first
+    // codes, as HuffmanTable::checkedFirstCodes gave them.
+    void build(const uint8_t *lengths, unsigned count, HuffmanTable::FirstCodes nextCode) {
+        // Canonical codes of up to kBits bits fill the entries from the
+        // first one on without a gap; the rest lead to longer codes (or to
+        // none, which the symbol table then refuses).
+        const uint32_t shortCodesEnd = nextCode[kBits + 1] >> 1;
+        std::fill(m_entries.begin() + shortCodesEnd, m_entries.end(), kLongCode << 8);
+        // The short literals in code order: by length, then by symbol.
         std::array<unsigned, kBits + 2> literalsBefore{};
         for (unsigned s = 0; s < kFirstMatchSymbol && s < count; ++s)
             if (lengths[s] != 0 && lengths[s] <= kBits)
@@ -53,7 +57,7 @@ public:
                 const unsigned at = literalsBefore[len]++;
                 literals[at] = static_cast<uint16_t>(s);
                 literalCodes[at] = static_cast<uint16_t>(code);
-                fill(code, len, entry(len, kOneLiteral, s));
+                fill(code, len, entry(len, kOneLiteral, s, len));
             } else {
                 fill(code, len, entry(len, kMatch, matchLength(s)));
             }
@@ -64,8 +68,8 @@ public:
             for (unsigned j = 0; j < literalCount && first + lengths[literals[j]] <= kBits; ++j) {
                 const unsigned second = lengths[literals[j]];
                 fill((uint32_t{literalCodes[i]} << second) | literalCodes[j], first + second,
-                     entry(first + second, kTwoLiterals,
-                           literals[i] | (unsigned{literals[j]} << 8)));
+                     entry(first + second, kTwoLiterals, literals[i] | (unsigned{literals[j]} << 8),
+                           first));
             }
         }
     }
@@ -85,8 +89,8 @@ private:
         std::fill_n(m_entries.begin() + (code << spare), std::size_t{1} << spare, e);
     }
 
-    static uint32_t entry(unsigned bits, Kind kind, unsigned value) {
-        return bits | (static_cast<uint32_t>(kind) << 8) | (value << 16);
+    static uint32_t entry(unsigned bits, Kind kind, unsigned value, unsigned firstBits = 0) {
+        return bits | (static_cast<uint32_t>(kind) << 8) | (firstBits << 10) | (value << 16);
     }
 
     std::array<uint32_t, 1u << kBits> m_entries{};
@@ -102,13 +106,15 @@ public:
     static unsigned extraOf(uint32_t e) { return (e >> 8) & 0xFF; }
     static unsigned baseOf(uint32_t e) { return e >> 16; }
 
-    // From the distance code's lengths, already checked by
-    // HuffmanTable::build; code c stands for distances from base(c) on,
-    // with extra(c) more bits.
+    // From the distance code's lengths and first codes, as
+    // HuffmanTable::checkedFirstCodes gave them; code c stands for distances
+    // from base(c) on, with extra(c) more bits.
     template <class Base, class Extra>
-    void build(const uint8_t *lengths, unsigned count, Base base, Extra extra) {
-        m_entries.fill(0);
-        HuffmanTable::FirstCodes nextCode = HuffmanTable::checkedFirstCodes(lengths, count);
+    void build(const uint8_t *lengths, unsigned count, HuffmanTable::FirstCodes nextCode, Base base,
+               Extra extra) {
+        // As in ItemLookup: the short codes come first, without a gap.
+        const uint32_t shortCodesEnd = nextCode[kBits + 1] >> 1;
+        std::fill(m_entries.begin() + shortCodesEnd, m_entries.end(), 0);
         for (unsigned c = 0; c < count; ++c) {
             const unsigned len = lengths[c];
             if (len == 0)

@@ -174,5 +174,47 @@ TEST(DecoderHostileTest, BadHuffmanTablesFail) {
                 "run");
 }
 
+// A block whose codes leave some bit patterns unused: reading one fails as
+// an invalid code, in the long run of a block as at its last items, for a
+// symbol as for a distance. Here every code is one bit long: 'a' is 0 and a
+// match of 3 is 1 (or 1 is unused), distance 1 is 0 and 1 is unused.
+TEST(DecoderHostileTest, UnusedCodesFailWhereverTheyAreRead) {
+    constexpr unsigned kA = 'a';
+    constexpr unsigned kMatchOf3 = 256;
+    const auto block = [](unsigned items, bool withMatch) {
+        BitWriter w;
+        w.put(items, 16);
+        // The length code: 2 (a run of unused symbols) is 0, 3 (length 1) is 1.
+        w.put(4, 5).put(0, 3).put(0, 3).put(1, 3).put(0, 2).put(1, 3);
+        w.put(withMatch ? kMatchOf3 + 1 : kA + 1, 9);
+        w.put(0, 1).put(kA - 20, 9).put(1, 1); // unused up to 'a', then 'a'
+        if (withMatch)
+            w.put(0, 1).put(kMatchOf3 - kA - 1 - 20, 9).put(1, 1);
+        // The distance code: one code of one bit, for distance 1.
+        w.put(1, 4).put(1, 3);
+        return w;
+    };
+    const auto expectInvalidCode = [](const BitWriter &w, uint64_t size, const char *what) {
+        std::vector<uint8_t> packed = w.bytes();
+        packed.resize(packed.size() + 16);
+        std::size_t given = 0;
+        std::string error;
+        EXPECT_FALSE(decodes("-lh5-", packed, size, given, &error)) << what;
+        EXPECT_EQ(error, "invalid Huffman code") << what;
+        EXPECT_LT(given, size) << what;
+    };
+    for (const unsigned before : {2u, 4000u}) {
+        const unsigned size = before + 1000;
+        BitWriter symbol = block(size, false);
+        for (unsigned i = 0; i < before; ++i)
+            symbol.put(0, 1);
+        expectInvalidCode(symbol.put(1, 1), size, "symbol");
+        BitWriter distance = block(size, true).put(0, 1);
+        for (unsigned i = 0; i < before / 3; ++i)
+            distance.put(1, 1).put(0, 1);
+        expectInvalidCode(distance.put(1, 1).put(1, 1), size, "distance");
+    }
+}
+
 } // namespace
 } // namespace lha::testing
