@@ -332,6 +332,15 @@ Entry makeEntry(const Header &h, uint64_t dataOffset, NameReading reading) {
     return e;
 }
 
+Entry fileEntryForData(const Header &h, uint64_t dataOffset) {
+    Entry e;
+    e.dataOffset = dataOffset;
+    copySizesAndMethod(h, e.info);
+    e.info.kind = MemberKind::File;
+    e.macbinaryCandidate = h.osId == 'm';
+    return e;
+}
+
 std::size_t heldBytes(const std::vector<std::string> &path) {
     std::size_t bytes = 0;
     for (const auto &part : path)

@@ -41,6 +41,10 @@ struct NameReading {
 };
 
 Entry makeEntry(const Header &header, uint64_t dataOffset, NameReading reading);
+// The entry makeEntry() would make of a file member, but for its name, times
+// and comment: enough to know how its data decodes, without reading a name
+// whose charset may not be known yet.
+Entry fileEntryForData(const Header &header, uint64_t dataOffset);
 
 // LH/2 for OS/2 stores a folder's extended attributes as a file member named
 // like the folder, which later members need as a folder. Such a file is

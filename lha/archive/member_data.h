@@ -41,6 +41,8 @@ struct MemberData {
     std::optional<uint16_t> crc; // none: a header without one; the length is still checked
     bool truncated = false;      // the archive ends inside the data
     bool macbinaryCandidate = false;
+
+    bool operator==(const MemberData &) const = default;
 };
 
 MemberData memberData(const Entry &entry);

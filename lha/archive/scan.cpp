@@ -321,13 +321,14 @@ std::optional<uint64_t> findFirstHeader(const ArchiveSource &source, Window &win
 
 } // namespace
 
-Scan::Scan(const ArchiveSource &source, std::optional<Charset> charset)
+Scan::Scan(const ArchiveSource &source, std::optional<Charset> charset,
+           const SurveyedData &surveyed)
     : m_source(source), m_window(std::make_unique<HeaderWindow>(source)),
       m_checkBudget(kCheckBudgetBase + kCheckBudgetPerByte * source.size()),
       m_reading(charset.value_or(Charset::Detect), charset.has_value()) {
     if (!findFirstMember())
         return;
-    SampledNames sample = sampleNames();
+    SampledNames sample = sampleNames(surveyed);
     m_hasMembers = !sample.headers.empty();
     if (!m_reading.forced)
         m_reading.charset = guessCharset(sample.headers);
@@ -357,7 +358,7 @@ bool Scan::findFirstMember() {
 }
 
 // The names of the first members, which are enough to guess the charset.
-Scan::SampledNames Scan::sampleNames() {
+Scan::SampledNames Scan::sampleNames(const SurveyedData &surveyed) {
     SampledNames sample;
     sample.headers.reserve(kCharsetSampleHeaders);
     std::size_t sampleBytes = 0;
@@ -368,6 +369,11 @@ Scan::SampledNames Scan::sampleNames() {
         if (!nextHeader(header, offset)) {
             sample.wholeArchive = true;
             break;
+        }
+        if (surveyed) {
+            Entry data = fileEntryForData(header, offset + header.headerSize);
+            data.truncated = cutShort(header, offset);
+            surveyed(memberData(data));
         }
         sample.places.push_back({offset, cutLongName(header)});
         sampleBytes += header.name.size() + header.directory.size();
@@ -513,12 +519,16 @@ Entry Scan::entryOf(Header &header, uint64_t offset) const {
     return entryOf(header, offset, longName);
 }
 
-Entry Scan::entryOf(const Header &header, uint64_t offset, bool longName) const {
+bool Scan::cutShort(const Header &header, uint64_t offset) const {
     const uint64_t size = m_source.size();
     const uint64_t dataOffset = offset + header.headerSize;
-    Entry entry = makeEntry(header, dataOffset, m_reading);
     const uint64_t left = dataOffset <= size ? size - dataOffset : 0;
-    entry.truncated = header.packedSize > left;
+    return header.packedSize > left;
+}
+
+Entry Scan::entryOf(const Header &header, uint64_t offset, bool longName) const {
+    Entry entry = makeEntry(header, offset + header.headerSize, m_reading);
+    entry.truncated = cutShort(header, offset);
     if (longName) {
         entry.refusal = "the name is longer than any path the system allows";
         entry.info.name += "...";

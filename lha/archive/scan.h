@@ -2,8 +2,10 @@
 #pragma once
 // Walks an archive's headers from the first valid one to the end mark.
 #include "entry.h"
+#include "member_data.h"
 #include "source.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,10 +36,17 @@ struct ScanFindings {
 // larger than the charset sample. Damage met on any walk is in findings().
 class Scan {
 public:
+    // Told, during the survey, of each header's data as a file member's
+    // would decode, in archive order: a run may start decoding while the
+    // survey goes on. Whether the member is a file, and whether it takes
+    // part, is known only once its name is read.
+    using SurveyedData = std::function<void(const MemberData &)>;
+
     // The first header may sit after a self-extracting program: it is
     // searched for within the first MiB. The names are read in `charset`
     // when given, else in the charset guessed from them.
-    explicit Scan(const ArchiveSource &source, std::optional<Charset> charset = std::nullopt);
+    explicit Scan(const ArchiveSource &source, std::optional<Charset> charset = std::nullopt,
+                  const SurveyedData &surveyed = {});
     ~Scan();
     Scan(const Scan &) = delete;
     Scan &operator=(const Scan &) = delete;
@@ -59,7 +68,7 @@ private:
 
     // The survey's steps.
     bool findFirstMember();
-    SampledNames sampleNames();
+    SampledNames sampleNames(const SurveyedData &surveyed);
     void learnFolders(SampledNames sample);
 
     // Starts the walk over from the first member.
@@ -73,6 +82,8 @@ private:
     std::optional<uint64_t> searchFrom(uint64_t from);
     std::optional<uint64_t> checkedHeader(uint64_t from);
     void noteMembersAfterEnd(uint64_t mark);
+    // Whether the archive ends inside the data of the header at offset.
+    bool cutShort(const Header &header, uint64_t offset) const;
     // Cuts an over-long name first.
     Entry entryOf(Header &header, uint64_t offset) const;
     // A header whose name was cut already; longName tells whether it was.

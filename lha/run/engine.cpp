@@ -48,13 +48,18 @@ template <typename Run> Result guarded(Run run) {
 
 struct OpenArchive {
     std::unique_ptr<FileSource> source;
+    // For a run that decodes: made before the scan, so that decoding starts
+    // while the scan surveys the headers.
+    std::unique_ptr<DecodePipeline> pipeline;
     std::unique_ptr<Scan> scan;
 };
 
-// Opens the archive and walks its headers; nullopt with failure set when it
-// cannot be read at all.
+// Opens the archive and walks its headers, with a pipeline for a run whose
+// calling thread does `decoding`; nullopt with failure set when it cannot be
+// read at all.
 std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Result &failure,
-                                       const RunOptions &options) {
+                                       const RunOptions &options,
+                                       std::optional<DecodePipeline::CallerWork> decoding) {
     std::optional<Charset> charset;
     if (!options.charset.empty()) {
         charset = charsetNamed(options.charset);
@@ -71,28 +76,45 @@ std::optional<OpenArchive> openArchive(const std::filesystem::path &archive, Res
                          "cannot open " + printable(archive.string()) + ": " + why);
         return std::nullopt;
     }
-    auto scan = std::make_unique<Scan>(*source, charset);
-    return OpenArchive{std::move(source), std::move(scan)};
+    OpenArchive opened{std::move(source), nullptr, nullptr};
+    Scan::SurveyedData surveyed;
+    if (decoding) {
+        opened.pipeline =
+            std::make_unique<DecodePipeline>(*opened.source, options.threads, *decoding);
+        // Only a test that wants verdicts gains from decoding during the
+        // survey (see DecodePipeline::prefetch), and which members a
+        // selection takes is known only from their names.
+        if (*decoding == DecodePipeline::CallerWork::Verdicts && !options.select)
+            surveyed = [pipeline = opened.pipeline.get()](const MemberData &data) {
+                pipeline->prefetch(data);
+            };
+    }
+    opened.scan = std::make_unique<Scan>(*opened.source, charset, surveyed);
+    return opened;
 }
 
 // Opens the archive and hands it to run, guarded; an archive that cannot be
 // read at all is the result.
 template <typename Run>
-Result onArchive(const std::filesystem::path &archive, const RunOptions &options, Run run) {
+Result onArchive(const std::filesystem::path &archive, const RunOptions &options,
+                 std::optional<DecodePipeline::CallerWork> decoding, Run run) {
     return guarded([&] {
         Result result;
-        auto opened = openArchive(archive, result, options);
+        auto opened = openArchive(archive, result, options, decoding);
         if (!opened)
             return result;
         return run(*opened);
     });
 }
 
+DecodePipeline::CallerWork checking(const ByteSink *sink) {
+    return MemberRun::callerWork(Purpose::Check, sink != nullptr);
+}
+
 // sink, when given, takes every decoded byte: that is how print() works.
-Result testScanned(const ArchiveSource &source, Scan &scan, const TestOptions &options,
+Result testScanned(DecodePipeline &pipeline, Scan &scan, const TestOptions &options,
                    const ByteSink *sink = nullptr) {
-    MemberRun run(source, scan, options, Narrowing{options.select, false}, Purpose::Check,
-                  sink != nullptr);
+    MemberRun run(pipeline, scan, options, Narrowing{options.select, false}, Purpose::Check);
     Result result = Tester(run, options, sink).testAll();
     addScanFindings(result, scan);
     return result;
@@ -106,7 +128,7 @@ bool isCharsetName(std::string_view name) {
 
 Result list(const std::filesystem::path &archive,
             const std::function<void(const MemberInfo &)> &each, const RunOptions &options) {
-    return onArchive(archive, options, [&](OpenArchive &opened) {
+    return onArchive(archive, options, std::nullopt, [&](OpenArchive &opened) {
         Result result;
         Scan &scan = *opened.scan;
         Cursor cursor(scan, {});
@@ -124,15 +146,15 @@ Result list(const std::filesystem::path &archive, std::vector<MemberInfo> &membe
 }
 
 Result test(const std::filesystem::path &archive, const TestOptions &options) {
-    return onArchive(archive, options, [&](OpenArchive &opened) {
-        return testScanned(*opened.source, *opened.scan, options);
+    return onArchive(archive, options, checking(nullptr), [&](OpenArchive &opened) {
+        return testScanned(*opened.pipeline, *opened.scan, options);
     });
 }
 
 Result print(const std::filesystem::path &archive, const TestOptions &options,
              const ByteSink &sink) {
-    return onArchive(archive, options, [&](OpenArchive &opened) {
-        return testScanned(*opened.source, *opened.scan, options, &sink);
+    return onArchive(archive, options, checking(&sink), [&](OpenArchive &opened) {
+        return testScanned(*opened.pipeline, *opened.scan, options, &sink);
     });
 }
 
@@ -140,7 +162,8 @@ Result testMemory(const uint8_t *data, std::size_t size, const TestOptions &opti
     return guarded([&] {
         MemorySource source(data, size);
         Scan scan(source);
-        return testScanned(source, scan, options);
+        DecodePipeline pipeline(source, options.threads, checking(nullptr));
+        return testScanned(pipeline, scan, options);
     });
 }
 
@@ -151,7 +174,7 @@ Result testMemory(const uint8_t *data, std::size_t size, unsigned threads) {
 }
 
 Result dryRun(const std::filesystem::path &archive, const DryRunOptions &options) {
-    return onArchive(archive, options, [&](OpenArchive &opened) {
+    return onArchive(archive, options, std::nullopt, [&](OpenArchive &opened) {
         Result result;
         Scan &scan = *opened.scan;
         Cursor cursor(scan, Narrowing{options.select, options.ignoreFolders});
@@ -169,7 +192,8 @@ Result dryRun(const std::filesystem::path &archive, const DryRunOptions &options
 
 Result extract(const std::filesystem::path &archive, const std::filesystem::path &destination,
                const ExtractOptions &options) {
-    return onArchive(archive, options, [&](OpenArchive &opened) {
+    const auto writing = MemberRun::callerWork(Purpose::Write, true);
+    return onArchive(archive, options, writing, [&](OpenArchive &opened) {
         Result result;
         Scan &scan = *opened.scan;
         if (!scan.hasMembers() && scan.findings().error != Error::None) {
@@ -181,7 +205,7 @@ Result extract(const std::filesystem::path &archive, const std::filesystem::path
         if (!target)
             return failed(Error::WriteFailed, "cannot open the destination " +
                                                   printable(destination.string()) + ": " + why);
-        MemberRun run(*opened.source, scan, options,
+        MemberRun run(*opened.pipeline, scan, options,
                       Narrowing{options.select, options.ignoreFolders}, Purpose::Write);
         result = Extractor(run, *target, options).extractAll();
         addScanFindings(result, scan);

@@ -2,20 +2,16 @@
 #include "member_run.h"
 
 namespace lha {
-namespace {
 
-DecodePipeline::CallerWork callerWork(Purpose purpose, bool bytesWanted) {
+DecodePipeline::CallerWork MemberRun::callerWork(Purpose purpose, bool bytesWanted) {
     if (purpose == Purpose::Write)
         return DecodePipeline::CallerWork::Writes;
     return bytesWanted ? DecodePipeline::CallerWork::Checks : DecodePipeline::CallerWork::Verdicts;
 }
 
-} // namespace
-
-MemberRun::MemberRun(const ArchiveSource &source, Scan &scan, const RunOptions &options,
-                     Narrowing narrowing, Purpose purpose, bool bytesWanted)
-    : m_scan(scan), m_narrowing(std::move(narrowing)), m_purpose(purpose),
-      m_pipeline(source, options.threads, callerWork(purpose, bytesWanted)),
+MemberRun::MemberRun(DecodePipeline &pipeline, Scan &scan, const RunOptions &options,
+                     Narrowing narrowing, Purpose purpose)
+    : m_scan(scan), m_narrowing(std::move(narrowing)), m_purpose(purpose), m_pipeline(pipeline),
       m_context(options, options.progress ? decodedTotal() : 0) {}
 
 // The original bytes the run will decode, for progress: a walk of its own,

@@ -22,10 +22,14 @@ public:
     // The job of a member whose data is not decoded.
     static constexpr std::size_t kNoData = SIZE_MAX;
 
-    // A check whose bytes go nowhere (bytesWanted false) is given none:
-    // only their count, through follow().
-    MemberRun(const ArchiveSource &source, Scan &scan, const RunOptions &options,
-              Narrowing narrowing, Purpose purpose, bool bytesWanted = true);
+    // What the pipeline's calling thread does for a run of this purpose. A
+    // check whose bytes go nowhere (bytesWanted false) is given none: only
+    // their count, through follow().
+    static DecodePipeline::CallerWork callerWork(Purpose purpose, bool bytesWanted);
+    // The pipeline is made for callerWork(purpose, ...), and may hold jobs
+    // prefetched while the scan surveyed the archive.
+    MemberRun(DecodePipeline &pipeline, Scan &scan, const RunOptions &options, Narrowing narrowing,
+              Purpose purpose);
 
     // Hands each member to visit in archive order, with the job of its data
     // (kNoData when it is not decoded), until visit returns false. A job
@@ -76,7 +80,7 @@ private:
     Narrowing m_narrowing;
     Purpose m_purpose;
     std::size_t m_finished = kNoData; // the last job outcome() was asked for
-    DecodePipeline m_pipeline;
+    DecodePipeline &m_pipeline;
     RunContext m_context;
 };
 

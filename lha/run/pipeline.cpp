@@ -74,11 +74,16 @@ DecodePipeline::~DecodePipeline() {
 // As many workers as members added, up to the number wanted: an archive of
 // one member gets one.
 void DecodePipeline::startWorkers() {
+    startWorkersUpTo(m_threads, false);
+}
+
+void DecodePipeline::startWorkersUpTo(std::size_t most, bool besideSurvey) {
     // Reserved first: a thread started must never be dropped unjoined.
     m_workers.reserve(m_threads);
-    while (m_workers.size() < m_threads && m_workers.size() < m_base + m_slots.size()) {
+    while (m_workers.size() < std::min<std::size_t>(most, m_threads) &&
+           m_workers.size() < m_base + m_slots.size()) {
         try {
-            m_workers.push_back(startDecodingThread([this] { work(); }));
+            m_workers.push_back(startDecodingThread([this, besideSurvey] { work(besideSurvey); }));
         } catch (const std::exception &) {
             m_threads = static_cast<unsigned>(m_workers.size()); // as many as the system gives
         }
@@ -91,24 +96,65 @@ std::size_t DecodePipeline::add(const MemberData &data) {
     std::size_t job = 0;
     {
         std::lock_guard lock(m_mutex);
-        job = m_base + m_slots.size();
-        Slot &slot = m_slots.emplace_back(data);
-        const bool startsEarly = m_callerWork == CallerWork::Verdicts ||
-                                 (m_callerWork == CallerWork::Writes && m_makeSpool);
-        if (startsEarly && data.originalSize >= kStartsEarly)
-            m_large.push_back(job);
-        if (m_callerWork != CallerWork::Verdicts) {
-            slot.whole = data.originalSize <= kWholeMember;
-            slot.verifiedByCaller = VerifiedStream::coversChunks(data) &&
-                                    (!slot.whole || m_callerWork == CallerWork::Checks);
-        }
+        m_anyAdded = true;
+        const auto claimed = claim(data);
+        job = claimed ? *claimed : append(data);
     }
     m_added.notify_one();
     return job;
 }
 
-void DecodePipeline::work() {
-    if (m_callerWork == CallerWork::Writes)
+void DecodePipeline::prefetch(const MemberData &data) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_prefetchEnd = append(data) + 1;
+    }
+    m_added.notify_one();
+    // One core is left to the survey, which the run waits for.
+    const std::size_t prefetching = std::max(1u, m_threads - 1);
+    if (m_workers.size() < prefetching)
+        startWorkersUpTo(prefetching, true);
+}
+
+std::size_t DecodePipeline::append(const MemberData &data) {
+    const std::size_t job = m_base + m_slots.size();
+    Slot &slot = m_slots.emplace_back(data);
+    const bool startsEarly =
+        m_callerWork == CallerWork::Verdicts || (m_callerWork == CallerWork::Writes && m_makeSpool);
+    if (startsEarly && data.originalSize >= kStartsEarly)
+        m_large.push_back(job);
+    if (m_callerWork != CallerWork::Verdicts) {
+        slot.whole = data.originalSize <= kWholeMember;
+        slot.verifiedByCaller = VerifiedStream::coversChunks(data) &&
+                                (!slot.whole || m_callerWork == CallerWork::Checks);
+    }
+    return job;
+}
+
+// The prefetched job of this data, dropping those before it. Data the
+// prefetching did not see ends it: the jobs left are dropped, so that jobs
+// stay in the caller's order.
+std::optional<std::size_t> DecodePipeline::claim(const MemberData &data) {
+    while (m_claimNext < m_prefetchEnd) {
+        const std::size_t job = m_claimNext++;
+        Slot &slot = slotOf(job);
+        if (slot.data == data)
+            return job;
+        if (slot.data.offset < data.offset) {
+            dropLocked(job);
+            continue;
+        }
+        for (std::size_t left = job; left < m_prefetchEnd; ++left)
+            dropLocked(left);
+        m_claimNext = m_prefetchEnd;
+    }
+    return std::nullopt;
+}
+
+void DecodePipeline::work(bool besideSurvey) {
+    // A worker started while the calling thread surveys the headers gives
+    // way to it as well: the run waits for the survey, not for prefetching.
+    if (m_callerWork == CallerWork::Writes || besideSurvey)
         lowerPriority();
     std::size_t job = 0;
     Slot *slot = nullptr;
@@ -145,14 +191,14 @@ bool DecodePipeline::hasJob() {
 }
 
 // The next job in order, or a large member ahead of it when none is being
-// decoded early and another worker is left for the members in order. The
-// member the caller waits for is never started early: it is taken as it
-// was told.
+// decoded early and another worker is left for the members in order (or
+// the caller waits for none yet: it is still surveying). The member the
+// caller waits for is never started early: it is taken as it was told.
 std::size_t DecodePipeline::pickJob() {
     while (!m_large.empty() &&
            (m_large.front() <= std::max(m_nextJob, m_head) || slotOf(m_large.front()).started))
         m_large.pop_front();
-    if (m_running < 2 || m_earlyBusy || m_large.empty())
+    if ((m_running < 2 && m_anyAdded) || m_earlyBusy || m_large.empty())
         return m_nextJob++;
     Slot &slot = slotOf(m_large.front());
     if (m_callerWork == CallerWork::Writes) {
@@ -462,6 +508,10 @@ std::optional<DecodePipeline::WholeMember> DecodePipeline::takeWhole(std::size_t
 
 void DecodePipeline::drop(std::size_t job) {
     std::lock_guard lock(m_mutex);
+    dropLocked(job);
+}
+
+void DecodePipeline::dropLocked(std::size_t job) {
     if (job < m_base || slotOf(job).released)
         return; // the caller is done with it already
     Slot &slot = slotOf(job);

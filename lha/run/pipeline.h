@@ -59,6 +59,16 @@ public:
     // Queues a member's data; its job number. Jobs count from 0 in the
     // order they are added, and the caller takes them in that order.
     std::size_t add(const MemberData &data);
+    // For CallerWork::Verdicts, before the first add(), while the members
+    // are still being surveyed: queues the data of what may be a member of
+    // the run, in archive order, and starts decoding it. add() then claims
+    // the job of the same data, and drops those it passes over (not files,
+    // or not in the run); data it does not find ends the prefetching. One
+    // core is left to the survey: of N threads wanted, N - 1 decode (at
+    // least one), at a lower priority than the caller. An extraction does
+    // not prefetch: its writing waits for the survey all the same, and
+    // bytes decoded early would only wait in memory.
+    void prefetch(const MemberData &data);
     // For CallerWork::Writes, before the first add(): makes the unnamed file
     // a large member started early is written to, so that none of its bytes
     // wait in memory; nullptr when none can be made, or when the destination
@@ -140,7 +150,11 @@ private:
     };
 
     Slot &slotOf(std::size_t job) { return m_slots[job - m_base]; }
-    void work();
+    void startWorkersUpTo(std::size_t most, bool besideSurvey);
+    std::size_t append(const MemberData &data);
+    std::optional<std::size_t> claim(const MemberData &data);
+    void dropLocked(std::size_t job);
+    void work(bool besideSurvey);
     bool nextJob(std::size_t &job, Slot *&slot);
     bool hasJob();
     std::size_t pickJob();
@@ -164,6 +178,10 @@ private:
     std::deque<Slot> m_slots;
     std::size_t m_base = 0;
     std::size_t m_nextJob = 0; // the next job a worker takes
+    // Prefetched jobs from m_claimNext up to m_prefetchEnd wait for add().
+    std::size_t m_claimNext = 0;
+    std::size_t m_prefetchEnd = 0;
+    bool m_anyAdded = false;
     // Large members not yet started, to start early.
     std::deque<std::size_t> m_large;
     bool m_earlyBusy = false;

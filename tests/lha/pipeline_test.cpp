@@ -11,6 +11,7 @@
 #include "in_memory.h"
 #include "lha/lha.h"
 #include "pipeline.h"
+#include "scan.h"
 
 #include <atomic>
 #include <system_error>
@@ -144,7 +145,9 @@ std::vector<int> otherThreadsNiceness() {
 }
 
 // While files are written, decoding must not take the writing thread's
-// core; while they are only checked, it keeps the caller's priority.
+// core; while they are only checked, it keeps the caller's priority, but
+// for the thread that started decoding beside the survey of the headers,
+// which the run waits for.
 TEST(PipelinePriority, DecodingThreadsYieldToTheCallerOnlyWhileItWrites) {
     std::vector<Member> members;
     for (std::size_t i = 0; i < 6; ++i)
@@ -164,8 +167,52 @@ TEST(PipelinePriority, DecodingThreadsYieldToTheCallerOnlyWhileItWrites) {
                                        : lha::test(dir / "a.lzh", lha::TestOptions{options, {}});
         EXPECT_TRUE(result.ok()) << result.message;
         // A thread may be seen before it lowered its priority.
-        EXPECT_EQ(seen.count(std::min(own + 5, 19)), extracting ? 1u : 0u) << extracting;
+        if (extracting)
+            EXPECT_EQ(seen.count(std::min(own + 5, 19)), 1u);
+        else
+            EXPECT_EQ(seen.count(own), 1u);
         EXPECT_EQ(seen.size(), seen.count(own) + seen.count(std::min(own + 5, 19))) << extracting;
+    }
+}
+
+// Jobs decoded ahead of the walk are claimed in the walk's order; those it
+// passes over are dropped, and data it meets that was not prefetched ends
+// the prefetching, so that every job still comes in the caller's order.
+TEST(PipelineOrder, PrefetchedJobsAreClaimedInOrderOrDropped) {
+    const std::string bytes =
+        buildArchive({Member{"a", std::string(3000, 'a')}, Member{"b", std::string(3000, 'b')},
+                      Member{"c", std::string(3000, 'c')}, Member{"d", std::string(3000, 'd')}});
+    const lha::MemorySource source(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+    std::vector<lha::MemberData> surveyed;
+    const lha::Scan scan(source, std::nullopt,
+                         [&](const lha::MemberData &data) { surveyed.push_back(data); });
+    ASSERT_EQ(surveyed.size(), 4u);
+    // The data of c as the survey did not see it: another CRC.
+    lha::MemberData unseen = surveyed[2];
+    unseen.crc = static_cast<uint16_t>(*unseen.crc ^ 1);
+    for (const unsigned threads : {1u, 2u}) {
+        lha::DecodePipeline pipeline(source, threads, lha::DecodePipeline::CallerWork::Verdicts);
+        for (const auto &data : surveyed)
+            pipeline.prefetch(data);
+        const std::size_t a = pipeline.add(surveyed[0]);
+        const std::size_t c = pipeline.add(unseen); // b passed over
+        const std::size_t d = pipeline.add(surveyed[3]);
+        pipeline.startWorkers();
+        EXPECT_EQ(a, 0u);
+        EXPECT_LT(a, c);
+        EXPECT_LT(c, d);
+        const auto verdict = [&](std::size_t job) {
+            std::size_t decoded = 0;
+            EXPECT_TRUE(pipeline.follow(job, [&](std::size_t n) {
+                decoded += n;
+                return true;
+            }));
+            EXPECT_EQ(decoded, 3000u) << job;
+            return pipeline.outcome(job).error;
+        };
+        EXPECT_EQ(verdict(a), lha::Error::None) << threads;
+        EXPECT_EQ(verdict(c), lha::Error::Damaged) << threads;
+        EXPECT_EQ(verdict(d), lha::Error::None) << threads;
     }
 }
 

@@ -4,6 +4,7 @@
 // enough for a window to follow, and a walk that goes on past batches
 // narrowed down to nothing.
 #include "archive_builder.h"
+#include "in_memory.h"
 #include "lha/lha.h"
 #include "pipeline.h"
 #include "test_support.h"
@@ -206,6 +207,52 @@ TEST(RunCore, ATestStartingLargeMembersEarlyKeepsEachVerdictWithItsMember) {
             cancel = true;
     };
     EXPECT_EQ(lha::test(dir / "a.lzh", cancelling).error, lha::Error::Cancelled);
+}
+
+// A test decodes while it surveys the headers, before it knows which
+// members take part: what it decoded of folders, links, refused names and
+// members outside the run must not end up as any member's verdict. A test
+// of the same bytes in memory, which decodes only once it walks, is the
+// reference.
+TEST(RunCore, ATestDecodingDuringTheSurveyKeepsEachVerdictWithItsMember) {
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < 200; ++i) {
+        Member m(lha::testing::numbered("f", i), std::string(50 + i, 'f'));
+        switch (i % 5) {
+        case 1:
+            m.method = "-lhd-";
+            m.data.clear();
+            break;
+        case 2:
+            m.name = "../out" + m.name;
+            break;
+        case 3:
+            m.crc = 0x4321; // not the data's
+            break;
+        }
+        members.push_back(m);
+    }
+    const std::string bytes = buildArchive(members);
+    TempDir dir;
+    lha::testing::writeFile(dir / "a.lzh", bytes);
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+    for (const bool narrowed : {false, true}) {
+        for (const unsigned threads : {1u, 2u, 3u}) {
+            lha::TestOptions options;
+            options.threads = threads;
+            if (narrowed)
+                options.select = [](const lha::MemberInfo &m) { return m.name.back() % 2 == 0; };
+            const auto expected = lha::testMemory(data, bytes.size(), options);
+            const auto result = lha::test(dir / "a.lzh", options);
+            ASSERT_EQ(result.members.size(), expected.members.size()) << threads;
+            for (std::size_t i = 0; i < expected.members.size(); ++i) {
+                EXPECT_EQ(result.members[i].name, expected.members[i].name) << threads;
+                EXPECT_EQ(result.members[i].error, expected.members[i].error)
+                    << threads << " " << expected.members[i].name;
+            }
+            EXPECT_EQ(result.error, expected.error);
+        }
+    }
 }
 
 // An extraction starts large members early into unnamed files of their own:
