@@ -188,9 +188,10 @@ private:
     static unsigned distanceExtraBits(unsigned code) { return code <= 1 ? 0 : code - 1; }
 
     // The symbol and distance tables serve only the codes longer than the
-    // lookups' roots: a block without such codes (most blocks of a small
-    // member) gets tables that refuse every code, since the lookups send
-    // them only the unused ones. The lengths are checked all the same.
+    // lookups' roots, and hold only those: a block without such codes (most
+    // blocks of a small member) gets tables that refuse every code, since
+    // the lookups send them only the unused ones. The lengths are checked
+    // all the same.
     void readBlockHeader() {
         m_blockRemaining = m_in.bits(16);
         SmallCodeLengths lengths{};
@@ -209,7 +210,8 @@ private:
         const auto first = HuffmanTable::checkedFirstCodes(lengths.data(), m_distanceCodes);
         m_distanceItems.build(lengths.data(), m_distanceCodes, first, distanceBase,
                               distanceExtraBits);
-        buildForLongCodes(m_distances, lengths.data(), m_distanceCodes, DistanceLookup::kBits);
+        buildForLongCodes(m_distances, lengths.data(), m_distanceCodes, first,
+                          DistanceLookup::kBits);
     }
 
     void readSymbolLengths() {
@@ -221,13 +223,13 @@ private:
         }
         const auto first = HuffmanTable::checkedFirstCodes(lengths.data(), kSymbols);
         m_items.build(lengths.data(), kSymbols, first);
-        buildForLongCodes(m_symbols, lengths.data(), kSymbols, ItemLookup::kBits);
+        buildForLongCodes(m_symbols, lengths.data(), kSymbols, first, ItemLookup::kBits);
     }
 
     static void buildForLongCodes(HuffmanTable &table, const uint8_t *lengths, unsigned count,
-                                  unsigned lookupBits) {
+                                  const HuffmanTable::FirstCodes &first, unsigned lookupBits) {
         if (*std::max_element(lengths, lengths + count) > lookupBits)
-            table.build(lengths, count);
+            table.buildLongCodes(lengths, count, first, lookupBits);
         else
             table.buildRefusingAll();
     }

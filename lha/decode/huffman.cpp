@@ -6,11 +6,15 @@
 namespace lha {
 
 void HuffmanTable::build(const uint8_t *lengths, unsigned count) {
-    const FirstCodes firstCodes = checkedFirstCodes(lengths, count);
+    buildLongCodes(lengths, count, checkedFirstCodes(lengths, count), 0);
+}
+
+void HuffmanTable::buildLongCodes(const uint8_t *lengths, unsigned count, const FirstCodes &first,
+                                  unsigned known) {
     m_entries.assign(std::size_t{1} << m_rootBits, 0);
-    assignCodes(lengths, count, firstCodes);
+    assignCodes(lengths, count, first);
     layOutSubtables();
-    fillLeaves(lengths, count);
+    fillLeaves(lengths, count, known);
 }
 
 void HuffmanTable::throwInvalidCode() {
@@ -81,11 +85,12 @@ void HuffmanTable::layOutSubtables() {
     }
 }
 
-// Every entry whose index starts with a symbol's code leads to it.
-void HuffmanTable::fillLeaves(const uint8_t *lengths, unsigned count) {
+// Every entry whose index starts with a symbol's code leads to it, for the
+// codes longer than `known` bits.
+void HuffmanTable::fillLeaves(const uint8_t *lengths, unsigned count, unsigned known) {
     for (unsigned s = 0; s < count; ++s) {
         const unsigned len = lengths[s];
-        if (len == 0)
+        if (len <= known)
             continue;
         const uint32_t leaf = kLeaf | (len << 16) | s;
         std::size_t first;

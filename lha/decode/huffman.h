@@ -18,10 +18,17 @@ public:
 
     explicit HuffmanTable(unsigned rootBits = 10) : m_rootBits(rootBits) {}
 
+    using FirstCodes = std::array<uint32_t, kMaxLength + 2>;
+
     // Builds the table from code lengths (0 = symbol unused). Throws
     // DecodeError for a length over kMaxLength or an over-subscribed set;
     // an incomplete set is accepted, and its unused codes fail when read.
     void build(const uint8_t *lengths, unsigned count);
+    // As build(), from lengths checked by checkedFirstCodes (which gave
+    // `first`), for the codes longer than `known` bits only: the shorter
+    // ones are looked up elsewhere, and this table refuses them.
+    void buildLongCodes(const uint8_t *lengths, unsigned count, const FirstCodes &first,
+                        unsigned known);
     // A table whose every code is `symbol`, taking no bits.
     void buildSingle(unsigned symbol);
     // A table that finds no code at all.
@@ -29,7 +36,6 @@ public:
 
     // The first canonical code of each length (indexed by length), for
     // tables derived from the same lengths. Throws as build() does.
-    using FirstCodes = std::array<uint32_t, kMaxLength + 2>;
     static FirstCodes checkedFirstCodes(const uint8_t *lengths, unsigned count);
 
     struct Leaf {
@@ -70,7 +76,7 @@ private:
 
     void assignCodes(const uint8_t *lengths, unsigned count, FirstCodes next);
     void layOutSubtables();
-    void fillLeaves(const uint8_t *lengths, unsigned count);
+    void fillLeaves(const uint8_t *lengths, unsigned count, unsigned known);
 
     unsigned m_rootBits;
     std::vector<uint32_t> m_entries;
