@@ -111,7 +111,7 @@ void DecodePipeline::prefetch(const MemberData &data) {
     }
     m_added.notify_one();
     // One core is left to the survey, which the run waits for.
-    const std::size_t prefetching = std::max(1u, m_threads - 1);
+    const std::size_t prefetching = m_threads > 1 ? m_threads - 1 : 1;
     if (m_workers.size() < prefetching)
         startWorkersUpTo(prefetching, true);
 }
