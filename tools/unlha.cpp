@@ -7,11 +7,11 @@
 #include "help_text.h"
 #include "interrupt.h"
 #include "invocation.h"
+#include "process/heap.h"
 
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <malloc.h>
 #include <new>
 
 namespace {
@@ -53,18 +53,6 @@ int run(int argc, char **argv) {
     return unlha::flushStandardOutput(status);
 }
 
-// The decoding threads allocate and free their windows and chunks member
-// after member; by default the allocator hands the freed memory back to the
-// system and faults it in again for the next member, which on an archive of
-// many small files costs a tenth of the run. The tool is short-lived and its
-// memory is bounded by the engine, so it keeps what it frees.
-void keepFreedMemory() {
-    constexpr int kLargestFromHeap = 32 * 1024 * 1024;
-    constexpr int kKeptFree = 64 * 1024 * 1024;
-    mallopt(M_MMAP_THRESHOLD, kLargestFromHeap);
-    mallopt(M_TRIM_THRESHOLD, kKeptFree);
-}
-
 } // namespace
 
 // The engine reports lack of memory itself; this catches what runs out
@@ -74,7 +62,7 @@ int main(int argc, char **argv) {
     // member ("File too large") and leaves nothing partial, instead of the
     // signal ending the tool.
     std::signal(SIGXFSZ, SIG_IGN);
-    keepFreedMemory();
+    process::prepareHeap();
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc &) {
