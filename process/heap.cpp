@@ -19,52 +19,32 @@ constexpr uintptr_t kHugePage = 2 * 1024 * 1024;
 // What a run over an ordinary archive allocates: header windows, entries,
 // decoding windows and the queued chunks. It is only reserved; each huge
 // page of it becomes memory when something there is first touched.
-constexpr int kHugeHeap = 16 * 1024 * 1024;
-// More than is left at the top of the heap after start-up, so that the
-// allocator must grow the heap for it.
-constexpr std::size_t kGrowingRequest = 256 * 1024;
-// The allocator's own step when it grows the heap (mallopt(3)).
-constexpr int kUsualTopPad = 128 * 1024;
-// Makes huge pages of a range at once (madvise(2), Linux 6.1 on); older C
-// libraries lack the name.
-#ifdef MADV_COLLAPSE
-constexpr int kCollapse = MADV_COLLAPSE;
-#else
-constexpr int kCollapse = 25;
-#endif
+constexpr uintptr_t kHugeHeap = 16 * 1024 * 1024;
 
-// Moves the end of the heap to a huge page's boundary and has the allocator
-// grow it by kHugeHeap from there, marked for huge pages. The allocator
-// takes the moved end for memory someone else took and starts its new space
-// at the boundary, so no partial huge page is left at the start, where the
-// first megabytes go.
-//
-// A huge page is only made on a fault where nothing of its 2 MiB was touched
-// before the advice, and growing the heap writes the allocator's bookkeeping
-// into the first one: that one is collapsed afterwards (on an older kernel
-// it keeps its small pages).
+// Grows the heap by kHugeHeap, starting at a huge page's boundary, and
+// advises that range for huge pages. A huge page is only made where nothing
+// of its 2 MiB was touched before the advice, so the allocator's bookkeeping
+// of the growth must fall outside the range: the end of the heap is first
+// moved (as someone else's memory, which the allocator steps over) to one
+// page below a boundary, where the new space then starts, and a block just
+// larger than the range is allocated and freed, which marks only its two
+// ends.
 void startHeapOnHugePages() {
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     void *const end = sbrk(0);
     if (end == reinterpret_cast<void *>(-1))
         return;
     const auto from = reinterpret_cast<uintptr_t>(end);
-    const uintptr_t boundary = (from + kHugePage - 1) & ~(kHugePage - 1);
-    if (sbrk(static_cast<intptr_t>(boundary - from)) == reinterpret_cast<void *>(-1))
+    const uintptr_t start = (from + page + kHugePage - 1) & ~(kHugePage - 1);
+    if (sbrk(static_cast<intptr_t>(start - page - from)) == reinterpret_cast<void *>(-1))
         return;
-    mallopt(M_TOP_PAD, kHugeHeap);
-    // Freed at once, it becomes the start of the new top of the heap; small
-    // enough that the bookkeeping stays within the first huge page.
-    void *volatile grow = std::malloc(kGrowingRequest);
+    void *volatile grow = std::malloc(kHugeHeap + page);
+    const bool onHeap = reinterpret_cast<uintptr_t>(grow) == start - page + 2 * sizeof(size_t);
     std::free(grow);
-    mallopt(M_TOP_PAD, kUsualTopPad);
-    const auto grown = reinterpret_cast<uintptr_t>(sbrk(0));
-    // Under the sanitizers, or when the system refused the growth, the
-    // allocator took its memory elsewhere.
-    if (grown == static_cast<uintptr_t>(-1) || grown < boundary + kHugePage)
-        return;
-    auto *const start = reinterpret_cast<void *>(boundary);
-    if (madvise(start, (grown - boundary) & ~(kHugePage - 1), MADV_HUGEPAGE) == 0)
-        madvise(start, kHugePage, kCollapse);
+    // Under the sanitizers, or when the system refused to grow the heap, the
+    // block came from elsewhere.
+    if (onHeap)
+        madvise(reinterpret_cast<void *>(start), kHugeHeap, MADV_HUGEPAGE);
 }
 
 } // namespace
