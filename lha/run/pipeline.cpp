@@ -320,8 +320,9 @@ void DecodePipeline::decodeWhole(std::size_t job, Slot &slot) {
     }
     slot.decoded = std::move(outcome);
     slot.finished = true;
-    // The calling thread only ever waits for the head member.
-    if (job == m_head)
+    // The writer waits for its head member and for the end of a batch of
+    // small ones (see takeWhole), or for the queue to fill.
+    if (job == m_head || job == m_wakeAt || m_queuedBytes > kResumeLevel)
         m_produced.notify_all();
     releaseFront();
 }
@@ -412,9 +413,9 @@ bool DecodePipeline::follow(std::size_t job,
 }
 
 // Small members follow one another quickly, and the caller has little to do
-// with a verdict: woken for each it would sleep again at once. It is woken
-// once the small members up to kWakeBatch on are decoded as well, and takes
-// their verdicts in one turn.
+// with each (a verdict, or a small file to write): woken for each it would
+// sleep again at once. It is woken once the small members up to kWakeBatch
+// on are decoded as well, and takes them in one turn.
 std::size_t DecodePipeline::wakeTarget(std::size_t job) {
     const std::size_t end = std::min(job + kWakeBatch, m_base + m_slots.size());
     std::size_t target = job;
@@ -485,7 +486,14 @@ std::optional<DecodePipeline::WholeMember> DecodePipeline::takeWhole(std::size_t
     if (!slot.whole)
         return std::nullopt;
     moveHead(job);
-    m_produced.wait(lock, [&] { return slot.finished || m_stopped; });
+    // A writer that caught up with the decoding waits for a batch of small
+    // members (see wakeTarget); a queue past kResumeLevel ends the wait
+    // too, since the decoding threads may then be waiting for room.
+    m_wakeAt = slot.finished ? job : wakeTarget(job);
+    m_produced.wait(lock, [&] {
+        return m_stopped ||
+               (slot.finished && (slotOf(m_wakeAt).finished || m_queuedBytes > kResumeLevel));
+    });
     if (!slot.finished)
         return WholeMember{{}, {Error::Cancelled, "stopped"}};
     member.chunks = std::move(slot.chunks);

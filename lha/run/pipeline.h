@@ -9,7 +9,8 @@
 //
 // Most members of a many-file archive are small: such a member is decoded
 // whole and handed over in one step, outcome included, so that it costs one
-// turn of the lock and at most one wake-up of the calling thread.
+// turn of the lock; a calling thread that waits for such members is woken
+// once per batch of them.
 #include "destination.h"
 #include "member_data.h"
 

@@ -14,7 +14,10 @@
 #include "scan.h"
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <system_error>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -90,14 +93,22 @@ TEST(PipelineCrc, EmptyAndChunkSizedMembersCheckOut) {
 // More small members than the decoded bytes allowed to wait for the caller,
 // with members one byte too large to go whole among them: the workers are
 // held back and resumed many times, and any slip in that shows as bytes out
-// of order, lost or doubled.
+// of order, lost or doubled. An extraction takes the small members in
+// batches: its writer is held up at the start, so that it meets a full
+// queue, and every file must still come out whole.
 TEST(PipelineOrder, ManySmallMembersAroundLargeOnesComeOutInOrder) {
-    constexpr std::size_t kMembers = 80; // 70 of them a whole chunk: over 16 MiB
+    // The first 80 take turns (60 of them a whole chunk: over 16 MiB); the
+    // last ones, all small, are more than the writer takes in one batch.
+    constexpr std::size_t kTakingTurns = 80;
+    constexpr std::size_t kMembers = kTakingTurns + 40;
     constexpr std::size_t kDamaged = 41;
     std::vector<Member> members;
     std::string expected;
     for (std::size_t i = 0; i < kMembers; ++i) {
-        const std::size_t size = i % 9 == 4 ? kChunk + 1 : i % 8 == 7 ? 100 + i : kChunk;
+        const std::size_t size = i >= kTakingTurns ? 100 + i
+                                 : i % 9 == 4      ? kChunk + 1
+                                 : i % 8 == 7      ? 100 + i
+                                                   : kChunk;
         Member m(lha::testing::numbered("m", i), variedData(size, static_cast<uint32_t>(i)));
         if (i == kDamaged)
             m.crc = static_cast<uint16_t>(lha::testing::crcOf(m.data) ^ 1);
@@ -122,6 +133,27 @@ TEST(PipelineOrder, ManySmallMembersAroundLargeOnesComeOutInOrder) {
             EXPECT_EQ(result.members[i].error,
                       i == kDamaged ? lha::Error::Damaged : lha::Error::None)
                 << members[i].name << ", " << threads << " threads";
+    }
+    for (unsigned threads : {1u, 2u, 4u}) {
+        lha::ExtractOptions options;
+        options.threads = threads;
+        int heldUp = 0;
+        options.progress = [&](const lha::Progress &) {
+            if (heldUp++ < 3)
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        };
+        const auto out = dir / ("out" + std::to_string(threads));
+        const auto result = lha::extract(dir / "many.lzh", out, options);
+        ASSERT_EQ(result.members.size(), kMembers);
+        for (std::size_t i = 0; i < kMembers; ++i) {
+            EXPECT_EQ(result.members[i].error,
+                      i == kDamaged ? lha::Error::Damaged : lha::Error::None)
+                << members[i].name << ", " << threads << " threads";
+            if (i != kDamaged) {
+                EXPECT_TRUE(lha::testing::readFile(out / members[i].name) == members[i].data)
+                    << members[i].name << ", " << threads << " threads";
+            }
+        }
     }
 }
 
@@ -214,6 +246,55 @@ TEST(PipelineOrder, PrefetchedJobsAreClaimedInOrderOrDropped) {
         EXPECT_EQ(verdict(c), lha::Error::Damaged) << threads;
         EXPECT_EQ(verdict(d), lha::Error::None) << threads;
     }
+}
+
+// An archive read at a millisecond per read, as from a slow disk, so that
+// the writer waits for members still being decoded.
+class SlowSource : public lha::ArchiveSource {
+public:
+    explicit SlowSource(const lha::ArchiveSource &inner) : m_inner(inner) {}
+    uint64_t size() const override { return m_inner.size(); }
+    std::size_t readAt(uint64_t offset, uint8_t *buf, std::size_t n) const override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return m_inner.readAt(offset, buf, n);
+    }
+
+private:
+    const lha::ArchiveSource &m_inner;
+};
+
+// A writer takes small members in batches, woken once the batch's last one
+// is decoded as well. Behind one slow decoding thread it waits at every
+// batch, and must be woken each time, the last, shorter one included.
+TEST(PipelineOrder, AWriterWaitingForABatchOfSmallMembersIsWoken) {
+    constexpr std::size_t kMembers = 45;
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < kMembers; ++i)
+        members.emplace_back(lha::testing::numbered("m", i), std::string(100 + i, 'x'));
+    const std::string bytes = buildArchive(members);
+    const lha::MemorySource memory(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+    std::vector<lha::MemberData> surveyed;
+    const lha::Scan scan(memory, std::nullopt,
+                         [&](const lha::MemberData &data) { surveyed.push_back(data); });
+    ASSERT_EQ(surveyed.size(), kMembers);
+    const SlowSource source(memory);
+    lha::DecodePipeline pipeline(source, 1, lha::DecodePipeline::CallerWork::Writes);
+    for (const auto &data : surveyed)
+        pipeline.add(data);
+    pipeline.startWorkers();
+    auto written = std::async(std::launch::async, [&] {
+        std::size_t whole = 0;
+        for (std::size_t job = 0; job < kMembers; ++job) {
+            const auto member = pipeline.takeWhole(job);
+            whole += member && member->outcome.error == lha::Error::None;
+        }
+        return whole;
+    });
+    if (written.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        pipeline.stop();
+        FAIL() << "the writer was left waiting";
+    }
+    EXPECT_EQ(written.get(), kMembers);
 }
 
 // How many more threads the system gives; below 0, as many as asked.
