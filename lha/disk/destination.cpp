@@ -159,37 +159,37 @@ std::unique_ptr<Destination> Destination::open(const std::filesystem::path &path
     return std::unique_ptr<Destination>(new Destination(std::move(fd)));
 }
 
-UniqueFd Destination::openFolder(const std::vector<std::string> &path, bool create,
-                                 WriteFailure &failure) {
-    UniqueFd fd(::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0));
+int Destination::folder(const std::vector<std::string> &path, std::size_t depth, bool create,
+                        WriteFailure &failure) {
+    if (depth == 0)
+        return m_root.get();
+    std::size_t same = 0;
+    while (same < m_kept.size() && same < depth && m_kept[same].name == path[same])
+        ++same;
+    if (same == depth)
+        return m_kept[depth - 1].fd.get();
+    m_kept.resize(same);
     PathHasher walked;
-    for (const auto &part : path) {
+    for (std::size_t i = 0; i < same; ++i)
+        walked.add(path[i]);
+    int folder = same == 0 ? m_root.get() : m_kept.back().fd.get();
+    for (std::size_t i = same; i < depth; ++i) {
         bool made = false;
-        UniqueFd child = openChild(fd.get(), part, create, made, failure);
+        UniqueFd child = openChild(folder, path[i], create, made, failure);
         if (!child)
-            return {};
-        walked.add(part);
+            return -1;
+        walked.add(path[i]);
         if (made)
             m_created.insert(walked.value());
-        fd = std::move(child);
+        if (i < kMostKeptOpen) {
+            m_kept.push_back({path[i], std::move(child)});
+            folder = m_kept.back().fd.get();
+        } else {
+            m_deep = std::move(child);
+            folder = m_deep.get();
+        }
     }
-    return fd;
-}
-
-int Destination::folderOf(const std::vector<std::string> &path, WriteFailure &failure) {
-    if (path.size() <= 1)
-        return m_root.get();
-    const std::vector<std::string> parent(path.begin(), path.end() - 1);
-    if (m_cachedFd && parent == m_cachedPath)
-        return m_cachedFd.get();
-    m_cachedFd.reset();
-    m_cachedPath.clear();
-    UniqueFd fd = openFolder(parent, true, failure);
-    if (!fd)
-        return -1;
-    m_cachedFd = std::move(fd);
-    m_cachedPath = parent;
-    return m_cachedFd.get();
+    return folder;
 }
 
 OutputFile::~OutputFile() {

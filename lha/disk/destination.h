@@ -35,10 +35,14 @@ public:
 
     // The folder that holds the last component of path, created when
     // missing. The descriptor stays owned by the destination and is valid
-    // until the next call; -1 on failure.
-    int folderOf(const std::vector<std::string> &path, WriteFailure &failure);
-    // Opens (creating when missing and asked to) the folder named by path.
-    UniqueFd openFolder(const std::vector<std::string> &path, bool create, WriteFailure &failure);
+    // until the next call of this or folder(); -1 on failure.
+    int folderOf(const std::vector<std::string> &path, WriteFailure &failure) {
+        return path.size() <= 1 ? m_root.get() : folder(path, path.size() - 1, true, failure);
+    }
+    // The folder named by the first `depth` components of path, created
+    // when missing and asked to; as folderOf() otherwise.
+    int folder(const std::vector<std::string> &path, std::size_t depth, bool create,
+               WriteFailure &failure);
     // Whether this run created the folder, so that its mode and times are
     // ours to set; a folder that was there before is someone else's. Past
     // half a million folders new ones are no longer remembered, and keep
@@ -71,8 +75,17 @@ private:
 
     UniqueFd m_root;
     mode_t m_umask = 022;
-    std::vector<std::string> m_cachedPath;
-    UniqueFd m_cachedFd;
+    // The folders along the last path folderOf() walked, each open, so that
+    // the next one is walked only from where the two part: members come
+    // folder by folder. Up to kMostKeptOpen deep; a deeper folder is held
+    // in m_deep alone, until the next call.
+    struct KeptFolder {
+        std::string name;
+        UniqueFd fd;
+    };
+    static constexpr std::size_t kMostKeptOpen = 64;
+    std::vector<KeptFolder> m_kept;
+    UniqueFd m_deep;
     static constexpr std::size_t kMostCreated = 512 * 1024;
     PathHashSet m_created{kMostCreated};
     FileCreation m_fileCreation;

@@ -175,7 +175,7 @@ void Extractor::extractFolder(const Entry &e, MemberOutcome &outcome) {
     if (e.path.empty())
         return; // the destination itself
     WriteFailure failure;
-    if (!m_destination.openFolder(e.path, true, failure)) {
+    if (m_destination.folder(e.path, e.path.size(), true, failure) < 0) {
         fail(outcome, failure);
         return;
     }
@@ -406,14 +406,14 @@ void Extractor::finishFolders() {
         if (!m_destination.created(f.path))
             continue;
         WriteFailure failure;
-        const UniqueFd fd = m_destination.openFolder(f.path, false, failure);
-        if (!fd)
+        const int fd = m_destination.folder(f.path, f.path.size(), false, failure);
+        if (fd < 0)
             continue;
         if (f.mode)
-            ::fchmod(fd.get(), m_destination.permissions(*f.mode));
+            ::fchmod(fd, m_destination.permissions(*f.mode));
         if (f.mtime) {
             const timespec times[2] = {{0, UTIME_OMIT}, *f.mtime};
-            ::futimens(fd.get(), times);
+            ::futimens(fd, times);
         }
     }
     m_folders.clear();

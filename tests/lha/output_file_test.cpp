@@ -2,13 +2,17 @@
 // Every way of creating a file (unnamed then linked by its descriptor,
 // unnamed then linked through /proc, under a temporary name then renamed)
 // leaves the same result: content, mode and time under the member's name,
-// nothing else, and what had the name kept unless replaced.
+// nothing else, and what had the name kept unless replaced. Every path
+// reaches its own folder.
 #include "archive_builder.h"
 #include "destination.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -142,6 +146,70 @@ TEST(OutputFile, ASpooledFileTakesItsPlaceOnThisOrAnotherFileSystem) {
     }
     EXPECT_EQ(treeOf(dir.path()), (std::vector<std::string>{"sub", "sub/other", "sub/same"}));
     EXPECT_TRUE(treeOf(elsewhere.path()).empty());
+}
+
+// Members come folder by folder, and the folders along the last path stay
+// open: a path that parts from the last one, goes back to an earlier folder
+// or runs deeper than the folders kept open must still reach its own folder,
+// and only the folders this run made count as its own.
+TEST(Destination, EveryPathReachesItsFolderFromThoseKeptOpen) {
+    TempDir dir;
+    fs::create_directories(dir / "old" / "x");
+    std::string why;
+    auto destination = lha::Destination::open(dir.path(), why);
+    ASSERT_TRUE(destination) << why;
+    std::vector<std::string> deep;
+    for (int i = 0; i < 70; ++i)
+        deep.push_back("d" + std::to_string(i));
+    const auto under = [](std::vector<std::string> folders, std::size_t depth, std::string name) {
+        folders.resize(depth);
+        folders.push_back(std::move(name));
+        return folders;
+    };
+    const std::vector<std::vector<std::string>> paths = {
+        {"a", "b", "one"},        {"a", "c", "two"},
+        {"a", "b", "three"},      {"a", "four"},
+        {"old", "x", "five"},     {"six"},
+        under(deep, 70, "seven"), under(deep, 66, "eight"),
+        under(deep, 70, "nine"),  under(deep, 3, "ten"),
+        {"a", "b", "eleven"},
+    };
+    for (const auto &path : paths) {
+        lha::WriteFailure failure;
+        const int folder = destination->folderOf(path, failure);
+        ASSERT_GE(folder, 0) << failure.message;
+        const int fd = ::openat(folder, path.back().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0) << path.back();
+        ::close(fd);
+    }
+    for (const auto &path : paths) {
+        fs::path expected = dir.path();
+        for (const auto &part : path)
+            expected /= part;
+        EXPECT_TRUE(fs::is_regular_file(expected)) << expected;
+    }
+    EXPECT_TRUE(destination->created({"a", "b"}));
+    EXPECT_TRUE(destination->created(deep));
+    EXPECT_FALSE(destination->created({"old"}));
+    EXPECT_FALSE(destination->created({"old", "x"}));
+    lha::WriteFailure failure;
+    // Deeper than the files a process may have open allow, were every
+    // folder along the path kept open.
+    std::vector<std::string> deeper(200, "e");
+    deeper.push_back("twelve");
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    const auto open = static_cast<rlim_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+    rlimit fewer = files;
+    fewer.rlim_cur = std::min(files.rlim_cur, open + 80);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &fewer), 0);
+    const int deepest = destination->folderOf(deeper, failure);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    EXPECT_GE(deepest, 0) << failure.message;
+    EXPECT_LT(destination->folder({"a", "missing", "y"}, 3, false, failure), 0);
+    EXPECT_FALSE(fs::exists(dir / "a" / "missing"));
+    EXPECT_GE(destination->folder({"a", "c"}, 2, false, failure), 0);
 }
 
 } // namespace
