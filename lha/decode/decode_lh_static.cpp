@@ -72,10 +72,20 @@ private:
                 return 0;
             const std::size_t byInput = (ahead - 2 * kRefillBytes) * 8 / kMostItemBits;
             const std::size_t byOutput = (fastStop - pos + kMaxMatch - 1) / kMaxMatch;
-            return std::min({byInput, byOutput, std::size_t{remaining / 2}});
+            return std::min({byInput, byOutput, std::size_t{remaining}});
         };
-        std::size_t round = safeItems();
-        if (round == 0)
+        // The items a round may take, a pair of literals counting for two:
+        // the bounds hold per step, and a step takes one or two items. The
+        // block's count is brought up to date only between rounds, so that
+        // the loop keeps one counter.
+        std::size_t roundStart = safeItems();
+        std::size_t round = roundStart;
+        const auto nextRound = [&] {
+            remaining -= static_cast<unsigned>(roundStart - round);
+            roundStart = round = safeItems();
+            return round >= 2;
+        };
+        if (round < 2)
             return;
         // An item starts with at least 57 bits buffered and looked up: its
         // symbol (<= 16 bits), distance code (<= 16) and extra bits (<= 15)
@@ -90,7 +100,7 @@ private:
                 std::memcpy(out + pos, &pair, 2);
                 in.skip(ItemLookup::bitsOf(item));
                 pos += kind;
-                remaining -= kind;
+                round -= kind;
                 // The next lookup needs no refill yet, so it need not wait
                 // for one.
                 item = m_items[in.peek(ItemLookup::kBits)];
@@ -107,15 +117,15 @@ private:
                     length = symbol < kFirstMatchSymbol ? 0 : matchLength(symbol);
                     if (length == 0) {
                         out[pos++] = static_cast<OutByte>(symbol);
-                        --remaining;
+                        --round;
                         in.refillFast();
                         item = m_items[in.peek(ItemLookup::kBits)];
-                        if (--round == 0 && (round = safeItems()) == 0)
+                        if (round < 2 && !nextRound())
                             break;
                         continue;
                     }
                 }
-                --remaining;
+                --round;
                 const std::size_t distance = lookUpDistance(in);
                 checkDistance(pos, distance);
                 OutByte *const to = out + pos;
@@ -126,7 +136,7 @@ private:
                 item = m_items[in.peek(ItemLookup::kBits)];
                 copyBytes(to, distance, length);
             }
-            if (--round == 0 && (round = safeItems()) == 0)
+            if (round < 2 && !nextRound())
                 break;
         }
         m_in = in;
