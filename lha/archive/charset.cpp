@@ -183,6 +183,11 @@ std::size_t decodeOne(iconv_t cd, std::string_view bytes, std::size_t pos, char 
 // showable character is escaped and skipped. Returns false when the charset
 // is not available at all.
 bool decodeIconv(std::string_view bytes, const char *charset, std::string &out, std::size_t &bad) {
+    // Most names need no converter, and a run over them loads none.
+    if (isAscii(bytes)) {
+        out.assign(bytes);
+        return true;
+    }
     iconv_t cd = converterFor(charset);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
@@ -299,6 +304,11 @@ std::optional<Charset> charsetNamed(std::string_view name) {
     return std::nullopt;
 }
 
+bool isAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+}
+
 bool isWestern(Charset charset) {
     return charset == Charset::Cp437 || charset == Charset::Cp850 || charset == Charset::MacRoman ||
            charset == Charset::Cp1252;
@@ -324,7 +334,7 @@ std::vector<StoredCharacter> readCharacters(std::string_view bytes, Charset char
     std::vector<StoredCharacter> out;
     out.reserve(bytes.size());
     const char *name = iconvName(charset);
-    iconv_t cd = name ? converterFor(name) : reinterpret_cast<iconv_t>(-1);
+    iconv_t cd = name && !isAscii(bytes) ? converterFor(name) : reinterpret_cast<iconv_t>(-1);
     for (std::size_t pos = 0; pos < bytes.size();) {
         StoredCharacter ch;
         ch.start = pos;

@@ -30,6 +30,8 @@ const char *charsetName(Charset charset);
 std::optional<Charset> charsetNamed(std::string_view name);
 // The 8-bit code pages of the Latin alphabets.
 bool isWestern(Charset charset);
+// Whether every byte is ASCII, which every charset here reads as itself.
+bool isAscii(std::string_view bytes);
 // The code page a producer outside Japan writes names in, from its OS id:
 // CP437 for MS-DOS, OS/2 and headers that name no OS, Mac OS Roman for the
 // Macintosh, Windows-1252 for Windows; Detect for the others.

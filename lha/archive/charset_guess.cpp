@@ -10,11 +10,6 @@ namespace {
 
 using Characters = std::vector<StoredCharacter>;
 
-bool isAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<uint8_t>(c) < 0x80; });
-}
-
 bool isAsciiLetter(char32_t c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
