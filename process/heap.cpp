@@ -20,6 +20,8 @@ constexpr uintptr_t kHugePage = 2 * 1024 * 1024;
 // decoding windows and the queued chunks. It is only reserved; each huge
 // page of it becomes memory when something there is first touched.
 constexpr uintptr_t kHugeHeap = 16 * 1024 * 1024;
+// What the C library's allocator keeps in front of each block it hands out.
+constexpr uintptr_t kBlockHeader = 2 * sizeof(size_t);
 
 // Grows the heap by kHugeHeap, starting at a huge page's boundary, and
 // advises that range for huge pages. A huge page is only made where nothing
@@ -39,7 +41,7 @@ void startHeapOnHugePages() {
     if (sbrk(static_cast<intptr_t>(start - page - from)) == reinterpret_cast<void *>(-1))
         return;
     void *volatile grow = std::malloc(kHugeHeap + page);
-    const bool onHeap = reinterpret_cast<uintptr_t>(grow) == start - page + 2 * sizeof(size_t);
+    const bool onHeap = reinterpret_cast<uintptr_t>(grow) == start - page + kBlockHeader;
     std::free(grow);
     // Under the sanitizers, or when the system refused to grow the heap, the
     // block came from elsewhere.
