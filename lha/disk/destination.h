@@ -75,10 +75,10 @@ private:
 
     UniqueFd m_root;
     mode_t m_umask = 022;
-    // The folders along the last path folderOf() walked, each open, so that
-    // the next one is walked only from where the two part: members come
-    // folder by folder. Up to kMostKeptOpen deep; a deeper folder is held
-    // in m_deep alone, until the next call.
+    // The folders along the last path walked (folderOf(), folder()), each
+    // open, so that the next one is walked only from where the two part:
+    // members come folder by folder. Up to kMostKeptOpen deep; a deeper
+    // folder is held in m_deep alone, until the next call.
     struct KeptFolder {
         std::string name;
         UniqueFd fd;
